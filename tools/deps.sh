@@ -1,0 +1,28 @@
+# Installs the Debian packages a command needs when they are missing.
+# Sourced by ./run and ./test: ensure_packages PACKAGE...
+
+ensure_packages() {
+    local missing=()
+    local pkg
+    for pkg in "$@"; do
+        dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' || missing+=("$pkg")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "Installing Debian packages: ${missing[*]}"
+    local sudo=()
+    if [ "$(id -u)" -ne 0 ]; then
+        command -v sudo >/dev/null || { echo "Need root or sudo to install: ${missing[*]}" >&2; return 1; }
+        sudo=(sudo)
+    fi
+    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+# What building the project needs.
+BUILD_PACKAGES=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
+    libsoci-dev libboost-dev libsqlite3-dev sqlite3 libpq-dev libcpp-httplib-dev libssl-dev
+    nlohmann-json3-dev libsimdjson-dev qt6-base-dev libqt6test6 qt6-qpa-plugins fonts-dejavu-core)
+# What only the tests need: the PostgreSQL server, clang for the fuzz targets.
+TEST_PACKAGES=(postgresql clang-14 libfuzzer-14-dev libclang-rt-14-dev)
+# What showing the window without a display needs.
+RUN_PACKAGES=(xvfb xauth)

@@ -1,0 +1,41 @@
+// Error types of the component layer.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace vcl {
+
+// The silent abort: ends the running handler chain without a message. It is
+// deliberately not a std::exception, so that only the event dispatcher
+// (TApplication) catches it.
+struct EAbort {};
+
+// Raises the silent abort.
+[[noreturn]] inline void Abort() { throw EAbort{}; }
+
+// Every reported error derives from Exception; the category tells where it
+// came from, the message is what the user reads.
+class Exception : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+class EConvertError : public Exception {  // a value that cannot be converted
+public:
+    using Exception::Exception;
+};
+class EVariantError : public Exception {  // wrong variant type or index
+public:
+    using Exception::Exception;
+};
+class EDatabaseError : public Exception {  // dataset state, fields, filters, packets
+public:
+    using Exception::Exception;
+};
+class EWireError : public Exception {  // malformed wire JSON
+public:
+    using Exception::Exception;
+};
+
+}  // namespace vcl

@@ -1,0 +1,133 @@
+// Data-aware grid: fixed columns over a data source, keyboard and mouse
+// behaviour, in-place editing of the selected cell and owner drawing.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "vcl/controls.h"
+#include "vcl/dataset.h"
+#include "vcl/graphics.h"
+
+namespace vcl {
+
+class TDBGrid;
+
+enum class TAlignment { LeftJustify, RightJustify, Center };
+
+struct TColumnTitle {
+    std::string Caption;  // empty: the field's display label
+    TAlignment Alignment = TAlignment::LeftJustify;
+    TFont Font;
+};
+
+class TColumn {
+public:
+    TColumn(TDBGrid& grid, int index) : grid_(grid), index_(index) {}
+    std::string FieldName;
+    TColumnTitle Title;
+    TAlignment Alignment = TAlignment::LeftJustify;
+    int Width = 0;  // 0: the field's default width
+    bool Visible = true;
+    bool ReadOnly = false;
+    TColor Color = clWindow;
+
+    int Index() const { return index_; }
+    TDBGrid& Grid() const { return grid_; }
+    TField* Field() const;            // nullptr when the dataset is closed or lacks it
+    std::string ShownTitle() const;   // caption, or the field's label, or the field name
+    int ShownWidth() const;           // width, or a default from the field's size
+
+private:
+    TDBGrid& grid_;
+    int index_;
+};
+
+enum class TGridOption {
+    Editing, AlwaysShowEditor, Titles, Indicator, ColumnResize, ColLines, RowLines, Tabs,
+    RowSelect, AlwaysShowSelection, ConfirmDelete, CancelOnExit
+};
+using TGridOptions = std::set<TGridOption>;
+
+enum class TGridDrawState { Selected = 1, Focused = 2 };
+
+using TDrawColumnCellEvent = std::function<void(TObject* sender, const TRect& rect, int dataCol,
+                                                TColumn& column, unsigned state)>;
+using TDBGridClickEvent = std::function<void(TColumn& column)>;
+using TKeyEvent = std::function<void(TObject* sender, int& key, unsigned shift)>;
+using TKeyPressEvent = std::function<void(TObject* sender, char& key)>;
+
+class TDBGrid : public TWinControl {
+public:
+    TDBGrid(TComponent* owner, std::string name);
+    ~TDBGrid() override;
+
+    TDataSource* DataSource() const;
+    void SetDataSource(TDataSource* source);
+    TClientDataSet* DataSet() const;
+
+    // Fixed column list (design time).
+    TColumn& AddColumn(std::string fieldName);
+    std::vector<std::unique_ptr<TColumn>>& Columns() { return columns_; }
+    const std::vector<std::unique_ptr<TColumn>>& Columns() const { return columns_; }
+
+    TGridOptions Options;
+    bool HasOption(TGridOption option) const { return Options.count(option) > 0; }
+    TFont TitleFont;
+    TColor SelectionColor = clHighlight;
+    int DefaultRowHeight = 17;
+
+    // Selected column, as an index into Columns(); setting it runs column exit
+    // (which may refuse by raising) and then column enter.
+    int SelectedIndex() const { return selected_; }
+    void SetSelectedIndex(int index);
+    TField* SelectedField() const;
+    TColumn* SelectedColumn() const;
+
+    // In-place editor: open while editing a cell. Text typed goes to the
+    // editor; the field receives it when the dataset posts (UpdateData) or
+    // when the editor is closed by a move.
+    bool EditorMode() const { return editorMode_; }
+    const std::string& EditorText() const { return editorText_; }
+    // Whether the selected cell accepts editing now.
+    bool CanEditCell() const;
+    // Types one character as the user would (key-press filter first).
+    void TypeChar(char ch);
+
+    // User actions (each runs inside the application's dispatcher).
+    void KeyDown(int& key, unsigned shift) override;
+    void KeyPress(char& key) override;
+    void ClickCell(int row, int column);  // row 1-based among rows shown; column index
+    void ClickTitle(int column);
+    void MoveToRow(int row);              // 1-based among rows shown; posts a pending edit
+
+    // Drawing: default painting then the owner-draw event, for each data cell
+    // of the visible rows; the front end calls it with a raster per cell.
+    void DrawCell(TCanvas& canvas, const TRect& rect, int row, int column, bool selected);
+    // Top visible row (1-based) for front ends that scroll.
+    int TopRow = 1;
+
+    TNotifyEvent OnColEnter, OnColExit;
+    TDrawColumnCellEvent OnDrawColumnCell;
+    TDBGridClickEvent OnCellClick, OnTitleClick;
+    TKeyEvent OnKeyDown;
+    TKeyPressEvent OnKeyPress;
+    bool DefaultDrawing = true;
+
+    // Notified by the grid's data link; front ends re-render on it.
+    std::function<void()> OnChanged;
+
+private:
+    class Link;
+    std::unique_ptr<Link> link_;
+    std::vector<std::unique_ptr<TColumn>> columns_;
+    int selected_ = 0;
+    bool editorMode_ = false;
+    std::string editorText_;
+};
+
+}  // namespace vcl
