@@ -47,6 +47,7 @@ public:
     TRect BoundsRect() const;
 
 private:
+    friend class TWinControl;  // a dying container unparents its children
     TWinControl* parent_ = nullptr;
 };
 
@@ -81,6 +82,8 @@ public:
 
 private:
     friend class TControl;
+    // Where an aligned child goes inside the client area (its own bounds when not aligned).
+    TRect LayoutChild(const TControl& child) const;
     std::vector<TControl*> children_;
 };
 
@@ -89,8 +92,8 @@ namespace shift {
 constexpr unsigned Shift = 1, Alt = 2, Ctrl = 4;
 }
 namespace vk {
-constexpr int Back = 8, Tab = 9, Return = 13, Escape = 27, Space = 32, End = 35, Home = 36,
-              Left = 37, Up = 38, Right = 39, Down = 40, Insert = 45, Delete = 46, F2 = 113;
+constexpr int Back = 8, Tab = 9, Return = 13, Escape = 27, Space = 32, End = 35, Home = 36, Left = 37,
+              Up = 38, Right = 39, Down = 40, Insert = 45, Delete = 46, F2 = 113;
 }
 
 class TLabel : public TControl {
@@ -109,12 +112,14 @@ public:
     std::string Caption;
     TBevelCut BevelOuter = TBevelCut::Raised;
     TBevelCut BevelInner = TBevelCut::None;
+    TRect ClientRect() const override;  // inside the bevels
 };
 
 class TGroupBox : public TWinControl {
 public:
     TGroupBox(TComponent* owner, std::string name);
     std::string Caption;
+    TRect ClientRect() const override;  // inside the frame, below the caption
 };
 
 class TSplitter : public TControl {
@@ -148,6 +153,8 @@ public:
     virtual void TypeText(std::string_view text);
 
     bool CanFocus() const override;
+    // A typed character: appended as typing would (Backspace removes the last one).
+    void KeyPress(char& key) override;
 
 private:
     std::string text_;
@@ -166,6 +173,13 @@ public:
     TMaskEdit(TComponent* owner, std::string name);
     std::string EditMask;
     void TypeText(std::string_view text) override;
+    void SetText(std::string_view text) override;  // by code: laid into the mask in order
+    // The text as the edit shows it: each mask position filled, blanks as the
+    // mask's blank character, literals in place.
+    std::string DisplayText() const;
+
+private:
+    std::string shown_;  // as last typed, with blanks where they were typed
 };
 
 // A flat speed button: a click runs its handler and never moves the focus.

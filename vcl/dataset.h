@@ -203,15 +203,41 @@ public:
     // Data sources attached to this dataset.
     const std::vector<TDataSource*>& DataSources() const { return sources_; }
 
+    // Bytes held by the row store (columns, order, indexes); 0 when closed.
+    std::size_t StoreMemoryBytes() const;
+
 private:
     friend class TDataSource;
+    enum class LinkEvent { ActiveChanged, DataSetChanged, Scrolled, EditingChanged, RecordChanged, UpdateData };
+
+    void CheckActive() const;
+    void CheckEditing() const;
+    static void Fire(const TDataSetNotifyEvent& event, TClientDataSet* self);
+    void NotifyLinks(LinkEvent event, TField* field = nullptr);
+    template <class Fn>
+    void ForEachLink(Fn&& fn);
+    std::size_t ShownCount() const;
+    void PlaceFirst();
+    void ScrollTo(std::size_t pos);
+    void ApplyFilter();
+    void ReloadFilterAndGoFirst();
+    void DiscardEdit();
+    void ClampAfterRemove();
+
     std::vector<std::unique_ptr<TField>> fields_;
     std::unique_ptr<DataStore> store_;
     TDataSetState state_ = TDataSetState::Inactive;
     std::string filter_;
     bool filtered_ = false;
     int disableCount_ = 0;
+    bool activeWhenDisabled_ = false;
     std::vector<TDataSource*> sources_;
+    bool dynamicFields_ = false;       // fields taken from the packet
+    std::size_t pos_ = 0;              // current row among the rows shown
+    bool bof_ = true;
+    bool eof_ = true;
+    std::vector<Variant> buffer_;      // values of the row in edit or insert
+    bool modified_ = false;
 };
 
 }  // namespace vcl

@@ -13,11 +13,23 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "vcl/controls.h"
+#include "vcl/exceptions.h"
 
 namespace vcl {
+
+// An operation that the component's state does not allow (e.g. focusing a
+// hidden or disabled control).
+class EInvalidOperation : public Exception {
+public:
+    using Exception::Exception;
+};
+
+// Modal results.
+constexpr int mrNone = 0, mrOk = 1, mrCancel = 2;
 
 enum class TCloseAction { None, Hide, Free, Minimize };
 enum class TFormStyle { Normal, MDIChild, MDIForm, StayOnTop };
@@ -67,14 +79,25 @@ public:
 
     // Runs OnCreate (called by TApplication::CreateForm after the make-up).
     void DoCreate();
-    // Keyboard input to the focused control.
+    // Keyboard input to the focused control; an unhandled Tab moves the focus.
     void KeyDown(int& key, unsigned shift) override;
     void KeyPress(char& key) override;
 
+    TRect ClientRect() const override;  // ClientWidth/ClientHeight when set
+    // Order in which forms were last shown (0: never).
+    unsigned long ShowOrder() const { return showOrder_; }
+
 private:
+    friend class TWinControl;
+    // A container is going away: the focus must not point into it any more.
+    void ForgetControl(const TWinControl* gone);
+    TApplication* Application() const;
+
     TWinControl* active_ = nullptr;
     TWinControl* target_ = nullptr;  // where the running move is heading
     int moveDepth_ = 0;
+    unsigned long moveSerial_ = 0;  // counts moves; a nested move changes it
+    unsigned long showOrder_ = 0;
     bool shown_ = false;
     bool modal_ = false;
     bool closing_ = false;
@@ -110,14 +133,23 @@ public:
     THostLoop* HostLoop() const { return loop_; }
 
     // Creates a form owned by the application, builds it and runs OnCreate.
+    // The application keeps its forms apart from other owned components, so
+    // that a form can be released on its own.
     template <class T, class... Args>
     T& CreateForm(std::string name, Args&&... args) {
-        T& form = Make<T>(std::move(name), std::forward<Args>(args)...);
+        auto made = std::make_unique<T>(this, std::move(name), std::forward<Args>(args)...);
+        T& form = *made;
+        forms_.push_back(std::move(made));
         form.DoCreate();
         return form;
     }
-    // Frees a form the application owns (pointers to it become invalid).
+    // Runs the form's OnDestroy and frees it (pointers to it become invalid).
+    // Inside a dispatched event the release waits until the outermost event ends.
     void ReleaseForm(TForm& form);
+    // Forms created by the application and not released (a form waiting for
+    // its release is no longer listed), in order of creation.
+    std::vector<TForm*> Forms() const;
+    TForm* FindForm(std::string_view name) const;
 
     // Runs one user event. Returns true when it completed, false when it
     // ended by an abort or a reported error.
@@ -126,10 +158,20 @@ public:
 
     // Forms shown now, in order of showing.
     std::vector<TForm*> OpenForms() const;
+    // Next number in the order of showing (used by TForm::Show).
+    unsigned long NextShowOrder() { return ++showCounter_; }
 
 private:
+    void FreeForm(TForm& form);
+    bool Releasing(const TForm* form) const;
+    void ReleasePending();
+
     TScreen& screen_;
     THostLoop* loop_ = nullptr;
+    std::vector<std::unique_ptr<TForm>> forms_;
+    std::vector<TForm*> pendingRelease_;
+    int dispatchDepth_ = 0;
+    unsigned long showCounter_ = 0;
 };
 
 }  // namespace vcl

@@ -54,7 +54,9 @@ struct TRect {
     int Width() const { return Right - Left; }
     int Height() const { return Bottom - Top; }
 };
-inline TRect Rect(int left, int top, int right, int bottom) { return {left, top, right, bottom}; }
+inline TRect Rect(int left, int top, int right, int bottom) {
+    return {left, top, right, bottom};
+}
 inline TRect Bounds(int left, int top, int width, int height) {
     return {left, top, left + width, top + height};
 }
@@ -97,6 +99,9 @@ public:
     // Draws text at (x, y) in a small built-in pixel font with the font colour,
     // clipped to rect, after filling rect with the brush.
     void TextRect(const TRect& rect, int x, int y, const std::string& text);
+    // Size of a text in the built-in pixel font.
+    int TextWidth(const std::string& text) const;
+    int TextHeight(const std::string& text) const;
 
 private:
     TBitmap& target_;

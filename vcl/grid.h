@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <set>
@@ -38,9 +39,9 @@ public:
 
     int Index() const { return index_; }
     TDBGrid& Grid() const { return grid_; }
-    TField* Field() const;            // nullptr when the dataset is closed or lacks it
-    std::string ShownTitle() const;   // caption, or the field's label, or the field name
-    int ShownWidth() const;           // width, or a default from the field's size
+    TField* Field() const;           // nullptr when the dataset is closed or lacks it
+    std::string ShownTitle() const;  // caption, or the field's label, or the field name
+    int ShownWidth() const;          // width, or a default from the field's size
 
 private:
     TDBGrid& grid_;
@@ -48,15 +49,25 @@ private:
 };
 
 enum class TGridOption {
-    Editing, AlwaysShowEditor, Titles, Indicator, ColumnResize, ColLines, RowLines, Tabs,
-    RowSelect, AlwaysShowSelection, ConfirmDelete, CancelOnExit
+    Editing,
+    AlwaysShowEditor,
+    Titles,
+    Indicator,
+    ColumnResize,
+    ColLines,
+    RowLines,
+    Tabs,
+    RowSelect,
+    AlwaysShowSelection,
+    ConfirmDelete,
+    CancelOnExit
 };
 using TGridOptions = std::set<TGridOption>;
 
 enum class TGridDrawState { Selected = 1, Focused = 2 };
 
-using TDrawColumnCellEvent = std::function<void(TObject* sender, const TRect& rect, int dataCol,
-                                                TColumn& column, unsigned state)>;
+using TDrawColumnCellEvent =
+    std::function<void(TObject* sender, const TRect& rect, int dataCol, TColumn& column, unsigned state)>;
 using TDBGridClickEvent = std::function<void(TColumn& column)>;
 using TKeyEvent = std::function<void(TObject* sender, int& key, unsigned shift)>;
 using TKeyPressEvent = std::function<void(TObject* sender, char& key)>;
@@ -83,7 +94,8 @@ public:
 
     // Selected column, as an index into Columns(); setting it runs column exit
     // (which may refuse by raising) and then column enter.
-    int SelectedIndex() const { return selected_; }
+    // A hidden selected column reads as the first visible one.
+    int SelectedIndex() const;
     void SetSelectedIndex(int index);
     TField* SelectedField() const;
     TColumn* SelectedColumn() const;
@@ -99,15 +111,35 @@ public:
     void TypeChar(char ch);
 
     // User actions (each runs inside the application's dispatcher).
+    // KeyDown, after OnKeyDown (which may change the key): Left/Right and, with
+    // the Tabs option, Tab/Shift+Tab move between visible columns (Tab at the
+    // last column is left to the form); Up/Down post a pending edit, then move
+    // (Down past the last row appends when the row was in edit or insert and
+    // editing is on); Insert inserts a row when editing is on; Ctrl+Delete
+    // deletes the row; Escape cancels the editor and the row edit; Enter
+    // posts; F2 opens the editor on the cell's text.
+    // KeyPress, after OnKeyPress (which may discard the char by setting 0):
+    // the first character replaces the cell's content (the row goes into
+    // edit), later ones append, Backspace removes the last; characters the
+    // field's type cannot hold are ignored.
     void KeyDown(int& key, unsigned shift) override;
     void KeyPress(char& key) override;
     void ClickCell(int row, int column);  // row 1-based among rows shown; column index
     void ClickTitle(int column);
-    void MoveToRow(int row);              // 1-based among rows shown; posts a pending edit
+    void MoveToRow(int row);  // 1-based among rows shown; posts a pending edit
 
     // Drawing: default painting then the owner-draw event, for each data cell
     // of the visible rows; the front end calls it with a raster per cell.
+    // While the event runs the dataset stands on the drawn row (moved there
+    // without scroll events or control refreshes); when the current row is in
+    // edit other rows cannot be visited and keep their default painting.
     void DrawCell(TCanvas& canvas, const TRect& rect, int row, int column, bool selected);
+    // The canvas being drawn on, for the owner-draw event; nullptr outside DrawCell.
+    TCanvas* Canvas() const { return canvas_; }
+    // The display text of a cell (the editor's text for the cell being edited);
+    // row 1-based among rows shown.
+    std::string CellText(int row, int column);
+    int RowCount() const;  // rows shown; 0 when closed
     // Top visible row (1-based) for front ends that scroll.
     int TopRow = 1;
 
@@ -123,11 +155,29 @@ public:
 
 private:
     class Link;
+    class RowPeek;
+
+    TColumn& CheckedColumn(int index) const;    // a visible column, or EInvalidOperation
+    int NextVisible(int from, int step) const;  // -1 when none
+    void MoveColumn(int step);
+    void MoveRow(int step);
+    void FocusForClick();
+    void OpenEditor(std::string text);
+    void CloseEditor();
+    void WriteEditorToField();
+    void Changed();
+    std::string CurrentCellText(const TColumn& column) const;
+
     std::unique_ptr<Link> link_;
     std::vector<std::unique_ptr<TColumn>> columns_;
     int selected_ = 0;
     bool editorMode_ = false;
     std::string editorText_;
+    // Display texts of rows drawn in browse state, for drawing them while the
+    // current row is being edited (another row cannot be visited then).
+    std::map<int, std::vector<std::string>> shownTexts_;
+    bool painting_ = false;
+    TCanvas* canvas_ = nullptr;
 };
 
 }  // namespace vcl

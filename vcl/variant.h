@@ -66,6 +66,8 @@ public:
 
 private:
     struct Impl;
+    template <class T>
+    static std::shared_ptr<const Impl> MakeImpl(T&& value);
     std::shared_ptr<const Impl> impl_;  // null pointer: Unassigned
 };
 

@@ -17,9 +17,9 @@ namespace vlm {
 class TdtmDBGeral;
 
 struct THostConfig {
-    std::string webUrl = "127.0.0.1";  // application server host (Valmora::WebURL)
-    int webPort = 0;                    // application server port (Valmora::WebPort)
-    std::string filiProc;               // branch the user works in (Valmora::FiliProc)
+    std::string webUrl = "127.0.0.1";            // application server host (Valmora::WebURL)
+    int webPort = 0;                             // application server port (Valmora::WebPort)
+    std::string filiProc;                        // branch the user works in (Valmora::FiliProc)
     std::string productMask = "!99.99.999;0; ";  // product-code edit mask (Valmora::DBPict(0))
 };
 

@@ -1,0 +1,65 @@
+// Opening database sessions from a connection text such as
+// "sqlite3://db=var/zrm.db" or "postgresql://host=... port=... dbname=...".
+#pragma once
+
+#include <soci/soci.h>
+
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace db {
+
+// A database failure with the context it happened in.
+class DbError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+enum class Backend { Sqlite, Postgres };
+
+struct ConnectInfo {
+    Backend backend = Backend::Sqlite;
+    std::string parameters;  // the text after "backend://"
+};
+
+// DbError when the text names no supported backend.
+ConnectInfo ParseConnect(std::string_view connect);
+
+// True for an SQLite database that lives only in the connection's memory;
+// every session of it is a separate database.
+bool IsInMemory(const ConnectInfo& info);
+
+// Opens `session` on the database. SQLite sessions get a busy timeout and
+// foreign-key checks; file databases use write-ahead logging so readers
+// never wait for a writer.
+void Open(soci::session& session, std::string_view connect);
+void Open(soci::session& session, const ConnectInfo& info);
+
+Backend BackendOf(soci::session& session);
+
+// The SQLSTATE of a PostgreSQL error ("40001"...), empty for other errors.
+std::string SqlState(const soci::soci_error& error);
+
+// True when retrying the transaction may succeed: PostgreSQL serialization
+// failure, deadlock or a lost race on a unique key; SQLite busy or locked.
+bool IsTransient(const soci::soci_error& error);
+
+// A transaction that rolls back unless committed. On SQLite it starts with
+// BEGIN IMMEDIATE, taking the write lock at once, so that concurrent writers
+// queue on the busy timeout instead of failing halfway.
+class WriteTransaction {
+public:
+    explicit WriteTransaction(soci::session& session);
+    ~WriteTransaction();
+    WriteTransaction(const WriteTransaction&) = delete;
+    WriteTransaction& operator=(const WriteTransaction&) = delete;
+
+    void Commit();
+
+private:
+    soci::session& session_;
+    bool open_ = true;
+};
+
+}  // namespace db

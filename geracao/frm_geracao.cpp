@@ -1,0 +1,164 @@
+// TfrmGeracao: creation, the destination-branch and operation-type lookups,
+// the departure date and the origin branch's default series.
+#include "geracao/frm_geracao.h"
+
+#include "remessa/frm_remessa_analise.h"
+#include "vcl/scope_exit.h"
+
+namespace Cli_zrm90001 {
+
+using Cli_zrm90000::frmRemessaAnalise;
+using vlm::TConsiste;
+
+TfrmGeracao* frmGeracao = nullptr;
+bool boPesqTipoOp = false;
+bool boPesqFilRem = false;
+std::string stSerie;
+std::string stEmpresa;
+
+namespace {
+int initCount = 0;
+}
+
+void Initialization() {
+    if (initCount++ != 0) return;
+    boPesqTipoOp = false;
+    boPesqFilRem = false;
+}
+
+void Finalization() {
+    if (initCount == 0 || --initCount != 0) return;
+    stEmpresa.clear();
+    stSerie.clear();
+}
+
+TfrmGeracao::TfrmGeracao(vcl::TComponent* owner, std::string name, vlm::THost& host)
+    : vlm::TfrmRotiGeral(owner, std::move(name), host) {
+    BuildForm();
+}
+
+TfrmGeracao::~TfrmGeracao() {
+    if (frmGeracao == this) frmGeracao = nullptr;
+}
+
+void TfrmGeracao::FormCreate(vcl::TObject* Sender) {
+    vlm::TfrmRotiGeral::FormCreate(Sender);
+    cdsItensAnalise->FieldByName("CDARVPROD").EditMask = Valmora.DBPict(0);
+    cdsErro->FieldByName("CDARVPROD").EditMask = Valmora.DBPict(0);
+}
+
+void TfrmGeracao::FormActivate(vcl::TObject* /*Sender*/) { Realign(); }
+
+// ---- Destination branch ----
+
+void TfrmGeracao::btnFilialBeforePesq(vcl::TObject* /*Sender*/, bool& /*Pesquisa*/) {
+    qryFilial->Close();
+    qryFilial->ParamByName("P_CDFILIAL").Clear();
+    qryFilial->ParamByName("P_TCDFILIAL").SetValue("T");
+    qryFilial->Open();
+}
+
+void TfrmGeracao::btnFilialAfterPesq(vcl::TObject* /*Sender*/) {
+    medFilial->SetText(qryFilial->FieldByName("CDFILIAL").AsString());
+    medNmFilial->SetText(qryFilial->FieldByName("NMFILIAL").AsString());
+    boPesqFilRem = true;
+}
+
+void TfrmGeracao::medFilialChange(vcl::TObject* /*Sender*/) {
+    boPesqFilRem = false;
+    medNmFilial->Clear();
+}
+
+void TfrmGeracao::medFilialExit(vcl::TObject* /*Sender*/) {
+    if (boPesqFilRem) return;
+    vcl::RunRecovering(
+        [&] {
+            if (TConsiste::EmptyString(medFilial->Text())) return;
+            medFilial->SetText(TConsiste::Ajusta(medFilial->Text(), 4));
+            qryFilial->Close();
+            qryFilial->ParamByName("P_CDFILIAL").SetValue(medFilial->Text());
+            qryFilial->ParamByName("P_TCDFILIAL").Clear();
+            qryFilial->Open();
+            if (qryFilial->IsEmpty()) Consiste.MensErro(frmRemessaAnalise->msgPadrao->Msg("Fil_Cad"), true);
+            medNmFilial->SetText(qryFilial->FieldByName("NMFILIAL").AsString());
+            boPesqFilRem = true;
+        },
+        [&] { medFilial->SetFocus(); });
+}
+
+// ---- Operation type ----
+
+void TfrmGeracao::btpOperacaoBeforePesq(vcl::TObject* /*Sender*/, bool& /*Pesquisa*/) {
+    qryPesqOper->Close();
+    qryPesqOper->ParamByName("P_CDTIPOOPER").Clear();
+    qryPesqOper->ParamByName("P_TCDTIPOOPER").SetValue("T");
+    qryPesqOper->Open();
+}
+
+void TfrmGeracao::btpOperacaoAfterPesq(vcl::TObject* /*Sender*/) {
+    medCdOperacao->SetText(qryPesqOper->FieldByName("CDTIPOOPER").AsString());
+    edtNmOperacao->SetText(qryPesqOper->FieldByName("NMTIPOOPER").AsString());
+    boPesqTipoOp = true;
+}
+
+void TfrmGeracao::medCdOperacaoChange(vcl::TObject* /*Sender*/) {
+    edtNmOperacao->Clear();
+    boPesqTipoOp = false;
+}
+
+void TfrmGeracao::medCdOperacaoExit(vcl::TObject* /*Sender*/) {
+    medCdOperacao->SetText(TConsiste::Ajusta(medCdOperacao->Text(), 2));
+    if (!boPesqTipoOp) Vd_TipoOper(false);
+}
+
+void TfrmGeracao::Vd_TipoOper(bool Obrigatorio) {
+    const bool empty = TConsiste::EmptyString(medCdOperacao->Text());
+    vcl::RunRecovering(
+        [&] {
+            if (empty) {
+                if (Obrigatorio) Consiste.MensErro(msgPadrao->Msg("Oper_Inf"), true);
+                return;
+            }
+            if (boPesqTipoOp) return;  // a picked code is trusted
+            medCdOperacao->SetText(TConsiste::Ajusta(medCdOperacao->Text(), 2));
+            qryPesqOper->Close();
+            qryPesqOper->ParamByName("P_CDTIPOOPER").SetValue(medCdOperacao->Text());
+            qryPesqOper->ParamByName("P_TCDTIPOOPER").Clear();
+            qryPesqOper->Open();
+            if (qryPesqOper->IsEmpty()) Consiste.MensErro(msgPadrao->Msg("Oper_Cad"), true);
+            edtNmOperacao->SetText(qryPesqOper->FieldByName("NMTIPOOPER").AsString());
+        },
+        [&] {
+            edtNmOperacao->Clear();
+            medCdOperacao->SetFocus();
+        });
+}
+
+// ---- Departure date ----
+
+void TfrmGeracao::depDtSaidaExit(vcl::TObject* /*Sender*/) { Vd_DataSaida(false); }
+
+void TfrmGeracao::Vd_DataSaida(bool Obrigatorio) {
+    const bool empty = TConsiste::EmptyString(depDtSaida->Text());
+    vcl::RunRecovering(
+        [&] {
+            if (empty) {
+                if (Obrigatorio) Consiste.MensErro(msgPadrao->Msg("DtSaida_Inf"), true);
+                return;
+            }
+            depDtSaida->CheckValidDate();
+        },
+        [&] { depDtSaida->SetFocus(); });
+}
+
+// ---- Default series of the origin branch ----
+
+void TfrmGeracao::getSerie() {
+    const std::string origin = frmRemessaAnalise->medFilial->Text();
+    const vcl::Variant result = frmRemessaAnalise->netRemesAnalise->AppServer("getSerie", {origin});
+    cdsSerie->SetData(Consiste.CheckResultServ(result, true, 0));
+    stSerie = cdsSerie->FieldByName("CDSERIE").AsString();
+    stEmpresa = cdsSerie->FieldByName("CDEMPRESA").AsString();
+}
+
+}  // namespace Cli_zrm90001

@@ -1,0 +1,219 @@
+// Form resource of TfrmGeracao: controls, queries, datasets, message table
+// and event bindings. Behaviour lives in frm_geracao.cpp and generation.cpp.
+#include <initializer_list>
+#include <string>
+
+#include "geracao/frm_geracao.h"
+#include "remessa/glyphs.h"
+#include "vlm/db_geral.h"
+
+namespace Cli_zrm90001 {
+
+namespace {
+
+using vcl::FieldType;
+
+struct FieldSpec {
+    const char* name;
+    FieldType type;
+    int size;
+    const char* label;  // empty: hidden
+};
+
+void AddFields(vcl::TClientDataSet& cds, std::initializer_list<FieldSpec> specs) {
+    for (const FieldSpec& spec : specs) {
+        vcl::TField& field = cds.AddField({spec.name, spec.type, spec.size});
+        field.DisplayLabel = spec.label;
+        field.Visible = *spec.label != '\0';
+    }
+}
+
+vcl::TFont BoldLabelFont() {
+    vcl::TFont font;
+    font.Bold = true;
+    return font;
+}
+
+}  // namespace
+
+void TfrmGeracao::BuildForm() {
+    constexpr auto S = FieldType::String;
+
+    Caption = "Dados da Remessa";
+    SetBounds(244, 225, Width, Height);
+    ClientWidth = 516;
+    ClientHeight = 90;
+    PixelsPerInch = 96;
+    TextHeight = 13;
+    OnActivate = [this](vcl::TObject* s) { FormActivate(s); };
+
+    lblCodTela->Caption = "ZRM90001";
+    lblCodTela->Width = 51;
+    grbDadosRel->Width = 461;
+    grbDadosRel->Height = 90;
+    panMenu->Left = 461;
+    panMenu->Height = 90;
+    sbtHelp->Visible = false;
+    sbtConfirma->Glyph = Cli_zrm90000::ThumbsUpGlyph();
+    sbtConfirma->OnClick = [this](vcl::TObject* s) { sbtConfirmaClick(s); };
+
+    dtsFilial = &Make<vcl::TDataSource>("dtsFilial");
+    dtsPesqOper = &Make<vcl::TDataSource>("dtsPesqOper");
+
+    auto label = [this](const char* name, const char* caption, int left, int top, int width) {
+        vcl::TLabel& l = Make<vcl::TLabel>(name);
+        l.SetParent(grbDadosRel);
+        l.SetBounds(left, top, width, 13);
+        l.Caption = caption;
+        l.Font = BoldLabelFont();
+        return &l;
+    };
+    auto searchButton = [this](const char* name, int left, int top, vcl::TCustomEdit* associate, const char* title,
+                               vcl::TDataSource* source, const char* emptyError) {
+        vlm::TBtnPesquisa& b = Make<vlm::TBtnPesquisa>(name, Host.Services);
+        b.SetParent(grbDadosRel);
+        b.SetBounds(left, top, 21, 21);
+        b.Hint = "Pesquisar";
+        b.ShowHint = true;
+        b.Glyph = Cli_zrm90000::SearchGlyph();
+        b.NumGlyphs = 2;
+        b.Associate = associate;
+        b.Title = title;
+        b.DataSource = source;
+        b.EmptyError = emptyError;
+        return &b;
+    };
+
+    lblFilial = label("lblFilial", "Filial", 8, 14, 27);
+    medFilial = &Make<vcl::TMaskEdit>("medFilial");
+    medFilial->SetParent(grbDadosRel);
+    medFilial->SetBounds(119, 11, 50, 21);
+    medFilial->MaxLength = 4;
+    medFilial->Color = vcl::clInfoBk;
+    medFilial->TabOrder = 0;
+    medFilial->TabStop = true;
+    btnFilial = searchButton("btnFilial", 174, 11, medFilial, "Filial", dtsFilial, "");
+    medNmFilial = &Make<vcl::TMaskEdit>("medNmFilial");
+    medNmFilial->SetParent(grbDadosRel);
+    medNmFilial->SetBounds(200, 11, 249, 21);
+    medNmFilial->Enabled = false;
+    medNmFilial->Color = vcl::clBtnFace;
+    medNmFilial->TabOrder = 6;
+
+    lblTipoOperac = label("lblTipoOperac", "Tipo de Operação ", 6, 38, 107);
+    medCdOperacao = &Make<vcl::TMaskEdit>("medCdOperacao");
+    medCdOperacao->SetParent(grbDadosRel);
+    medCdOperacao->SetBounds(119, 35, 30, 21);
+    medCdOperacao->EditMask = "99;0; ";
+    medCdOperacao->MaxLength = 2;
+    medCdOperacao->Color = vcl::clInfoBk;
+    medCdOperacao->TabOrder = 1;
+    medCdOperacao->TabStop = true;
+    btpOperacao = searchButton("btpOperacao", 154, 35, medCdOperacao, "Tipo de Operação", dtsPesqOper,
+                               "Não há tipo de operação cadastrado");
+    edtNmOperacao = &Make<vcl::TEdit>("edtNmOperacao");
+    edtNmOperacao->SetParent(grbDadosRel);
+    edtNmOperacao->SetBounds(181, 35, 268, 21);
+    edtNmOperacao->Enabled = false;
+    edtNmOperacao->TabStop = false;
+    edtNmOperacao->Color = vcl::clBtnFace;
+    edtNmOperacao->TabOrder = 3;
+
+    lblDtSaid = label("lblDtSaid", "Data de Saída", 6, 64, 84);
+    depDtSaida = &Make<vlm::TDateEditPlus>("depDtSaida", Host.Services);
+    depDtSaida->SetParent(grbDadosRel);
+    depDtSaida->SetBounds(119, 61, 100, 21);
+    depDtSaida->Color = vcl::clInfoBk;
+    depDtSaida->ValidDateColor = vcl::clBlue;
+    depDtSaida->SaveTime = false;
+    depDtSaida->NomeSemana = true;
+    depDtSaida->TabOrder = 2;
+    depDtSaida->TabStop = true;
+
+    // Lookup queries.
+    vlm::TdtmDBGeral& db = Host.dtmDBGeral;
+    qryFilial = &Make<vlm::TADOIBQuery>("qryFilial", db);
+    qryFilial->SQL = {"SELECT CDFILIAL, NMFILIAL", "  FROM FILIAL",
+                      " WHERE ((CDFILIAL = :P_CDFILIAL) OR (:P_TCDFILIAL = 'T'))", " ORDER BY CDFILIAL"};
+    qryFilial->SQL_IB = qryFilial->SQL;
+    qryFilial->AddStringField("CDFILIAL", 4, "Código");
+    qryFilial->AddStringField("NMFILIAL", 100, "Nome");
+
+    qryPesqOper = &Make<vlm::TADOIBQuery>("qryPesqOper", db);
+    qryPesqOper->SQL_IB = {"SELECT CDTIPOOPER, NMTIPOOPER",
+                           "  FROM TIPOOPERAC",
+                           " WHERE IDENTRSAIDOP = 'S'",
+                           "   AND IDORIGDESTOP = 'L'",
+                           "   AND ((CDTIPOOPER = :P_CDTIPOOPER) OR (:P_TCDTIPOOPER = 'T'))",
+                           " ORDER BY CDTIPOOPER"};
+    qryPesqOper->SQL = qryPesqOper->SQL_IB;
+    qryPesqOper->SQL.push_back(" ");
+    qryPesqOper->AddStringField("CDTIPOOPER", 2, "Código").Required = true;
+    qryPesqOper->AddStringField("NMTIPOOPER", 30, "Nome");
+
+    dtsFilial->SetDataSet(&qryFilial->Query);
+    dtsPesqOper->SetDataSet(&qryPesqOper->Query);
+
+    // Client datasets.
+    cdsSerie = &Make<vcl::TClientDataSet>("cdsSerie");
+    AddFields(*cdsSerie, {{"CDSERIE", S, 5, "CDSERIE"}, {"CDEMPRESA", S, 2, "CDEMPRESA"}});
+    cdsNotasGeradas = &Make<vcl::TClientDataSet>("cdsNotasGeradas");
+    AddFields(*cdsNotasGeradas, {{"CDFILIAL", S, 4, "Filial Lançamento"},
+                                 {"NRLANCTONF", S, 10, "Nº Lançamento"},
+                                 {"CDFILIRECE", S, 4, "Filial"},
+                                 {"NRINSJURFORN", S, 20, "Inscrição"},
+                                 {"DTENTRSAID", FieldType::DateTime, 0, "Data Entrada"},
+                                 {"CDSERIEENTR", S, 5, "Série"},
+                                 {"VRNOTAFISC", FieldType::Float, 0, "Valor"}});
+    cdsErro = &Make<vcl::TClientDataSet>("cdsErro");
+    AddFields(*cdsErro, {{"CDFILIAL", S, 4, ""},
+                         {"NRLANCTONF", S, 10, ""},
+                         {"DSERRO", S, 85, "Descrição"},
+                         {"NRINSJURFORN", S, 20, "Inscrição"},
+                         {"NRNOTAFISC", S, 20, "Número NF"},
+                         {"CDSERIEENTR", S, 5, "Série"},
+                         {"VRNOTAFISC", FieldType::Float, 0, "Valor"},
+                         {"NRSEQITPROD", S, 4, ""},
+                         {"CDPRODUTO", S, 10, ""},
+                         {"CDARVPROD", S, 20, "Código"},
+                         {"NMPRODUTO", S, 50, "Nome"},
+                         {"DTENTRSAID", FieldType::Date, 0, "Data de Saída"},
+                         {"NRAUDITORIA", S, 10, "Nº da Auditoria"}});
+    cdsItensAnalise = &Make<vcl::TClientDataSet>("cdsItensAnalise");
+    AddFields(*cdsItensAnalise, {{"CDFILIAL", S, 4, ""},
+                                 {"NRLANCTONF", S, 10, ""},
+                                 {"NRSEQITPROD", S, 4, ""},
+                                 {"CDPRODUTO", S, 10, ""},
+                                 {"CDARVPROD", S, 20, "Código"},
+                                 {"NMPRODUTO", S, 50, "Nome"},
+                                 {"NRAUDITORIA", S, 10, "Nº da Auditoria"}});
+    cdsErro->FieldByName("VRNOTAFISC").DisplayFormat = "#,##0.00";
+
+    // Events.
+    medFilial->OnChange = [this](vcl::TObject* s) { medFilialChange(s); };
+    medFilial->OnExit = [this](vcl::TObject* s) { medFilialExit(s); };
+    btnFilial->OnBeforePesq = [this](vcl::TObject* s, bool& p) { btnFilialBeforePesq(s, p); };
+    btnFilial->OnAfterPesq = [this](vcl::TObject* s) { btnFilialAfterPesq(s); };
+    medCdOperacao->OnChange = [this](vcl::TObject* s) { medCdOperacaoChange(s); };
+    medCdOperacao->OnExit = [this](vcl::TObject* s) { medCdOperacaoExit(s); };
+    btpOperacao->OnBeforePesq = [this](vcl::TObject* s, bool& p) { btpOperacaoBeforePesq(s, p); };
+    btpOperacao->OnAfterPesq = [this](vcl::TObject* s) { btpOperacaoAfterPesq(s); };
+    depDtSaida->OnExit = [this](vcl::TObject* s) { depDtSaidaExit(s); };
+
+    msgPadrao->Messages = {
+        "Oper_Inf|Tipo de operação deve ser informado",
+        "Oper_Cad|Tipo de operação não cadastrado",
+        "DtSaida_Inf|Data de saída deve ser informada.",
+        "Oper_Fil|Tipo de operação dever ter filial como origem.",
+        "Fil_Dif|Filial para geração de remessa deve ser diferente da filial de origem",
+        "Serie_Vazia|Filial não possui série padrão cadastrada",
+        "Lan_Sucesso|Notas de remessa geradas com sucesso!",
+        "IrreEsto|Operação não realizada. Verifique o estoque dos produtos",
+        "Est_Atu|Filial da remessa não parametrizada para controle de estoque",
+        "Itens_N_Ger|Existem itens em análise",
+        "Erros_Geracao|Alguns erros foram encontrados durante a geração da remessa.",
+        "Fil_Deve|Filial deve ser informada",
+    };
+}
+
+}  // namespace Cli_zrm90001

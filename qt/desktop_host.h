@@ -1,0 +1,82 @@
+// Everything the desktop host runs: the database (created with the demo data
+// on first use), the application server in-process unless another one is
+// named, the host context the package receives, the main window and the
+// package itself.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "vcl/forms.h"
+#include "vlm/host.h"
+
+namespace server {
+class AppServer;
+}
+namespace vlm {
+class TdtmDBGeral;
+}
+
+namespace zrmqt {
+
+class HostLoop;
+class QtHostServices;
+class MainWindow;
+class PackageLibrary;
+class FormView;
+
+struct DesktopOptions {
+    std::string db = "sqlite3://db=var/zrm.db";
+    std::optional<std::string> server;  // HOST:PORT; none: in-process on a free loopback port
+    std::string filial = "0001";
+    std::string packagePath;  // empty: PackageLibrary::DefaultPath()
+};
+
+// Reads the command line (--db, --server, --filial, --tour); nullopt and a
+// reason in `error` for anything it does not understand.
+struct CommandLine {
+    DesktopOptions options;
+    std::optional<std::string> tourDir;
+};
+std::optional<CommandLine> ParseCommandLine(int argc, char** argv, std::string& error);
+
+// The SQLite file a connection text names; nullopt for other backends and
+// in-memory databases.
+std::optional<std::string> SqliteFile(const std::string& connect);
+
+class DesktopHost {
+public:
+    // Throws std::runtime_error (or db::DbError) with the reason when the
+    // database, the server or the package cannot be brought up.
+    explicit DesktopHost(DesktopOptions options);
+    ~DesktopHost();
+    DesktopHost(const DesktopHost&) = delete;
+    DesktopHost& operator=(const DesktopHost&) = delete;
+
+    MainWindow& Window() const { return *window_; }
+    HostLoop& Loop() const { return *loop_; }
+    QtHostServices& Services() const { return *services_; }
+    vcl::TApplication& Application() const { return *application_; }
+    vlm::THost& Host() const { return *host_; }
+    const DesktopOptions& Options() const { return options_; }
+
+    // The menu entry: IniProc through the dispatcher.
+    void OpenScreen();
+    // The screen's view; nullptr while it is not shown.
+    FormView* ScreenView() const;
+
+private:
+    DesktopOptions options_;
+    std::unique_ptr<server::AppServer> server_;
+    std::unique_ptr<vlm::TdtmDBGeral> dtmDBGeral_;
+    vcl::TScreen screen_;
+    std::unique_ptr<vcl::TApplication> application_;
+    std::unique_ptr<HostLoop> loop_;
+    std::unique_ptr<QtHostServices> services_;
+    std::unique_ptr<vlm::THost> host_;
+    std::unique_ptr<MainWindow> window_;
+    std::unique_ptr<PackageLibrary> package_;
+};
+
+}  // namespace zrmqt

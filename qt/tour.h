@@ -1,0 +1,50 @@
+// The tour: walks a whole remittance through the Qt widgets, as a user
+// would, and leaves a PNG of every step in a folder.
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <string>
+#include <vector>
+
+class QWidget;
+
+namespace zrmqt {
+
+class DesktopHost;
+
+class Tour : public QObject {
+    Q_OBJECT
+public:
+    Tour(DesktopHost& host, QString folder);
+    // Runs the steps one after the other from the event loop; each may open
+    // a modal window, inside which the next step runs.
+    void Start();
+    int Failures() const { return failures_; }
+    const std::vector<QString>& Pictures() const { return pictures_; }
+
+signals:
+    void Finished(int failures);
+
+private:
+    struct Step {
+        QString picture;  // empty: no picture after the step
+        std::function<void()> action;
+        std::function<QWidget*()> shown;  // what to photograph
+    };
+
+    void Next();
+    void Fail(const QString& what);
+    void Shoot(const QString& name, QWidget* widget);
+    void BuildSteps();
+
+    DesktopHost& host_;
+    QString folder_;
+    std::vector<Step> steps_;
+    std::size_t next_ = 0;
+    int failures_ = 0;
+    std::vector<QString> pictures_;
+};
+
+}  // namespace zrmqt

@@ -1,0 +1,451 @@
+// Form resource of TfrmRemessaAnalise: components, properties, datasets and
+// fields, queries, message table and event bindings. Behaviour lives in the
+// handler files.
+#include <initializer_list>
+#include <string>
+#include <string_view>
+
+#include "remessa/frm_remessa_analise.h"
+#include "remessa/glyphs.h"
+#include "vcl/forms.h"
+#include "vlm/db_geral.h"
+
+namespace Cli_zrm90000 {
+
+namespace {
+
+using vcl::FieldDef;
+using vcl::FieldType;
+
+constexpr auto kString = FieldType::String;
+
+vcl::TFont BoldLabelFont() {
+    vcl::TFont font;
+    font.Bold = true;
+    return font;
+}
+
+vcl::TFont SymbolTitleFont() {
+    vcl::TFont font;
+    font.Symbol = true;
+    return font;
+}
+
+// One declared field: its definition, display label, visibility per dataset.
+struct FieldSpec {
+    const char* name;
+    FieldType type;
+    int size;
+    const char* label;
+    const char* format;
+};
+
+void AddFields(vcl::TClientDataSet& cds, std::initializer_list<FieldSpec> specs,
+               std::initializer_list<const char*> visible) {
+    for (const FieldSpec& spec : specs) {
+        vcl::TField& field = cds.AddField(FieldDef{spec.name, spec.type, spec.size});
+        field.DisplayLabel = spec.label;
+        field.DisplayFormat = spec.format;
+        field.Visible = false;
+        for (const char* name : visible) {
+            if (std::string_view(spec.name) == name) field.Visible = true;
+        }
+    }
+}
+
+// The notes datasets share their fields; cdsNotaAux lacks ENVIA and IDTPIJURNF.
+void AddNoteFields(vcl::TClientDataSet& cds, bool withFlags, std::initializer_list<const char*> visible,
+                   const char* totalFormat) {
+    AddFields(cds,
+              {{"CDFILIAL", kString, 4, "", ""},
+               {"NRLANCTONF", kString, 10, "", ""},
+               {"IDMARCADO", FieldType::FixedChar, 1, "", ""},
+               {"NRINSJURFORN", kString, 20, "Inscrição", ""},
+               {"DTENTRSAID", FieldType::DateTime, 0, "Data Entrada", ""},
+               {"NRNOTAFISC", kString, 20, "Número NF", ""},
+               {"CDSERIEENTR", kString, 5, "Série", ""},
+               {"VRNOTAFISC", FieldType::Float, 0, "", totalFormat},
+               {"CDFILIRECE", kString, 4, "", ""}},
+              visible);
+    if (withFlags) {
+        AddFields(cds, {{"ENVIA", kString, 1, "", ""}, {"IDTPIJURNF", kString, 1, "", ""}}, visible);
+    }
+}
+
+// The items datasets; cdsItensAux lacks DTVALILOTE and SGUNIDADE.
+void AddItemFields(vcl::TClientDataSet& cds, bool withShownOnly, std::initializer_list<const char*> hidden) {
+    std::initializer_list<FieldSpec> head{
+        {"IDMARCADO", FieldType::FixedChar, 1, "", ""},  {"CDFILIAL", kString, 4, "", ""},
+        {"NRLANCTONF", kString, 10, "", ""},             {"NRSEQITPROD", kString, 4, "", ""},
+        {"CDPRODUTO", kString, 10, "", ""},              {"CDARVPROD", kString, 20, "", ""},
+        {"NMPRODUTO", kString, 50, "", ""},              {"QTITEMPROD", FieldType::Float, 0, "", "#,##0.000"},
+        {"QTENVIADA", FieldType::Float, 0, "", "#,##0.000"}, {"VRUNITITEM", FieldType::Float, 0, "", "#,##0.00"},
+        {"VRTOTAITEM", FieldType::Float, 0, "", "#,##0.00"}, {"CDFILIMOVI", kString, 4, "", ""},
+        {"CDALMOXARIFE", kString, 6, "", ""},           {"CDLOCALESTOQ", kString, 6, "", ""},
+        {"NRLOTEESTQ", kString, 20, "", ""},             {"NRSUBLOTE", kString, 4, "", ""}};
+    for (const FieldSpec& spec : head) {
+        vcl::TField& field = cds.AddField(FieldDef{spec.name, spec.type, spec.size});
+        field.DisplayFormat = spec.format;
+    }
+    if (withShownOnly) {
+        cds.AddField({"DTVALILOTE", FieldType::DateTime, 0});
+        cds.AddField({"SGUNIDADE", kString, 10});
+    }
+    cds.AddField({"CDPRODESTO", kString, 10});
+    for (const char* name : hidden) cds.FieldByName(name).Visible = false;
+}
+
+struct ColumnSpec {
+    const char* field;
+    const char* title;
+    vcl::TAlignment titleAlignment = vcl::TAlignment::LeftJustify;
+    int width = 0;
+    bool visible = true;
+    bool readOnly = false;
+    vcl::TAlignment alignment = vcl::TAlignment::LeftJustify;
+};
+
+void AddColumns(vcl::TDBGrid& grid, std::initializer_list<ColumnSpec> specs) {
+    for (const ColumnSpec& spec : specs) {
+        vcl::TColumn& column = grid.AddColumn(spec.field);
+        column.Title.Caption = spec.title;
+        column.Title.Alignment = spec.titleAlignment;
+        column.Width = spec.width;
+        column.Visible = spec.visible;
+        column.ReadOnly = spec.readOnly;
+        column.Alignment = spec.alignment;
+        column.Color = vcl::clInfoBk;
+        if (std::string_view(spec.title) == "4" && std::string_view(spec.field) == "IDMARCADO") {
+            column.Title.Font = SymbolTitleFont();
+        }
+    }
+}
+
+void SetupGrid(vcl::TDBGrid& grid) {
+    using O = vcl::TGridOption;
+    grid.Color = vcl::clInfoBk;
+    grid.Options = {O::Titles, O::ColumnResize, O::ColLines, O::RowLines, O::Tabs, O::AlwaysShowSelection};
+    grid.Align = vcl::TAlign::Client;
+    grid.TabStop = true;
+    grid.TabOrder = 0;
+}
+
+}  // namespace
+
+void TfrmRemessaAnalise::BuildForm() {
+    using vcl::TAlign;
+    constexpr auto Right = vcl::TAlignment::RightJustify;
+
+    // Window.
+    Caption = "Remessa para análise";
+    FormStyle = vcl::TFormStyle::MDIChild;
+    BorderStyle = vcl::TBorderStyle::Sizeable;
+    SetBounds(80, 151, 1264, 481);
+    PixelsPerInch = 96;
+    TextHeight = 13;
+    OnShow = [this](vcl::TObject* s) { FormShow(s); };
+
+    // What the screen changes of the base's components.
+    lblCodTela->Caption = "ZRM90000";
+    lblCodTela->Width = 51;
+    grbFiltroPadrao->Width = 1201;
+    grbFiltroPadrao->Height = 450;
+    panMenu->Left = 1201;
+    panMenu->Height = 450;
+    panBotoes->Height = 108;
+    sbtCancel->Top = 81;
+    sbtConfirma->Left = 76;
+    sbtConfirma->Hint = "Gerar nota";
+    sbtConfirma->Glyph = ThumbsUpGlyph();
+    sbtConfirma->Visible = false;
+    btfSaveOpc->Left = 170;
+    btfSaveOpc->Visible = false;
+    panBotao->Left = 162;
+    btfLoadOpc->Left = 112;
+    btfLoadOpc->Visible = false;
+
+    sbtConfirmar = &Make<vlm::TButtonFlat>("sbtConfirmar");
+    sbtConfirmar->SetParent(panBotoes);
+    sbtConfirmar->SetBounds(4, 16, 40, 21);
+    sbtConfirmar->Flat = true;
+    sbtConfirmar->Glyph = ThumbsUpGlyph();
+    sbtConfirmar->OnClick = [this](vcl::TObject* s) { sbtConfirmarClick(s); };
+
+    // Work area: filter, notes, items.
+    panFiltro = &Make<vcl::TPanel>("panFiltro");
+    panFiltro->SetParent(grbFiltroPadrao);
+    panFiltro->Align = TAlign::Top;
+    panFiltro->SetBounds(2, 15, 1197, 99);
+    panFiltro->BevelOuter = vcl::TBevelCut::None;
+    panFiltro->TabOrder = 1;
+    panFiltro->TabStop = false;
+    panFiltro->OnEnter = [this](vcl::TObject* s) { panFiltroEnter(s); };
+    panFiltro->OnExit = [this](vcl::TObject* s) { panFiltroExit(s); };
+
+    panNotaFiscal = &Make<vcl::TPanel>("panNotaFiscal");
+    panNotaFiscal->SetParent(grbFiltroPadrao);
+    panNotaFiscal->Align = TAlign::Client;
+    panNotaFiscal->SetBounds(2, 114, 1197, 146);
+    panNotaFiscal->TabOrder = 2;
+
+    panProdutos = &Make<vcl::TPanel>("panProdutos");
+    panProdutos->SetParent(grbFiltroPadrao);
+    panProdutos->Align = TAlign::Bottom;
+    panProdutos->SetBounds(2, 260, 1197, 188);
+    panProdutos->TabOrder = 0;
+
+    // Filter panel: labels, lookup fields, dates, note number.
+    auto label = [this](const char* name, const char* caption, int left, int top) {
+        vcl::TLabel& l = Make<vcl::TLabel>(name);
+        l.SetParent(panFiltro);
+        l.Caption = caption;
+        l.Left = left;
+        l.Top = top;
+        l.Font = BoldLabelFont();
+        l.Color = vcl::clBtnFace;
+        return &l;
+    };
+    auto maskEdit = [this](const char* name, int left, int top, int width, int maxLength, vcl::TColor color,
+                           int tabOrder) {
+        vcl::TMaskEdit& e = Make<vcl::TMaskEdit>(name);
+        e.SetParent(panFiltro);
+        e.SetBounds(left, top, width, 21);
+        e.MaxLength = maxLength;
+        e.Color = color;
+        e.TabOrder = tabOrder;
+        e.TabStop = true;
+        return &e;
+    };
+    auto nameDisplay = [this](const char* name, int left, int top, int width, int tabOrder) {
+        vcl::TEdit& e = Make<vcl::TEdit>(name);
+        e.SetParent(panFiltro);
+        e.SetBounds(left, top, width, 21);
+        e.Color = vcl::clBtnFace;
+        e.Enabled = false;
+        e.TabOrder = tabOrder;
+        return &e;
+    };
+    auto searchButton = [this](const char* name, int left, int top, vcl::TCustomEdit* associate, const char* title,
+                               vcl::TDataSource* source, const char* emptyError) {
+        vlm::TBtnPesquisa& b = Make<vlm::TBtnPesquisa>(name, Host.Services);
+        b.SetParent(panFiltro);
+        b.SetBounds(left, top, 21, 21);
+        b.Hint = "Pesquisar";
+        b.ShowHint = true;
+        b.Glyph = SearchGlyph();
+        b.NumGlyphs = 2;
+        b.Associate = associate;
+        b.Title = title;
+        b.DataSource = source;
+        b.EmptyError = emptyError;
+        return &b;
+    };
+    auto dateEdit = [this](const char* name, int left, int top, int tabOrder) {
+        vlm::TDateEditPlus& d = Make<vlm::TDateEditPlus>(name, Host.Services);
+        d.SetParent(panFiltro);
+        d.SetBounds(left, top, 121, 21);
+        d.Color = vcl::clInfoBk;
+        d.ValidDateColor = vcl::clBlue;
+        d.NomeSemana = true;
+        d.SaveTime = false;
+        d.TabOrder = tabOrder;
+        d.TabStop = true;
+        d.OnExit = [this](vcl::TObject* s) { depDtEntIniExit(s); };
+        return &d;
+    };
+
+    // Data sources first: the search buttons refer to them.
+    auto dataSource = [this](const char* name) { return &Make<vcl::TDataSource>(name); };
+    dtsFilial = dataSource("dtsFilial");
+    dtsFornecedor = dataSource("dtsFornecedor");
+    dtsSerieNF = dataSource("dtsSerieNF");
+    dtsNotaFiscal = dataSource("dtsNotaFiscal");
+    dtsNotaFiscalGrid = dataSource("dtsNotaFiscalGrid");
+    dtsItensNota = dataSource("dtsItensNota");
+
+    lblFilial = label("lblFilial", "Filial", 8, 6);
+    medFilial = maskEdit("medFilial", 128, 0, 50, 4, vcl::clInfoBk, 1);
+    btpFilial = searchButton("btpFilial", 181, 0, medFilial, "Filial", dtsFilial, "Não há filial cadastrada");
+    edtNmFilial = nameDisplay("edtNmFilial", 206, 0, 558, 10);
+
+    lblFornecedor = label("lblFornecedor", "Fornecedor", 8, 30);
+    medFornecedor = maskEdit("medFornecedor", 128, 23, 121, 20, vcl::clWindow, 2);
+    btpFornecedor = searchButton("btpFornecedor", 253, 23, medFornecedor, "Fornecedor", dtsFornecedor,
+                                 "Não há fornecedor cadastrado");
+    edtNmFornecedor = nameDisplay("edtNmFornecedor", 281, 23, 483, 11);
+
+    lblDtEntIni = label("lblDtEntIni", "Dt. Entrada Inicial", 8, 54);
+    depDtEntIni = dateEdit("depDtEntIni", 128, 48, 4);
+    lblDtEntFin = label("lblDtEntFin", "Dt. Entrada Final", 264, 54);
+    depDtEntFin = dateEdit("depDtEntFin", 376, 48, 5);
+
+    lblSerieNf = label("lblSerieNf", "Série NF", 8, 78);
+    medSerieNf = maskEdit("medSerieNf", 128, 72, 50, 5, vcl::clWindow, 6);
+    btpSerieNf = searchButton("btpSerieNf", 181, 72, medSerieNf, "Série", dtsSerieNF, "Não há série cadastrada");
+
+    lblNumota = label("lblNumota", "Nº da NF", 216, 78);
+    medNumNota = maskEdit("medNumNota", 274, 72, 121, 20, vcl::clWindow, 8);
+    btpNumNota = searchButton("btpNumNota", 399, 72, medNumNota, "Número da NF", dtsNotaFiscal, "");
+
+    auto checkImage = [this](const char* name, int left, vcl::TBitmap bitmap) {
+        vcl::TImage& image = Make<vcl::TImage>(name);
+        image.SetParent(panFiltro);
+        image.SetBounds(left, 56, 16, 16);
+        image.Picture = std::move(bitmap);
+        image.AutoSize = true;
+        image.Visible = false;
+        return &image;
+    };
+    imgCheck = checkImage("imgCheck", 541, CheckBitmap());
+    imgDescheck = checkImage("imgDescheck", 557, DescheckBitmap());
+    imgUncheck = checkImage("imgUncheck", 571, UncheckBitmap());
+
+    // Client datasets.
+    cdsNotaFiscal = &Make<vcl::TClientDataSet>("cdsNotaFiscal");
+    AddNoteFields(*cdsNotaFiscal, true, {"NRNOTAFISC"}, "");
+    cdsNotaFiscalGrid = &Make<vcl::TClientDataSet>("cdsNotaFiscalGrid");
+    AddNoteFields(*cdsNotaFiscalGrid, true, {"NRNOTAFISC", "CDFILIRECE", "ENVIA", "IDTPIJURNF"}, "#,##0.00");
+    cdsNotaAux = &Make<vcl::TClientDataSet>("cdsNotaAux");
+    AddNoteFields(*cdsNotaAux, false, {"NRNOTAFISC", "CDFILIRECE"}, "");
+    cdsItensNota = &Make<vcl::TClientDataSet>("cdsItensNota");
+    AddItemFields(*cdsItensNota, true, {"CDPRODESTO"});
+    cdsItensAux = &Make<vcl::TClientDataSet>("cdsItensAux");
+    AddItemFields(*cdsItensAux, false, {});
+
+    // Each row's registration number is shown with the mask of its own person type.
+    cdsNotaFiscalGrid->FieldByName("NRINSJURFORN").OnGetText = [this](vcl::TField* f, std::string& t, bool d) {
+        NRINSJURFORNGridGetText(f, t, d);
+    };
+    cdsNotaFiscalGrid->AfterScroll = [this](vcl::TClientDataSet* ds) { cdsNotaFiscalGridAfterScroll(ds); };
+    cdsItensNota->BeforeInsert = [this](vcl::TClientDataSet* ds) { cdsItensNotaBeforeInsert(ds); };
+    cdsItensNota->BeforePost = [this](vcl::TClientDataSet* ds) { cdsItensNotaBeforePost(ds); };
+    cdsItensNota->AfterPost = [this](vcl::TClientDataSet* ds) { cdsItensNotaAfterPost(ds); };
+
+    dtsNotaFiscal->SetDataSet(cdsNotaFiscal);
+    dtsNotaFiscalGrid->SetDataSet(cdsNotaFiscalGrid);
+    dtsItensNota->SetDataSet(cdsItensNota);
+
+    // Grids.
+    dbgNotaFiscal = &Make<vcl::TDBGrid>("dbgNotaFiscal");
+    dbgNotaFiscal->SetParent(panNotaFiscal);
+    SetupGrid(*dbgNotaFiscal);
+    dbgNotaFiscal->SetDataSource(dtsNotaFiscalGrid);
+    AddColumns(*dbgNotaFiscal, {{"CDFILIAL", "", {}, 0, false},
+                                {"NRLANCTONF", "", {}, 0, false},
+                                {"IDMARCADO", "4", {}, 17, true},
+                                {"NRINSJURFORN", ""},
+                                {"DTENTRSAID", ""},
+                                {"NRNOTAFISC", ""},
+                                {"CDSERIEENTR", ""},
+                                {"VRNOTAFISC", "Total NF", Right, 89, true, false, Right}});
+    dbgNotaFiscal->OnCellClick = [this](vcl::TColumn& c) { dbgNotaFiscalCellClick(c); };
+    dbgNotaFiscal->OnDrawColumnCell = [this](vcl::TObject* s, const vcl::TRect& r, int d, vcl::TColumn& c,
+                                             unsigned st) { dbgNotaFiscalDrawColumnCell(s, r, d, c, st); };
+    dbgNotaFiscal->OnKeyDown = [this](vcl::TObject* s, int& k, unsigned sh) { dbgNotaFiscalKeyDown(s, k, sh); };
+    dbgNotaFiscal->OnTitleClick = [this](vcl::TColumn& c) { dbgNotaFiscalTitleClick(c); };
+
+    splNfItem = &Make<vcl::TSplitter>("splNfItem");
+    splNfItem->SetParent(panNotaFiscal);
+    splNfItem->Align = TAlign::Bottom;
+    splNfItem->Height = 3;
+    splNfItem->Cursor = vcl::TCursor::VSplit;
+
+    dbgItensNota = &Make<vcl::TDBGrid>("dbgItensNota");
+    dbgItensNota->SetParent(panProdutos);
+    SetupGrid(*dbgItensNota);
+    dbgItensNota->SetDataSource(dtsItensNota);
+    AddColumns(*dbgItensNota, {{"IDMARCADO", "4", {}, 0, false},
+                               {"CDFILIAL", "", {}, 0, false},
+                               {"NRLANCTONF", "", {}, 0, false},
+                               {"NRSEQITPROD", "", {}, 0, false},
+                               {"CDPRODUTO", "Produtos", {}, 0, false},
+                               {"CDARVPROD", "Produto"},
+                               {"NMPRODUTO", "Nome"},
+                               {"SGUNIDADE", "Unid. Medida"},
+                               {"QTITEMPROD", "Qt. Original", Right, 0, true, false, Right},
+                               {"QTENVIADA", "Qt. Enviada", Right, 0, true, false, Right},
+                               {"VRUNITITEM", "Preço Unit.", Right, 0, true, false, Right},
+                               {"VRTOTAITEM", "Total", Right, 80, true, false, Right},
+                               {"CDALMOXARIFE", "Almoxarifado", {}, 0, true, true},
+                               {"CDLOCALESTOQ", "Localização", {}, 0, true, true},
+                               {"NRLOTEESTQ", "Lote", {}, 0, true, true},
+                               {"NRSUBLOTE", "Sub. Lote", {}, 0, true, true},
+                               {"DTVALILOTE", "Data de Validade", {}, 87, true, true}});
+    dbgItensNota->OnColEnter = [this](vcl::TObject* s) { dbgItensNotaColEnter(s); };
+    dbgItensNota->OnColExit = [this](vcl::TObject* s) { dbgItensNotaColExit(s); };
+    dbgItensNota->OnKeyPress = [this](vcl::TObject* s, char& k) { dbgItensNotaKeyPress(s, k); };
+    dbgItensNota->OnKeyDown = [this](vcl::TObject* s, int& k, unsigned sh) { dbgNotaFiscalKeyDown(s, k, sh); };
+
+    // Lookup queries over the host's database module.
+    vlm::TdtmDBGeral& db = Host.dtmDBGeral;
+    qryFilial = &Make<vlm::TADOIBQuery>("qryFilial", db);
+    qryFilial->SQL = {"SELECT CDFILIAL, NMFILIAL", "  FROM FILIAL",
+                      " WHERE ((CDFILIAL = :P_CDFILIAL) OR (:P_TCDFILIAL = 'T'))", " ORDER BY CDFILIAL"};
+    qryFilial->SQL_IB = qryFilial->SQL;
+    qryFilial->AddStringField("CDFILIAL", 4, "Código");
+    qryFilial->AddStringField("NMFILIAL", 100, "Nome");
+
+    qryFornecedor = &Make<vlm::TADOIBQuery>("qryFornecedor", db);
+    qryFornecedor->SQL = {"SELECT CDFORNECED, IDTPIJURFORN, NRINSJURFORN, NMRAZSOCFORN", "  FROM FORNECEDOR",
+                          " WHERE ((NRINSJURFORN = :P_NRINSJURFORN) OR (:P_TNRINSJURFORN = 'T'))", " ", " "};
+    qryFornecedor->AddStringField("CDFORNECED", 21, "", false);
+    qryFornecedor->AddStringField("IDTPIJURFORN", 1, "", false);
+    qryFornecedor->AddStringField("NRINSJURFORN", 20, "Inscrição").OnGetText =
+        [this](vcl::TField* f, std::string& t, bool d) { qryFornecedorNRINSJURFORNGetText(f, t, d); };
+    qryFornecedor->AddStringField("NMRAZSOCFORN", 100, "Nome");
+
+    qrySerieNF = &Make<vlm::TADOIBQuery>("qrySerieNF", db);
+    qrySerieNF->SQL = {"SELECT CDSERIEENTR, DSSERIEENTR", "  FROM SERIEENTR",
+                       " WHERE ((CDSERIEENTR = :P_CDSERIEENTR) OR (:P_TCDSERIEENTR = 'T'))", " ORDER BY CDSERIEENTR"};
+    qrySerieNF->AddStringField("CDSERIEENTR", 5, "Código");
+    qrySerieNF->AddStringField("DSSERIEENTR", 20, "Descrição");
+
+    dtsFilial->SetDataSet(&qryFilial->Query);
+    dtsFornecedor->SetDataSet(&qryFornecedor->Query);
+    dtsSerieNF->SetDataSet(&qrySerieNF->Query);
+
+    // Lookup field events.
+    btpFilial->OnBeforePesq = [this](vcl::TObject* s, bool& p) { btpFilialBeforePesq(s, p); };
+    btpFilial->OnAfterPesq = [this](vcl::TObject* s) { btpFilialAfterPesq(s); };
+    medFilial->OnChange = [this](vcl::TObject* s) { medFilialChange(s); };
+    medFilial->OnExit = [this](vcl::TObject* s) { medFilialExit(s); };
+    btpFornecedor->OnBeforePesq = [this](vcl::TObject* s, bool& p) { btpFornecedorBeforePesq(s, p); };
+    btpFornecedor->OnAfterPesq = [this](vcl::TObject* s) { btpFornecedorAfterPesq(s); };
+    medFornecedor->OnChange = [this](vcl::TObject* s) { medFornecedorChange(s); };
+    medFornecedor->OnExit = [this](vcl::TObject* s) { medFornecedorExit(s); };
+    btpSerieNf->OnBeforePesq = [this](vcl::TObject* s, bool& p) { btpSerieNfBeforePesq(s, p); };
+    btpSerieNf->OnAfterPesq = [this](vcl::TObject* s) { btpSerieNfAfterPesq(s); };
+    medSerieNf->OnChange = [this](vcl::TObject* s) { medSerieNfChange(s); };
+    medSerieNf->OnExit = [this](vcl::TObject* s) { medSerieNfExit(s); };
+    btpNumNota->OnClick = [this](vcl::TObject* s) { btpNumNotaClick(s); };
+
+    // Application-server connections.
+    netRemesAnalise = &Make<vlm::TNetConnection>("netRemesAnalise");
+    netRemesAnalise->ServerName = "zrm90000.rdmRemessaAnalise";
+    netRemesAnalise->ThrowException = false;
+    netRemesAnalise->BeforeConnect = [this](vcl::TObject* s) { netRemesAnaliseBeforeConnect(s); };
+    netEstoque = &Make<vlm::TNetConnection>("netEstoque");
+    netEstoque->ServerName = "Est00000.rdmEstoque";
+    netEstoque->ThrowException = false;
+    netEstoque->BeforeConnect = [this](vcl::TObject* s) { netEstoqueBeforeConnect(s); };
+
+    // Message table.
+    msgPadrao->Messages = {
+        "Fil_Cad|Filial não cadastrada",
+        "For_Cad|Fornecedor não cadastrado",
+        "Serie_Cad|Série não cadastrada",
+        "DataIni_Deve|Data de Entrada inicial deve ser informada",
+        "DataFin_Deve|Data de Entrada final deve ser informada",
+        "Data_Menor|Data inicial deve ser menor que a data final",
+        "Filial_deve|Filial deve ser informada",
+        "NUMNOTA|Número da nota",
+        "N_NOTA_LANC|Não foi encontrado lançamento para os dados informados",
+        "get|Buscando informações do servidor...",
+        "TipOp_Cad|Tipo de operação não cadastrado",
+        "QtEnv_Maior|Quantidade enviada deve ser menor ou igual a quantidade original",
+        "Nota_Marcada|Nenhuma nota foi marcada para envio",
+        "QtEnv_zero|Quantidade enviada deve ser diferente de zero para pelo menos um produto da nota selecionada",
+    };
+}
+
+}  // namespace Cli_zrm90000

@@ -1,0 +1,27 @@
+// How a server call fails: the HTTP status the failure maps to, and the
+// reason the client reads.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace server {
+
+enum class CallStatus {
+    BadRequest = 400,  // malformed body, wrong arguments
+    NotFound = 404,    // unknown server or method
+    Internal = 500,    // a failure inside the server
+};
+
+class CallError : public std::runtime_error {
+public:
+    CallError(CallStatus status, const std::string& reason) : std::runtime_error(reason), status_(status) {}
+    CallStatus Status() const { return status_; }
+
+private:
+    CallStatus status_;
+};
+
+[[noreturn]] inline void BadRequest(const std::string& reason) { throw CallError(CallStatus::BadRequest, reason); }
+
+}  // namespace server

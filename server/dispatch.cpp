@@ -1,0 +1,55 @@
+#include "server/dispatch.h"
+
+#include <string>
+
+#include "contracts/server_api.h"
+#include "server/call_error.h"
+#include "server/remessa_methods.h"
+
+namespace server {
+
+namespace {
+
+using Method = vcl::wire::Answer (*)(soci::session&, const vcl::VariantArray&);
+
+struct Route {
+    std::string_view server;
+    std::string_view method;
+    Method run;
+};
+
+// The stock server exists for the screen's second connection; it has no
+// methods the module calls.
+constexpr Route kRoutes[] = {
+    {contracts::kRemessaServer, contracts::kGetNotasFiscais, &GetNotasFiscais},
+    {contracts::kRemessaServer, contracts::kGetSerie, &GetSerie},
+    {contracts::kRemessaServer, contracts::kGeraSaida, &GeraSaida},
+};
+
+const Route* Find(std::string_view server, std::string_view method) {
+    for (const auto& route : kRoutes) {
+        if (route.server == server && route.method == method)
+            return &route;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+bool IsKnownServer(std::string_view server) {
+    return server == contracts::kRemessaServer || server == contracts::kEstoqueServer;
+}
+
+bool IsKnownMethod(std::string_view server, std::string_view method) { return Find(server, method) != nullptr; }
+
+vcl::wire::Answer Dispatch(soci::session& session, std::string_view server, std::string_view method,
+                           const vcl::VariantArray& args) {
+    if (!IsKnownServer(server))
+        throw CallError(CallStatus::NotFound, "unknown server " + std::string(server));
+    const Route* route = Find(server, method);
+    if (!route)
+        throw CallError(CallStatus::NotFound, "unknown method " + std::string(method) + " of " + std::string(server));
+    return route->run(session, args);
+}
+
+}  // namespace server

@@ -1,0 +1,22 @@
+// The remote data modules this server answers for and the routing of a call
+// to its method.
+#pragma once
+
+#include <soci/soci.h>
+
+#include <string_view>
+
+#include "vcl/variant.h"
+#include "vcl/wire.h"
+
+namespace server {
+
+bool IsKnownServer(std::string_view server);
+bool IsKnownMethod(std::string_view server, std::string_view method);
+
+// Runs the method on `session`. CallError(NotFound) for an unknown server or
+// method, CallError(BadRequest) for malformed arguments.
+vcl::wire::Answer Dispatch(soci::session& session, std::string_view server, std::string_view method,
+                           const vcl::VariantArray& args);
+
+}  // namespace server

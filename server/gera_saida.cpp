@@ -1,0 +1,166 @@
+// GeraSaida: generates the remittance notes for analysis, all or nothing.
+#include <chrono>
+#include <cmath>
+#include <set>
+#include <thread>
+
+#include "db/connection.h"
+#include "server/arguments.h"
+#include "server/call_error.h"
+#include "server/gera_saida_plan.h"
+#include "server/remessa_methods.h"
+
+namespace server {
+
+namespace gera {
+
+namespace {
+
+using Kind = PacketReader::Kind;
+
+constexpr PacketReader::Field kNoteFields[] = {{"CDFILIAL", Kind::Text}, {"NRLANCTONF", Kind::Text}};
+constexpr PacketReader::Field kItemFields[] = {{"CDFILIAL", Kind::Text},
+                                               {"NRLANCTONF", Kind::Text},
+                                               {"NRSEQITPROD", Kind::Text},
+                                               {"QTENVIADA", Kind::Number}};
+
+// Rows of the client's datasets count when marked; a packet without the
+// mark field sends all its rows.
+bool Marked(const PacketReader& reader, std::size_t row) {
+    return !reader.Has("IDMARCADO") || reader.Text(row, "IDMARCADO") == "S";
+}
+
+}  // namespace
+
+std::int64_t ToThousandths(double quantity) { return std::llround(quantity * 1000.0); }
+double FromThousandths(std::int64_t quantity) { return static_cast<double>(quantity) / 1000.0; }
+
+std::vector<vcl::FieldDef> ErrorFields() {
+    using vcl::FieldType;
+    return {{"CDFILIAL", FieldType::String, 4},     {"NRLANCTONF", FieldType::String, 10},
+            {"DSERRO", FieldType::String, 85},      {"NRINSJURFORN", FieldType::String, 20},
+            {"NRNOTAFISC", FieldType::String, 20},  {"CDSERIEENTR", FieldType::String, 5},
+            {"VRNOTAFISC", FieldType::Float, 0},    {"NRSEQITPROD", FieldType::String, 4},
+            {"CDPRODUTO", FieldType::String, 10},   {"CDARVPROD", FieldType::String, 20},
+            {"NMPRODUTO", FieldType::String, 50},   {"DTENTRSAID", FieldType::Date, 0},
+            {"NRAUDITORIA", FieldType::String, 10}};
+}
+
+std::vector<vcl::FieldDef> GeneratedFields() {
+    using vcl::FieldType;
+    return {{"CDFILIAL", FieldType::String, 4},     {"NRLANCTONF", FieldType::String, 10},
+            {"CDFILIRECE", FieldType::String, 4},   {"NRINSJURFORN", FieldType::String, 20},
+            {"DTENTRSAID", FieldType::DateTime, 0}, {"CDSERIEENTR", FieldType::String, 5},
+            {"VRNOTAFISC", FieldType::Float, 0},    {"NRNOTAFISC", FieldType::String, 20},
+            {"CDFILIENTR", FieldType::String, 4},   {"NRLANCTOENT", FieldType::String, 10}};
+}
+
+Request ParseRequest(const vcl::VariantArray& args, std::string& requestError) {
+    Arguments in("GeraSaida", args);
+    in.ExpectCount(8);
+    const vcl::DataPacket notesPacket = in.Packet(0, "notes packet");
+    const vcl::DataPacket itemsPacket = in.Packet(1, "items packet");
+    Request request;
+    request.destination = in.Text(2, "destination branch");
+    in.Text(3, "series");
+    in.Text(4, "company");
+    request.seriesRef = in.Raw(3).IsUnassigned() ? vcl::Variant::Null() : in.Raw(3);
+    request.companyRef = in.Raw(4).IsUnassigned() ? vcl::Variant::Null() : in.Raw(4);
+    request.departure = in.Date(5, "departure date");
+    request.operation = in.Text(6, "operation type");
+    request.userBranch = in.Text(7, "branch of the user");
+
+    const PacketReader notes(notesPacket, "notes", kNoteFields);
+    std::set<NoteKey> marked;
+    for (std::size_t row = 0; row < notes.RowCount(); ++row) {
+        if (!Marked(notes, row))
+            continue;
+        NoteKey key{notes.Text(row, "CDFILIAL"), notes.Text(row, "NRLANCTONF")};
+        if (marked.insert(key).second)
+            request.notes.push_back(std::move(key));
+    }
+    const PacketReader items(itemsPacket, "items", kItemFields);
+    std::set<std::pair<NoteKey, std::string>> seen;
+    std::set<NoteKey> withItems;
+    for (std::size_t row = 0; row < items.RowCount(); ++row) {
+        if (!Marked(items, row))
+            continue;
+        RequestedItem item{{items.Text(row, "CDFILIAL"), items.Text(row, "NRLANCTONF")},
+                           items.Text(row, "NRSEQITPROD"),
+                           items.Number(row, "QTENVIADA")};
+        const std::string name = "item " + item.sequence + " da nota " + item.note.branch + "/" + item.note.launch;
+        if (!marked.contains(item.note)) {
+            requestError = "O " + name + " não pertence a nenhuma nota enviada";
+            return request;
+        }
+        if (!seen.insert({item.note, item.sequence}).second) {
+            requestError = "O " + name + " foi enviado mais de uma vez";
+            return request;
+        }
+        withItems.insert(item.note);
+        request.items.push_back(std::move(item));
+    }
+    // Notes without items to send produce no remittance.
+    std::erase_if(request.notes, [&](const NoteKey& key) { return !withItems.contains(key); });
+    if (request.items.empty())
+        requestError = "Nenhum item a enviar";
+    return request;
+}
+
+}  // namespace gera
+
+namespace {
+
+constexpr int kAttempts = 5;
+
+vcl::wire::Answer Reply(const std::string& status, vcl::DataPacket generated, vcl::DataPacket errors,
+                        const vcl::Variant& series, const vcl::Variant& company) {
+    vcl::wire::Answer answer;
+    answer.result = vcl::VariantArray{status, std::move(generated), std::move(errors)};
+    answer.refs[4] = series;
+    answer.refs[5] = company;
+    return answer;
+}
+
+vcl::DataPacket Packet(std::vector<vcl::FieldDef> fields, const std::vector<std::vector<vcl::Variant>>& rows) {
+    vcl::PacketBuilder builder(std::move(fields));
+    for (const auto& row : rows)
+        builder.AppendRow(row);
+    return builder.Finish();
+}
+
+}  // namespace
+
+vcl::wire::Answer GeraSaida(soci::session& session, const vcl::VariantArray& args) {
+    std::string requestError;
+    const gera::Request request = gera::ParseRequest(args, requestError);
+    const auto empty = [](std::vector<vcl::FieldDef> fields) { return vcl::PacketBuilder(std::move(fields)).Finish(); };
+    if (!requestError.empty()) {
+        return Reply(requestError, empty(gera::GeneratedFields()), empty(gera::ErrorFields()), request.seriesRef,
+                     request.companyRef);
+    }
+    for (int attempt = 1;; ++attempt) {
+        try {
+            db::WriteTransaction transaction(session);
+            const gera::Plan plan = gera::CheckRequest(session, request);
+            if (!plan.errors.empty()) {
+                return Reply("N", empty(gera::GeneratedFields()), Packet(gera::ErrorFields(), plan.errors),
+                             request.seriesRef, request.companyRef);
+            }
+            const auto generated = gera::WriteRemittances(session, request, plan);
+            transaction.Commit();
+            const gera::OriginSeries& used = plan.series.begin()->second;
+            return Reply("OK", Packet(gera::GeneratedFields(), generated), empty(gera::ErrorFields()),
+                         vcl::Variant(used.series), vcl::Variant(used.company));
+        } catch (const soci::soci_error& e) {
+            if (db::IsTransient(e) && attempt < kAttempts) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(5 * attempt));
+                continue;
+            }
+            return Reply(std::string("Erro no banco de dados: ") + e.what(), empty(gera::GeneratedFields()),
+                         empty(gera::ErrorFields()), request.seriesRef, request.companyRef);
+        }
+    }
+}
+
+}  // namespace server

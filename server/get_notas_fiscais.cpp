@@ -1,0 +1,290 @@
+// getNotasFiscais: the received notes of a branch that still have something
+// to send, and their items with the quantity that remains.
+#include <algorithm>
+#include <array>
+#include <tuple>
+#include <cmath>
+#include <set>
+
+#include "server/arguments.h"
+#include "server/call_error.h"
+#include "server/remessa_methods.h"
+#include "server/sql_query.h"
+#include "vcl/data_packet.h"
+
+namespace server {
+
+namespace {
+
+using vcl::FieldDef;
+using vcl::FieldType;
+using vcl::Variant;
+
+// An item qualifies for sending when something of it remains and no
+// analysis of it is open.
+constexpr std::string_view kItemOpenAnalysis =
+    "EXISTS (SELECT 1 FROM AUDITORIA A WHERE A.CDFILIAL = I.CDFILIAL AND A.NRLANCTONF = I.NRLANCTONF"
+    " AND A.NRSEQITPROD = I.NRSEQITPROD AND A.IDSITUACAO = 'A')";
+
+std::string NoteHasItemToSend() {
+    return "EXISTS (SELECT 1 FROM ITEMENTRADA I WHERE I.CDFILIAL = N.CDFILIAL AND I.NRLANCTONF = N.NRLANCTONF"
+           " AND I.QTITEMPROD > I.QTREMETIDA AND NOT " +
+           std::string(kItemOpenAnalysis) + ")";
+}
+
+double Round3(double value) { return std::round(value * 1000.0) / 1000.0; }
+
+Variant DateTimeOrNull(const std::string& iso, soci::indicator indicator) {
+    if (indicator != soci::i_ok)
+        return Variant::Null();
+    const auto date = vcl::TDate::ParseIso(iso.substr(0, 10));
+    return date ? Variant(vcl::TDateTime::FromDate(*date)) : Variant::Null();
+}
+
+std::vector<FieldDef> NoteFields() {
+    return {{"CDFILIAL", FieldType::String, 4},     {"NRLANCTONF", FieldType::String, 10},
+            {"IDMARCADO", FieldType::FixedChar, 1}, {"NRINSJURFORN", FieldType::String, 20},
+            {"DTENTRSAID", FieldType::DateTime, 0}, {"NRNOTAFISC", FieldType::String, 20},
+            {"CDSERIEENTR", FieldType::String, 5},  {"VRNOTAFISC", FieldType::Float, 0},
+            {"CDFILIRECE", FieldType::String, 4},   {"ENVIA", FieldType::String, 1},
+            {"IDTPIJURNF", FieldType::String, 1}};
+}
+
+std::vector<FieldDef> ItemFields() {
+    return {{"IDMARCADO", FieldType::FixedChar, 1}, {"CDFILIAL", FieldType::String, 4},
+            {"NRLANCTONF", FieldType::String, 10},  {"NRSEQITPROD", FieldType::String, 4},
+            {"CDPRODUTO", FieldType::String, 10},   {"CDARVPROD", FieldType::String, 20},
+            {"NMPRODUTO", FieldType::String, 50},   {"QTITEMPROD", FieldType::Float, 0},
+            {"QTENVIADA", FieldType::Float, 0},     {"VRUNITITEM", FieldType::Float, 0},
+            {"VRTOTAITEM", FieldType::Float, 0},    {"CDFILIMOVI", FieldType::String, 4},
+            {"CDALMOXARIFE", FieldType::String, 6}, {"CDLOCALESTOQ", FieldType::String, 6},
+            {"NRLOTEESTQ", FieldType::String, 20},  {"NRSUBLOTE", FieldType::String, 4},
+            {"DTVALILOTE", FieldType::DateTime, 0}, {"SGUNIDADE", FieldType::String, 10},
+            {"CDPRODESTO", FieldType::String, 10}};
+}
+
+struct NoteRow {
+    std::string entryDate;  // ISO, for ordering
+    std::string branch, launch;
+    std::array<Variant, 11> values;  // in the order of NoteFields()
+};
+
+// The notes matching `where` (a condition over NOTAENTRADA N), in the order
+// of entry date, branch and launch number.
+std::vector<NoteRow> SelectNotes(soci::session& session, const SqlQuery& where, bool filterRequiresPending) {
+    // Under the filter every note selected has something to send.
+    const std::string sends =
+        filterRequiresPending ? "'S'" : "CASE WHEN " + NoteHasItemToSend() + " THEN 'S' ELSE 'N' END";
+    SqlQuery query("SELECT N.CDFILIAL, N.NRLANCTONF, F.NRINSJURFORN, CAST(N.DTENTRSAID AS VARCHAR(10)),"
+                   " N.NRNOTAFISC, N.CDSERIEENTR, N.VRNOTAFISC, N.CDFILIRECE, F.IDTPIJURFORN, " +
+                   sends +
+                   " FROM NOTAENTRADA N LEFT JOIN FORNECEDOR F ON F.CDFORNECED = N.CDFORNECED WHERE " +
+                   where.Text() + " ORDER BY N.DTENTRSAID, N.CDFILIAL, N.NRLANCTONF");
+    for (const auto& value : where.Values())
+        query.Add("", value);
+
+    std::vector<NoteRow> rows;
+    std::string branch, launch, registration, date, number, series, receiver, personType, send;
+    double value = 0;
+    soci::indicator registrationOk = soci::i_ok, personOk = soci::i_ok;
+    RunQuery(
+        session, query,
+        [&](soci::statement& s) {
+            s.exchange(soci::into(branch));
+            s.exchange(soci::into(launch));
+            s.exchange(soci::into(registration, registrationOk));
+            s.exchange(soci::into(date));
+            s.exchange(soci::into(number));
+            s.exchange(soci::into(series));
+            s.exchange(soci::into(value));
+            s.exchange(soci::into(receiver));
+            s.exchange(soci::into(personType, personOk));
+            s.exchange(soci::into(send));
+        },
+        [&] {
+            rows.push_back({date,
+                            branch,
+                            launch,
+                            {branch, launch, "N", registrationOk == soci::i_ok ? registration : std::string(),
+                             DateTimeOrNull(date, soci::i_ok), number, series, value, receiver, send,
+                             personOk == soci::i_ok ? personType : std::string()}});
+        });
+    return rows;
+}
+
+// The items of the notes matching `where`, ordered by note and sequence.
+void AppendItems(soci::session& session, const SqlQuery& where, vcl::PacketBuilder& out) {
+    SqlQuery query(
+        "SELECT I.CDFILIAL, I.NRLANCTONF, I.NRSEQITPROD, I.CDPRODUTO, P.CDARVPROD, P.NMPRODUTO, I.QTITEMPROD,"
+        " I.QTREMETIDA, CASE WHEN " +
+        std::string(kItemOpenAnalysis) +
+        " THEN 1 ELSE 0 END, I.VRUNITITEM, I.VRTOTAITEM, I.CDFILIMOVI, I.CDALMOXARIFE, I.CDLOCALESTOQ,"
+        " I.NRLOTEESTQ, I.NRSUBLOTE, CAST(I.DTVALILOTE AS VARCHAR(10)), P.SGUNIDADE, P.CDPRODESTO"
+        " FROM NOTAENTRADA N JOIN ITEMENTRADA I ON I.CDFILIAL = N.CDFILIAL AND I.NRLANCTONF = N.NRLANCTONF"
+        " LEFT JOIN PRODUTO P ON P.CDPRODUTO = I.CDPRODUTO WHERE " +
+        where.Text() + " ORDER BY I.CDFILIAL, I.NRLANCTONF, I.NRSEQITPROD");
+    for (const auto& value : where.Values())
+        query.Add("", value);
+
+    std::string branch, launch, sequence, product, tree, name, movedAt, warehouse, location, lot, sublot, expiry,
+        unit, stockProduct;
+    double quantity = 0, sent = 0, unitPrice = 0, total = 0;
+    int underAnalysis = 0;
+    soci::indicator treeOk, nameOk, expiryOk, unitOk, stockOk;
+    const auto orEmpty = [](const std::string& text, soci::indicator indicator) {
+        return indicator == soci::i_ok ? Variant(text) : Variant(std::string());
+    };
+    RunQuery(
+        session, query,
+        [&](soci::statement& s) {
+            s.exchange(soci::into(branch));
+            s.exchange(soci::into(launch));
+            s.exchange(soci::into(sequence));
+            s.exchange(soci::into(product));
+            s.exchange(soci::into(tree, treeOk));
+            s.exchange(soci::into(name, nameOk));
+            s.exchange(soci::into(quantity));
+            s.exchange(soci::into(sent));
+            s.exchange(soci::into(underAnalysis));
+            s.exchange(soci::into(unitPrice));
+            s.exchange(soci::into(total));
+            s.exchange(soci::into(movedAt));
+            s.exchange(soci::into(warehouse));
+            s.exchange(soci::into(location));
+            s.exchange(soci::into(lot));
+            s.exchange(soci::into(sublot));
+            s.exchange(soci::into(expiry, expiryOk));
+            s.exchange(soci::into(unit, unitOk));
+            s.exchange(soci::into(stockProduct, stockOk));
+        },
+        [&] {
+            const double remaining = underAnalysis ? 0.0 : std::max(0.0, Round3(quantity - sent));
+            const Variant row[] = {"N",
+                                   branch,
+                                   launch,
+                                   sequence,
+                                   product,
+                                   orEmpty(tree, treeOk),
+                                   orEmpty(name, nameOk),
+                                   quantity,
+                                   remaining,
+                                   unitPrice,
+                                   total,
+                                   movedAt,
+                                   warehouse,
+                                   location,
+                                   lot,
+                                   sublot,
+                                   DateTimeOrNull(expiry, expiryOk),
+                                   orEmpty(unit, unitOk),
+                                   orEmpty(stockProduct, stockOk)};
+            out.AppendRow(row);
+        });
+}
+
+bool Exists(soci::session& session, const char* sql, const std::string& key) {
+    long long count = 0;
+    session << sql, soci::use(key), soci::into(count);
+    return count > 0;
+}
+
+vcl::wire::Answer Failure(const std::string& message, const vcl::Variant& supplier) {
+    vcl::wire::Answer answer;
+    answer.result = vcl::VariantArray{message, Variant::Null()};
+    answer.refs[3] = supplier;
+    return answer;
+}
+
+struct NoteKey {
+    std::string branch, launch;
+    friend auto operator<=>(const NoteKey&, const NoteKey&) = default;
+};
+
+}  // namespace
+
+vcl::wire::Answer GetNotasFiscais(soci::session& session, const vcl::VariantArray& args) {
+    Arguments in("getNotasFiscais", args);
+    in.ExpectCount(8);
+    bool packetIsNull = true;
+    const vcl::DataPacket given = in.Packet(0, "notes packet", packetIsNull);
+    const std::string branch = in.Text(1, "branch");
+    const std::string supplier = in.Text(2, "supplier code");
+    const vcl::TDate from = in.Date(3, "initial date");
+    const vcl::TDate to = in.Date(4, "final date");
+    const std::string series = in.Text(5, "series");
+    const std::string number = in.Text(6, "note number");
+    const std::string flag = in.Text(7, "flag");
+    if (flag != "N" && flag != "S")
+        BadRequest("getNotasFiscais: argument 8 (flag) must be \"N\" or \"S\"");
+    std::vector<NoteKey> keys;
+    if (flag == "S" && !packetIsNull) {
+        static constexpr PacketReader::Field kRequired[] = {{"CDFILIAL", PacketReader::Kind::Text},
+                                                            {"NRLANCTONF", PacketReader::Kind::Text}};
+        const PacketReader reader(given, "notes", kRequired);
+        std::set<NoteKey> seen;
+        for (std::size_t row = 0; row < reader.RowCount(); ++row) {
+            NoteKey key{reader.Text(row, "CDFILIAL"), reader.Text(row, "NRLANCTONF")};
+            if (seen.insert(key).second)
+                keys.push_back(std::move(key));
+        }
+    }
+    const Variant supplierRef = in.Raw(2).IsUnassigned() ? Variant::Null() : in.Raw(2);
+
+    try {
+        if (branch.empty())
+            return Failure("Filial deve ser informada", supplierRef);
+        if (!Exists(session, "SELECT COUNT(*) FROM FILIAL WHERE CDFILIAL = :f", branch))
+            return Failure("Filial não cadastrada", supplierRef);
+        if (!supplier.empty() &&
+            !Exists(session, "SELECT COUNT(*) FROM FORNECEDOR WHERE CDFORNECED = :f", supplier))
+            return Failure("Fornecedor não cadastrado", supplierRef);
+        if (!series.empty() && !Exists(session, "SELECT COUNT(*) FROM SERIEENTR WHERE CDSERIEENTR = :s", series))
+            return Failure("Série não cadastrada", supplierRef);
+        if (to < from)
+            return Failure("Data inicial deve ser menor que a data final", supplierRef);
+
+        vcl::PacketBuilder notes(NoteFields());
+        vcl::PacketBuilder items(ItemFields());
+        if (flag == "S" && !packetIsNull) {
+            // The client's notes, whatever the filter says: looked up by key.
+            std::sort(keys.begin(), keys.end());
+            std::vector<NoteRow> rows;
+            for (const auto& key : keys) {
+                SqlQuery where("");
+                where.Add("N.CDFILIAL = :b", key.branch).Add(" AND N.NRLANCTONF = :l", key.launch);
+                for (auto& row : SelectNotes(session, where, false))
+                    rows.push_back(std::move(row));
+                AppendItems(session, where, items);
+            }
+            std::stable_sort(rows.begin(), rows.end(), [](const NoteRow& a, const NoteRow& b) {
+                return std::tie(a.entryDate, a.branch, a.launch) < std::tie(b.entryDate, b.branch, b.launch);
+            });
+            for (const auto& row : rows)
+                notes.AppendRow(row.values);
+        } else {
+            SqlQuery where("");
+            where.Add("N.CDFILIAL = :b", branch)
+                .Add(" AND N.DTENTRSAID >= :i", from.ToIso())
+                .Add(" AND N.DTENTRSAID <= :f", to.ToIso());
+            if (!supplier.empty())
+                where.Add(" AND N.CDFORNECED = :s", supplier);
+            if (!series.empty())
+                where.Add(" AND N.CDSERIEENTR = :e", series);
+            if (flag == "S" && !number.empty())
+                where.Add(" AND N.NRNOTAFISC = :n", number);
+            where.Add(" AND " + NoteHasItemToSend());
+            for (const auto& row : SelectNotes(session, where, true))
+                notes.AppendRow(row.values);
+            if (flag == "S")
+                AppendItems(session, where, items);
+        }
+        vcl::wire::Answer answer;
+        answer.result = vcl::VariantArray{"", vcl::VariantArray{notes.Finish(), items.Finish()}};
+        answer.refs[3] = supplierRef;
+        return answer;
+    } catch (const soci::soci_error& e) {
+        return Failure(std::string("Erro no banco de dados: ") + e.what(), supplierRef);
+    }
+}
+
+}  // namespace server

@@ -1,0 +1,123 @@
+#include "server/http_host.h"
+
+#include <httplib.h>
+
+#include <chrono>
+#include <cstdio>
+#include <stdexcept>
+
+#include "server/call_error.h"
+#include "vcl/exceptions.h"
+
+namespace server {
+
+namespace {
+
+constexpr const char* kJson = "application/json";
+
+void Reply(httplib::Response& response, int status, std::string body) {
+    response.status = status;
+    response.set_content(std::move(body), kJson);
+}
+
+}  // namespace
+
+HttpHost::HttpHost(CallTarget& target, HttpOptions options)
+    : target_(target), options_(std::move(options)), http_(std::make_unique<httplib::Server>()) {
+    const std::size_t threads = static_cast<std::size_t>(std::max(1, options_.threads));
+    // cpp-httplib takes ownership of the queue it asks for.
+    http_->new_task_queue = [threads] { return new httplib::ThreadPool(threads); };
+    http_->set_tcp_nodelay(true);
+    Install();
+}
+
+HttpHost::~HttpHost() { stop(); }
+
+void HttpHost::setObserver(CallObserver observer) {
+    std::lock_guard lock(observerMutex_);
+    observer_ = std::move(observer);
+}
+
+void HttpHost::Log(std::string_view what, int status, double milliseconds) const {
+    if (options_.quiet)
+        return;
+    std::fprintf(stderr, "%s: %.*s %d %.1f ms\n", options_.name.c_str(), static_cast<int>(what.size()), what.data(),
+                 status, milliseconds);
+}
+
+void HttpHost::Install() {
+    http_->Post(R"(/([^/]+)/([^/]+))", [this](const httplib::Request& request, httplib::Response& response) {
+        const auto started = std::chrono::steady_clock::now();
+        const std::string server = request.matches[1];
+        const std::string method = request.matches[2];
+        int status = 200;
+        std::string outcome = "ok";
+        try {
+            if (!target_.KnowsServer(server))
+                throw CallError(CallStatus::NotFound, "unknown server " + server);
+            if (!target_.KnowsMethod(server, method))
+                throw CallError(CallStatus::NotFound, "unknown method " + method + " of " + server);
+            const vcl::VariantArray args = vcl::wire::DecodeRequest(request.body);
+            CallObserver observer;
+            {
+                std::lock_guard lock(observerMutex_);
+                observer = observer_;
+            }
+            if (observer)
+                observer(server, method, args);
+            Reply(response, 200, vcl::wire::EncodeAnswer(target_.Call(server, method, args)));
+        } catch (const CallError& e) {
+            status = static_cast<int>(e.Status());
+            outcome = e.what();
+        } catch (const vcl::EWireError& e) {
+            status = 400;
+            outcome = std::string("malformed request: ") + e.what();
+        } catch (const std::exception& e) {
+            status = 500;
+            outcome = e.what();
+        }
+        if (status != 200)
+            Reply(response, status, vcl::wire::EncodeError(outcome));
+        const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started).count();
+        Log(server + " " + method + " " + outcome, status, ms);
+    });
+    http_->Get("/health", [this](const httplib::Request&, httplib::Response& response) {
+        const bool healthy = target_.Healthy();
+        Reply(response, healthy ? 200 : 503, healthy ? R"({"status":"ok"})" : vcl::wire::EncodeError("database unavailable"));
+    });
+    http_->Get(R"(/([^/]+))", [this](const httplib::Request& request, httplib::Response& response) {
+        const std::string server = request.matches[1];
+        if (target_.KnowsServer(server))
+            Reply(response, 200, R"({"server":)" + vcl::wire::Encode(vcl::Variant(server)) + "}");
+        else
+            Reply(response, 404, vcl::wire::EncodeError("unknown server " + server));
+    });
+}
+
+int HttpHost::start(const std::string& host, int port) {
+    if (thread_.joinable())
+        throw std::runtime_error("the server is already running");
+    if (port == 0) {
+        port_ = http_->bind_to_any_port(host);
+        if (port_ < 0)
+            throw std::runtime_error("cannot listen on " + host);
+    } else {
+        if (!http_->bind_to_port(host, port))
+            throw std::runtime_error("cannot listen on " + host + ":" + std::to_string(port));
+        port_ = port;
+    }
+    thread_ = std::thread([this] { http_->listen_after_bind(); });
+    // stop() only reaches a server that has entered its accept loop.
+    while (!http_->is_running())
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return port_;
+}
+
+void HttpHost::stop() {
+    if (!thread_.joinable())
+        return;
+    http_->stop();
+    thread_.join();
+}
+
+}  // namespace server

@@ -1,0 +1,22 @@
+// The methods of the remote data module "zrm90000.rdmRemessaAnalise". Each
+// takes the call's arguments and a session of its own; argument errors
+// raise CallError(BadRequest).
+#pragma once
+
+#include <soci/soci.h>
+
+#include "vcl/variant.h"
+#include "vcl/wire.h"
+
+namespace server {
+
+// [errorText, [notesPacket, itemsPacket]]; refs {3: supplier code}.
+vcl::wire::Answer GetNotasFiscais(soci::session& session, const vcl::VariantArray& args);
+
+// [errorText, seriesPacket].
+vcl::wire::Answer GetSerie(soci::session& session, const vcl::VariantArray& args);
+
+// [status, generatedNotesPacket, errorsPacket]; refs {4: series, 5: company}.
+vcl::wire::Answer GeraSaida(soci::session& session, const vcl::VariantArray& args);
+
+}  // namespace server

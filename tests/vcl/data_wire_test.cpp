@@ -1,0 +1,128 @@
+#include <gtest/gtest.h>
+
+#include "vcl/data_packet.h"
+#include "vcl/exceptions.h"
+#include "vcl/wire.h"
+
+using namespace vcl;
+
+namespace {
+
+DataPacket SamplePacket() {
+    PacketBuilder builder({{"IDMARCADO", FieldType::FixedChar, 1},
+                           {"NMPRODUTO", FieldType::String, 50},
+                           {"NRSEQ", FieldType::Integer, 0},
+                           {"QT", FieldType::Float, 0},
+                           {"OK", FieldType::Boolean, 0},
+                           {"DTENTRADA", FieldType::Date, 0},
+                           {"DTVALIDADE", FieldType::DateTime, 0}});
+    builder.AppendRow({Variant("N"), Variant("Café \"forte\"\n\\ ação"), Variant(1), Variant(10.0), Variant(true),
+                       Variant(TDate::FromYmd(2024, 1, 2)),
+                       Variant(TDateTime{TDateTime::FromDate(TDate::FromYmd(2025, 6, 30)).seconds + 45296})});
+    builder.AppendRow({Variant::Null(), Variant(""), Variant::Null(), Variant(-0.125), Variant(false), Variant::Null(),
+                       Variant::Null()});
+    return builder.Finish();
+}
+
+}  // namespace
+
+struct RoundTrip {
+    const char* name;
+    Variant value;
+    const char* json;
+};
+
+TEST(Wire, EncodesEveryTypeAndDecodesItBackExactly) {
+    const RoundTrip cases[] = {
+        {"null", Variant::Null(), "null"},
+        {"string with escapes", Variant("a\"b\\c\n\x01"), R"("a\"b\\c\n\u0001")"},
+        {"accented text stays UTF-8", Variant("ação"), "\"ação\""},
+        {"integer", Variant(std::int64_t{-9007199254740993}), "-9007199254740993"},
+        {"whole float keeps a point", Variant(10.0), "10.0"},
+        {"float shortest form", Variant(0.1), "0.1"},
+        {"large float in exponent form", Variant(1e300), "1e+300"},
+        {"boolean", Variant(false), "false"},
+        {"date", Variant(TDate::FromYmd(2024, 12, 31)), R"({"date":"2024-12-31"})"},
+        {"date-time", Variant(TDateTime{0}), R"({"datetime":"1970-01-01T00:00:00"})"},
+        {"nested array", Variant(VariantArray{Variant(""), Variant(VariantArray{Variant(1)}), Variant::Null()}),
+         R"(["",[1],null])"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(wire::Encode(c.value), c.json) << c.name;
+        EXPECT_EQ(wire::Decode(c.json), c.value) << c.name;
+    }
+    EXPECT_EQ(wire::Encode(Variant()), "null");
+}
+
+TEST(Wire, PacketRoundTripKeepsFieldsTypesAndCells) {
+    const DataPacket packet = SamplePacket();
+    const std::string json = wire::Encode(Variant(packet));
+    EXPECT_NE(json.find(R"({"name":"IDMARCADO","type":"fixedchar","size":1})"), std::string::npos);
+    const Variant back = wire::Decode(json);
+    ASSERT_TRUE(back.IsPacket());
+    EXPECT_EQ(back.AsPacket().Fields(), packet.Fields());
+    EXPECT_EQ(back.AsPacket(), packet);
+    EXPECT_EQ(wire::Encode(back), json);
+}
+
+TEST(Wire, PacketCellsAcceptIntegersForFloatsAndFieldsInAnyOrder) {
+    const Variant v = wire::Decode(
+        R"({"packet":{"rows":[[1,{"date":"2024-01-02"}]],"fields":[{"type":"float","name":"Q"},{"name":"D","type":"datetime"}]}})");
+    EXPECT_EQ(v.AsPacket().Value(0, 0), Variant(1.0));
+    EXPECT_EQ(v.AsPacket().Value(0, 1), Variant(TDateTime::FromDate(TDate::FromYmd(2024, 1, 2))));
+}
+
+TEST(Wire, MalformedInputRaisesWireErrorWithReason) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"", "Empty"},
+        {"[1,", "improper structure"},
+        {"{\"x\":1}", "unknown object"},
+        {"{\"date\":\"2024-02-30\"}", "invalid date"},
+        {"{\"date\":5}", "must be a string"},
+        {"\"\xC3\x28\"", "UTF-8"},
+        {R"({"packet":{"fields":[{"name":"A","type":"money"}],"rows":[]}})", "unknown field type"},
+        {R"({"packet":{"fields":[{"name":"A","type":"string"}]}})", "without rows"},
+        {R"({"packet":{"fields":[{"name":"A","type":"string"}],"rows":[[1]]}})", "row 1, field A: expected a string"},
+        {R"({"packet":{"fields":[{"name":"A","type":"integer"}],"rows":[[1.5]]}})", "expected an integer"},
+        {R"({"packet":{"fields":[{"name":"A","type":"integer"}],"rows":[[1,2]]}})", "has 2 values for 1 fields"},
+        {R"({"packet":{"fields":[{"name":"A","type":"string"},{"name":"A","type":"string"}],"rows":[]}})", "duplicate"},
+        {R"({"packet":{"fields":[{"type":"string"}],"rows":[]}})", "no name"},
+    };
+    for (const auto& [json, reason] : cases) {
+        try {
+            wire::Decode(json);
+            ADD_FAILURE() << "accepted: " << json;
+        } catch (const EWireError& error) {
+            EXPECT_NE(std::string(error.what()).find(reason), std::string::npos) << error.what();
+        }
+    }
+    std::string deep(5000, '[');
+    EXPECT_THROW(wire::Decode(deep + std::string(5000, ']')), EWireError);
+}
+
+TEST(Wire, EncodingInvalidUtf8IsRefused) { EXPECT_THROW(wire::Encode(Variant("\xFF")), EWireError); }
+
+TEST(Wire, RequestAndAnswerEnvelopes) {
+    const VariantArray args{Variant("0001"), Variant::Null(), Variant(SamplePacket())};
+    const std::string request = wire::EncodeRequest(args);
+    EXPECT_EQ(request.rfind("{\"args\":[\"0001\",null,{\"packet\"", 0), 0u);
+    EXPECT_EQ(wire::DecodeRequest(request), args);
+    EXPECT_THROW(wire::DecodeRequest(R"({"args":5})"), EWireError);
+    EXPECT_THROW(wire::DecodeRequest(R"([1])"), EWireError);
+
+    wire::Answer answer{Variant(VariantArray{Variant(""), Variant(2)}), {{3, Variant("N")}, {12, Variant::Null()}}};
+    const std::string body = wire::EncodeAnswer(answer);
+    EXPECT_EQ(body, R"({"result":["",2],"refs":{"3":"N","12":null}})");
+    const wire::Answer back = wire::DecodeAnswer(body);
+    EXPECT_EQ(back.result, answer.result);
+    EXPECT_EQ(back.refs, answer.refs);
+    EXPECT_EQ(wire::DecodeAnswer(R"({"result":1})").refs.size(), 0u);
+    EXPECT_THROW(wire::DecodeAnswer(R"({"result":1,"refs":{"x":1}})"), EWireError);
+    EXPECT_THROW(wire::DecodeAnswer(R"({"result":1,"refs":{"0":1}})"), EWireError);
+    EXPECT_THROW(wire::DecodeAnswer(R"({"refs":{}})"), EWireError);
+
+    EXPECT_EQ(wire::EncodeError("falhou \"x\""), R"({"error":"falhou \"x\""})");
+    EXPECT_EQ(wire::DecodeError(wire::EncodeError("Filial não cadastrada")), "Filial não cadastrada");
+    EXPECT_EQ(wire::DecodeError(R"({"result":1})"), "");
+    EXPECT_EQ(wire::DecodeError("not json"), "");
+}

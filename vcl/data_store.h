@@ -1,0 +1,116 @@
+// Column store behind data packets and client datasets. String columns are
+// dictionary encoded (one 32-bit code per cell); the other types keep one
+// 64-bit cell each and a null bitmap.
+#pragma once
+
+#include <bit>
+#include <cstdint>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+#include "vcl/data_packet.h"
+#include "vcl/string_dict.h"
+
+namespace vcl {
+
+bool IsStringType(FieldType type);
+
+class Column {
+public:
+    static constexpr std::uint32_t kNullCode = StringDict::kNoCode;
+
+    explicit Column(FieldDef def) : def_(std::move(def)), isString_(IsStringType(def_.type)) {}
+
+    const FieldDef& Def() const { return def_; }
+    bool IsString() const { return isString_; }
+    std::size_t Size() const { return isString_ ? codes_.size() : cells_.size(); }
+    void Reserve(std::size_t rows);
+
+    bool IsNull(std::size_t row) const {
+        return isString_ ? codes_[row] == kNullCode : (nulls_[row >> 6] >> (row & 63)) & 1u;
+    }
+    Variant Value(std::size_t row) const;
+    std::string_view Text(std::size_t row) const { return dict_.Get(codes_[row] == kNullCode ? 0 : codes_[row]); }
+    std::uint32_t Code(std::size_t row) const { return codes_[row]; }
+    std::int64_t Raw(std::size_t row) const { return cells_[row]; }
+    double Float(std::size_t row) const { return std::bit_cast<double>(cells_[row]); }
+    const StringDict& Dict() const { return dict_; }
+
+    // Key for equality lookups (equal cells, equal keys): null strings count
+    // as the empty string; other nulls get their own key. Keys of texts in a
+    // column without a dictionary index are hashes, so equal keys are only a hint there.
+    std::uint64_t Key(std::size_t row) const;
+    // Key of a text as this column would compare it; false when the text
+    // cannot match any cell (unknown string, unconvertible number).
+    bool KeyOfText(std::string_view text, std::uint64_t& key) const;
+
+    // Two-step append for bulk loads: Prepare hashes the text and prefetches
+    // its dictionary slot; AppendPrepared interns it. Returns false (nothing
+    // to prepare) when the text repeats the last one.
+    bool Prepare(std::string_view text, std::uint32_t& hash) const {
+        if (lastCode_ != kNullCode && SameText(dict_.Get(lastCode_), text)) return false;
+        hash = StringDict::Hash(text);
+        dict_.Prefetch(hash);
+        return true;
+    }
+    void AppendPrepared(std::string_view text, bool prepared, std::uint32_t hash) {
+        if (prepared) {
+            lastCode_ = dict_.Intern(text, hash);
+            if ((codes_.size() & 0xFFFF) == 0xFFFF) CheckCardinality();
+        }
+        codes_.push_back(lastCode_);
+    }
+    void AppendNull();
+    void AppendText(std::string_view text) {
+        // Neighbouring rows often repeat a value (the items of one note): skip the lookup.
+        if (lastCode_ == kNullCode || !SameText(dict_.Get(lastCode_), text)) {
+            lastCode_ = dict_.Intern(text);
+            if ((codes_.size() & 0xFFFF) == 0xFFFF) CheckCardinality();
+        }
+        codes_.push_back(lastCode_);
+    }
+    void AppendRaw(std::int64_t raw);  // non-string types
+    void AppendFloat(double value) { AppendRaw(std::bit_cast<std::int64_t>(value)); }
+    // Converts the variant to the column type (EConvertError when it cannot).
+    void Append(const Variant& value);
+    void Set(std::size_t row, const Variant& value);
+    // Copies cell `from` of `source` (same type) to the end of this column.
+    void AppendFrom(const Column& source, std::size_t from);
+
+    bool CellEquals(std::size_t row, const Column& other, std::size_t otherRow) const;
+    std::size_t MemoryBytes() const;
+
+private:
+    void SetNullBit(std::size_t row, bool null);
+    // Stops deduplicating when nearly every value is distinct.
+    void CheckCardinality();
+
+    FieldDef def_;
+    bool isString_;
+    std::vector<std::uint32_t> codes_;
+    StringDict dict_;
+    std::uint32_t lastCode_ = kNullCode;  // code of the last appended text
+    std::vector<std::int64_t> cells_;
+    std::vector<std::uint64_t> nulls_;
+};
+
+// Converts a variant to the cell representation of a column type.
+// Returns false for an empty variant (null cell); EConvertError when unconvertible.
+bool ConvertToRaw(FieldType type, const Variant& value, std::int64_t& raw);
+Variant RawToVariant(FieldType type, std::int64_t raw);
+
+class PacketStore {
+public:
+    PacketStore() = default;
+    explicit PacketStore(std::vector<FieldDef> fields);
+
+    std::vector<FieldDef> fields;
+    std::vector<std::shared_ptr<Column>> columns;  // one per field, same order
+    std::size_t rows = 0;
+
+    int FieldIndex(std::string_view name) const;  // case-insensitive; -1 when absent
+    std::size_t MemoryBytes() const;
+};
+
+}  // namespace vcl

@@ -1,0 +1,196 @@
+// TClientDataSet editing verbs. Each one: check the state, fire the
+// before-event, do the internal step, set the new state, notify the links,
+// fire the after-event.
+#include "vcl/data_store.h"
+#include "vcl/dataset.h"
+#include "vcl/dataset_store.h"
+#include "vcl/exceptions.h"
+#include "vcl/text_format.h"
+
+namespace vcl {
+
+Variant TClientDataSet::CurrentValue(int fieldIndex) const {
+    if (!Active() || fieldIndex < 0 || static_cast<std::size_t>(fieldIndex) >= fields_.size()) return Variant::Null();
+    if (state_ == TDataSetState::Edit || state_ == TDataSetState::Insert)
+        return buffer_[static_cast<std::size_t>(fieldIndex)];
+    if (ShownCount() == 0) return Variant::Null();
+    return store_->Value(store_->ShownRow(pos_), fieldIndex);
+}
+
+void TClientDataSet::SetCurrentValue(int fieldIndex, const Variant& value) {
+    CheckActive();
+    CheckEditing();
+    TField& field = *fields_.at(static_cast<std::size_t>(fieldIndex));
+    Variant stored = Variant::Null();
+    if (!value.IsEmpty()) {
+        if (IsStringType(field.DataType())) {
+            if (value.IsArray() || value.IsPacket())
+                throw EConvertError("Field '" + field.FieldName() + "' cannot hold an array or a packet");
+            std::string text = value.AsString();
+            if (field.Size() > 0 && Utf8Length(text) > static_cast<std::size_t>(field.Size()))
+                text = std::string(Utf8Prefix(text, static_cast<std::size_t>(field.Size())));
+            stored = Variant(std::move(text));
+        } else {
+            std::int64_t raw = 0;
+            try {
+                ConvertToRaw(field.DataType(), value, raw);
+            } catch (const EConvertError& error) {
+                throw EConvertError(std::string(error.what()) + " for field '" + field.FieldName() + "'");
+            }
+            stored = RawToVariant(field.DataType(), raw);
+        }
+    }
+    buffer_[static_cast<std::size_t>(fieldIndex)] = std::move(stored);
+    modified_ = true;
+    NotifyLinks(LinkEvent::RecordChanged, &field);
+}
+
+void TClientDataSet::DiscardEdit() {
+    if (state_ == TDataSetState::Insert && store_ && store_->Pending()) {
+        store_->Remove(pos_);
+        ClampAfterRemove();
+    }
+    if (state_ == TDataSetState::Edit || state_ == TDataSetState::Insert) state_ = TDataSetState::Browse;
+    buffer_.clear();
+    modified_ = false;
+}
+
+void TClientDataSet::ClampAfterRemove() {
+    const std::size_t count = ShownCount();
+    if (count == 0) {
+        pos_ = 0;
+        bof_ = eof_ = true;
+    } else if (pos_ >= count) {
+        pos_ = count - 1;
+        eof_ = true;
+        bof_ = false;
+    } else {
+        bof_ = eof_ = false;
+    }
+}
+
+void TClientDataSet::CheckBrowseMode() {
+    if (state_ != TDataSetState::Edit && state_ != TDataSetState::Insert) return;
+    NotifyLinks(LinkEvent::UpdateData);
+    if (modified_) {
+        Post();
+    } else {
+        Cancel();
+    }
+}
+
+void TClientDataSet::Insert() {
+    CheckActive();
+    CheckBrowseMode();
+    Fire(BeforeInsert, this);
+    Fire(BeforeScroll, this);
+    const std::size_t at = ShownCount() == 0 ? 0 : pos_;
+    store_->InsertPending(at);
+    pos_ = at;
+    bof_ = eof_ = false;
+    buffer_.assign(fields_.size(), Variant::Null());
+    modified_ = false;
+    state_ = TDataSetState::Insert;
+    NotifyLinks(LinkEvent::DataSetChanged);
+    NotifyLinks(LinkEvent::EditingChanged);
+    Fire(AfterInsert, this);
+    Fire(AfterScroll, this);
+}
+
+void TClientDataSet::Append() {
+    CheckActive();
+    CheckBrowseMode();
+    Fire(BeforeInsert, this);
+    Fire(BeforeScroll, this);
+    const std::size_t at = ShownCount();
+    store_->InsertPending(at);
+    pos_ = at;
+    bof_ = false;
+    eof_ = true;
+    buffer_.assign(fields_.size(), Variant::Null());
+    modified_ = false;
+    state_ = TDataSetState::Insert;
+    NotifyLinks(LinkEvent::DataSetChanged);
+    NotifyLinks(LinkEvent::EditingChanged);
+    Fire(AfterInsert, this);
+    Fire(AfterScroll, this);
+}
+
+void TClientDataSet::Edit() {
+    CheckActive();
+    if (state_ == TDataSetState::Edit || state_ == TDataSetState::Insert) return;
+    if (ShownCount() == 0) {
+        Insert();
+        return;
+    }
+    Fire(BeforeEdit, this);
+    const RowId row = store_->ShownRow(pos_);
+    buffer_.clear();
+    buffer_.reserve(fields_.size());
+    for (std::size_t i = 0; i < fields_.size(); ++i) buffer_.push_back(store_->Value(row, static_cast<int>(i)));
+    modified_ = false;
+    state_ = TDataSetState::Edit;
+    NotifyLinks(LinkEvent::EditingChanged);
+    Fire(AfterEdit, this);
+}
+
+void TClientDataSet::Post() {
+    CheckActive();
+    CheckEditing();
+    NotifyLinks(LinkEvent::UpdateData);
+    Fire(BeforePost, this);
+    for (const auto& field : fields_) {
+        if (field->Required && buffer_[static_cast<std::size_t>(field->Index())].IsEmpty())
+            throw EDatabaseError("Field '" + field->FieldName() + "' must have a value");
+    }
+    const bool wasInsert = state_ == TDataSetState::Insert;
+    const RowId row = store_->ShownRow(pos_);
+    store_->Commit(row, buffer_);
+    buffer_.clear();
+    modified_ = false;
+    state_ = TDataSetState::Browse;
+    bool left = false;
+    if (filtered_ && !store_->Matches(row)) {
+        store_->HideShown(pos_);  // the row no longer passes the filter
+        ClampAfterRemove();
+        left = true;
+    }
+    NotifyLinks(LinkEvent::EditingChanged);
+    NotifyLinks(LinkEvent::DataSetChanged);
+    Fire(AfterPost, this);
+    if (wasInsert || left) Fire(AfterScroll, this);
+}
+
+void TClientDataSet::Cancel() {
+    if (state_ != TDataSetState::Edit && state_ != TDataSetState::Insert) return;
+    Fire(BeforeCancel, this);
+    const bool wasInsert = state_ == TDataSetState::Insert;
+    DiscardEdit();
+    NotifyLinks(LinkEvent::EditingChanged);
+    NotifyLinks(LinkEvent::DataSetChanged);
+    Fire(AfterCancel, this);
+    if (wasInsert) Fire(AfterScroll, this);
+}
+
+void TClientDataSet::Delete() {
+    CheckActive();
+    if (state_ == TDataSetState::Insert) {
+        Cancel();
+        return;
+    }
+    if (ShownCount() == 0) throw EDatabaseError(Name() + ": Cannot perform this operation on an empty dataset");
+    Fire(BeforeDelete, this);
+    Fire(BeforeScroll, this);
+    if (state_ == TDataSetState::Edit) {
+        buffer_.clear();
+        modified_ = false;
+        state_ = TDataSetState::Browse;
+    }
+    store_->Remove(pos_);
+    ClampAfterRemove();
+    NotifyLinks(LinkEvent::DataSetChanged);
+    Fire(AfterDelete, this);
+    Fire(AfterScroll, this);
+}
+
+}  // namespace vcl

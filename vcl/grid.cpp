@@ -1,0 +1,455 @@
+// TDBGrid: columns, selection, keyboard and mouse, in-place editing.
+#include "vcl/grid.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "vcl/forms.h"
+#include "vcl/utf8.h"
+
+namespace vcl {
+namespace {
+
+bool Editing(const TClientDataSet* ds) {
+    return ds != nullptr && (ds->State() == TDataSetState::Edit || ds->State() == TDataSetState::Insert);
+}
+
+// Characters a field of this type accepts from the keyboard.
+bool AcceptsChar(const TField& field, char ch) {
+    const auto u = static_cast<unsigned char>(ch);
+    const bool digit = std::isdigit(u) != 0;
+    switch (field.DataType()) {
+        case FieldType::Integer:
+            return digit || ch == '+' || ch == '-';
+        case FieldType::Float:
+            return digit || ch == '+' || ch == '-' || ch == 'e' || ch == 'E' || ch == ',' || ch == '.';
+        case FieldType::Date:
+        case FieldType::DateTime:
+            return digit || ch == '/' || ch == ':' || ch == ' ';
+        default:
+            return true;
+    }
+}
+
+}  // namespace
+
+// ---- the data link ----
+
+class TDBGrid::Link : public TDataLink {
+public:
+    explicit Link(TDBGrid& grid) : grid_(grid) {}
+
+    void ActiveChanged() override {
+        grid_.CloseEditor();
+        Refresh();
+    }
+    void DataSetChanged() override {
+        if (!Editing(DataSet())) {
+            grid_.CloseEditor();
+        }
+        Refresh();
+    }
+    void DataSetScrolled() override { grid_.Changed(); }
+    void RecordChanged(TField* /*field*/) override {
+        if (!grid_.painting_ && DataSet() != nullptr) {
+            grid_.shownTexts_.erase(DataSet()->RecNo());
+        }
+        grid_.Changed();
+    }
+    void EditingChanged() override {
+        if (!Editing(DataSet())) {
+            grid_.CloseEditor();
+        }
+        if (DataSet() != nullptr && DataSet()->State() == TDataSetState::Edit) {
+            grid_.Changed();  // only the current row changes while editing: other texts stay valid
+        } else {
+            Refresh();
+        }
+    }
+    void UpdateData() override { grid_.WriteEditorToField(); }
+    void FocusControl(TField* field, bool& handled) override {
+        if (handled || field == nullptr) {
+            return;
+        }
+        for (const auto& column : grid_.columns_) {
+            if (column->Visible && column->FieldName == field->FieldName()) {
+                grid_.SetSelectedIndex(column->Index());
+                if (grid_.ParentForm() != nullptr && grid_.CanFocus()) {
+                    grid_.SetFocus();
+                }
+                handled = true;
+                return;
+            }
+        }
+    }
+
+private:
+    void Refresh() {
+        if (!grid_.painting_) {
+            grid_.shownTexts_.clear();
+        }
+        grid_.Changed();
+    }
+    TDBGrid& grid_;
+};
+
+// ---- columns ----
+
+TField* TColumn::Field() const {
+    TClientDataSet* ds = grid_.DataSet();
+    if (ds == nullptr || !ds->Active()) {
+        return nullptr;
+    }
+    return ds->FindField(FieldName);
+}
+
+std::string TColumn::ShownTitle() const {
+    if (!Title.Caption.empty()) {
+        return Title.Caption;
+    }
+    if (TClientDataSet* ds = grid_.DataSet(); ds != nullptr) {
+        if (TField* field = ds->FindField(FieldName); field != nullptr) {
+            return field->ShownLabel();
+        }
+    }
+    return FieldName;
+}
+
+int TColumn::ShownWidth() const {
+    if (Width > 0) {
+        return Width;
+    }
+    constexpr int kCharWidth = 7, kPadding = 4;
+    int characters = 10;
+    if (TClientDataSet* ds = grid_.DataSet(); ds != nullptr) {
+        if (TField* field = ds->FindField(FieldName); field != nullptr) {
+            switch (field->DataType()) {
+                case FieldType::String:
+                case FieldType::FixedChar:
+                    characters = field->Size() > 0 ? field->Size() : 20;
+                    break;
+                case FieldType::Float:
+                    characters = 12;
+                    break;
+                case FieldType::Boolean:
+                    characters = 5;
+                    break;
+                default:
+                    characters = 10;
+                    break;
+            }
+        }
+    }
+    characters = std::max(characters, static_cast<int>(utf8::Length(ShownTitle())));
+    return characters * kCharWidth + kPadding;
+}
+
+// ---- grid ----
+
+TDBGrid::TDBGrid(TComponent* owner, std::string name)
+    : TWinControl(owner, std::move(name)), link_(std::make_unique<Link>(*this)) {
+    TabStop = true;
+    Color = clWindow;
+    Options = {TGridOption::Editing,      TGridOption::Titles,        TGridOption::Indicator,
+               TGridOption::ColumnResize, TGridOption::ColLines,      TGridOption::RowLines,
+               TGridOption::Tabs,         TGridOption::ConfirmDelete, TGridOption::CancelOnExit};
+}
+
+TDBGrid::~TDBGrid() = default;
+
+TDataSource* TDBGrid::DataSource() const {
+    return link_->DataSource();
+}
+
+void TDBGrid::SetDataSource(TDataSource* source) {
+    link_->SetDataSource(source);
+    CloseEditor();
+    shownTexts_.clear();
+    Changed();
+}
+
+TClientDataSet* TDBGrid::DataSet() const {
+    return link_->DataSet();
+}
+
+TColumn& TDBGrid::AddColumn(std::string fieldName) {
+    columns_.push_back(std::make_unique<TColumn>(*this, static_cast<int>(columns_.size())));
+    columns_.back()->FieldName = std::move(fieldName);
+    return *columns_.back();
+}
+
+int TDBGrid::SelectedIndex() const {
+    if (selected_ >= 0 && selected_ < static_cast<int>(columns_.size()) &&
+        columns_[static_cast<std::size_t>(selected_)]->Visible) {
+        return selected_;
+    }
+    const int first = NextVisible(-1, 1);
+    return first >= 0 ? first : selected_;
+}
+
+TColumn* TDBGrid::SelectedColumn() const {
+    const int index = SelectedIndex();
+    if (index < 0 || index >= static_cast<int>(columns_.size())) {
+        return nullptr;
+    }
+    return columns_[static_cast<std::size_t>(index)].get();
+}
+
+TField* TDBGrid::SelectedField() const {
+    TColumn* column = SelectedColumn();
+    return column != nullptr ? column->Field() : nullptr;
+}
+
+TColumn& TDBGrid::CheckedColumn(int index) const {
+    if (index < 0 || index >= static_cast<int>(columns_.size())) {
+        throw EInvalidOperation("Grid " + Name() + " has no column " + std::to_string(index));
+    }
+    TColumn& column = *columns_[static_cast<std::size_t>(index)];
+    if (!column.Visible) {
+        throw EInvalidOperation("Column " + column.FieldName + " of grid " + Name() + " is hidden");
+    }
+    return column;
+}
+
+int TDBGrid::NextVisible(int from, int step) const {
+    for (int i = from + step; i >= 0 && i < static_cast<int>(columns_.size()); i += step) {
+        if (columns_[static_cast<std::size_t>(i)]->Visible) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+void TDBGrid::SetSelectedIndex(int index) {
+    CheckedColumn(index);
+    if (index == SelectedIndex()) {
+        return;
+    }
+    WriteEditorToField();
+    if (OnColExit) {
+        OnColExit(this);  // may refuse the move by raising
+    }
+    CloseEditor();
+    selected_ = index;
+    Changed();
+    if (OnColEnter) {
+        OnColEnter(this);
+    }
+}
+
+bool TDBGrid::CanEditCell() const {
+    if (!HasOption(TGridOption::Editing)) {
+        return false;
+    }
+    const TColumn* column = SelectedColumn();
+    const TField* field = SelectedField();
+    const TClientDataSet* ds = DataSet();
+    if (column == nullptr || field == nullptr || ds == nullptr || column->ReadOnly || field->ReadOnly) {
+        return false;
+    }
+    return !ds->IsEmpty() || ds->State() == TDataSetState::Insert;
+}
+
+void TDBGrid::OpenEditor(std::string text) {
+    TClientDataSet* ds = DataSet();
+    if (!Editing(ds)) {
+        ds->Edit();  // a refused edit leaves the editor closed
+    }
+    editorMode_ = true;
+    editorText_ = std::move(text);
+    Changed();
+}
+
+void TDBGrid::CloseEditor() {
+    if (editorMode_) {
+        editorMode_ = false;
+        editorText_.clear();
+        Changed();
+    }
+}
+
+void TDBGrid::WriteEditorToField() {
+    if (!editorMode_) {
+        return;
+    }
+    TField* field = SelectedField();
+    if (field != nullptr && Editing(DataSet()) && field->EditText() != editorText_) {
+        field->SetEditText(editorText_);
+    }
+}
+
+void TDBGrid::Changed() {
+    if (!painting_ && OnChanged) {
+        OnChanged();
+    }
+}
+
+void TDBGrid::TypeChar(char ch) {
+    KeyPress(ch);
+}
+
+void TDBGrid::KeyPress(char& key) {
+    if (OnKeyPress) {
+        OnKeyPress(this, key);
+    }
+    if (key == 0 || !CanEditCell()) {
+        return;
+    }
+    const TField& field = *SelectedField();
+    if (static_cast<unsigned char>(key) == vk::Back) {
+        OpenEditor(std::string(utf8::DropLast(editorMode_ ? editorText_ : field.EditText())));
+        return;
+    }
+    if (static_cast<unsigned char>(key) < 32 || !AcceptsChar(field, key)) {
+        return;  // Enter, Escape and Tab act as keys; other characters do not fit the field
+    }
+    std::string text = editorMode_ ? editorText_ + key : std::string(1, key);
+    const bool sized = field.DataType() == FieldType::String || field.DataType() == FieldType::FixedChar;
+    if (sized && field.Size() > 0 && utf8::Length(text) > static_cast<std::size_t>(field.Size())) {
+        return;
+    }
+    OpenEditor(std::move(text));
+}
+
+void TDBGrid::KeyDown(int& key, unsigned shiftState) {
+    if (OnKeyDown) {
+        OnKeyDown(this, key, shiftState);
+    }
+    TClientDataSet* ds = DataSet();
+    const bool ctrl = (shiftState & shift::Ctrl) != 0;
+    switch (key) {
+        case vk::Left:
+            MoveColumn(-1);
+            break;
+        case vk::Right:
+            MoveColumn(1);
+            break;
+        case vk::Tab:
+            if (HasOption(TGridOption::Tabs)) {
+                const int next = NextVisible(SelectedIndex(), (shiftState & shift::Shift) != 0 ? -1 : 1);
+                if (next >= 0) {
+                    SetSelectedIndex(next);
+                    key = 0;  // handled here; at the last column the form moves the focus on
+                }
+            }
+            break;
+        case vk::Up:
+            MoveRow(-1);
+            break;
+        case vk::Down:
+            MoveRow(1);
+            break;
+        case vk::Insert:
+            if (shiftState == 0 && HasOption(TGridOption::Editing) && ds != nullptr && ds->Active()) {
+                ds->CheckBrowseMode();
+                ds->Insert();
+            }
+            break;
+        case vk::Delete:
+            if (ctrl && ds != nullptr && ds->Active() && !ds->IsEmpty()) {
+                CloseEditor();
+                ds->Delete();
+            }
+            break;
+        case vk::Escape:
+            if (editorMode_ || Editing(ds)) {
+                CloseEditor();
+                if (Editing(ds)) {
+                    ds->Cancel();
+                }
+            }
+            break;
+        case vk::Return:
+            if (Editing(ds)) {
+                ds->Post();  // the dataset asks the grid for the editor's text first
+            }
+            break;
+        case vk::F2:
+            if (!editorMode_ && CanEditCell()) {
+                OpenEditor(SelectedField()->EditText());
+            }
+            break;
+        default:
+            break;
+    }
+}
+
+void TDBGrid::MoveColumn(int step) {
+    const int next = NextVisible(SelectedIndex(), step);
+    if (next >= 0) {
+        SetSelectedIndex(next);
+    }
+}
+
+void TDBGrid::MoveRow(int step) {
+    TClientDataSet* ds = DataSet();
+    if (ds == nullptr || !ds->Active()) {
+        return;
+    }
+    const bool wasEditing = Editing(ds);
+    ds->CheckBrowseMode();  // a refused post keeps the row, the column and the editor
+    if (step < 0) {
+        if (ds->RecNo() > 1) {
+            ds->Prior();
+        }
+    } else if (ds->RecNo() < ds->RecordCount()) {
+        ds->Next();
+    } else if (wasEditing && HasOption(TGridOption::Editing)) {
+        ds->Append();
+    }
+}
+
+void TDBGrid::MoveToRow(int row) {
+    TClientDataSet* ds = DataSet();
+    if (ds == nullptr || !ds->Active()) {
+        throw EInvalidOperation("Grid " + Name() + " shows no open dataset");
+    }
+    if (row < 1 || row > ds->RecordCount()) {
+        throw EInvalidOperation("Grid " + Name() + " has no row " + std::to_string(row) +
+                                " (rows shown: " + std::to_string(ds->RecordCount()) + ")");
+    }
+    ds->CheckBrowseMode();
+    if (ds->RecNo() != row) {
+        ds->SetRecNo(row);
+    }
+}
+
+int TDBGrid::RowCount() const {
+    const TClientDataSet* ds = DataSet();
+    return ds != nullptr && ds->Active() ? ds->RecordCount() : 0;
+}
+
+void TDBGrid::FocusForClick() {
+    if (ParentForm() != nullptr && !Focused() && CanFocus()) {
+        SetFocus();
+    }
+}
+
+void TDBGrid::ClickCell(int row, int column) {
+    TColumn& clicked = CheckedColumn(column);
+    FocusForClick();
+    if (ParentForm() != nullptr && !Focused()) {
+        return;  // a handler kept the focus elsewhere: the click goes nowhere
+    }
+    TClientDataSet* ds = DataSet();
+    if (ds != nullptr && ds->Active() && !ds->IsEmpty() && row != ds->RecNo()) {
+        MoveToRow(row);
+    }
+    SetSelectedIndex(column);
+    if (OnCellClick) {
+        OnCellClick(clicked);
+    }
+}
+
+void TDBGrid::ClickTitle(int column) {
+    TColumn& clicked = CheckedColumn(column);
+    FocusForClick();
+    if (ParentForm() != nullptr && !Focused()) {
+        return;
+    }
+    if (OnTitleClick) {
+        OnTitleClick(clicked);
+    }
+}
+
+}  // namespace vcl

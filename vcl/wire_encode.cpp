@@ -1,0 +1,203 @@
+// Streaming JSON writer for the wire encoding of variants and envelopes.
+#include <charconv>
+#include <cmath>
+#include <cstring>
+
+#include <simdjson.h>
+
+#include "vcl/data_store.h"
+#include "vcl/exceptions.h"
+#include "vcl/wire.h"
+
+namespace vcl::wire {
+namespace {
+
+void CheckUtf8(std::string_view text) {
+    if (!simdjson::validate_utf8(text.data(), text.size())) throw EWireError("string is not valid UTF-8");
+}
+
+// Appends a JSON string literal; the text must already be valid UTF-8.
+void AppendQuoted(std::string_view text, std::string& out) {
+    static constexpr char kHex[] = "0123456789abcdef";
+    out.push_back('"');
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c >= 0x20 && c != '"' && c != '\\') continue;
+        out.append(text.data() + start, i - start);
+        start = i + 1;
+        switch (c) {
+            case '"': out += "\\\""; break;
+            case '\\': out += "\\\\"; break;
+            case '\n': out += "\\n"; break;
+            case '\r': out += "\\r"; break;
+            case '\t': out += "\\t"; break;
+            case '\b': out += "\\b"; break;
+            case '\f': out += "\\f"; break;
+            default:
+                out += "\\u00";
+                out.push_back(kHex[c >> 4]);
+                out.push_back(kHex[c & 15]);
+        }
+    }
+    out.append(text.data() + start, text.size() - start);
+    out.push_back('"');
+}
+
+void AppendString(std::string_view text, std::string& out) {
+    CheckUtf8(text);
+    AppendQuoted(text, out);
+}
+
+void AppendInteger(std::int64_t value, std::string& out) {
+    char buf[24];
+    auto result = std::to_chars(buf, buf + sizeof buf, value);
+    out.append(buf, result.ptr);
+}
+
+void AppendFloat(double value, std::string& out) {
+    if (!std::isfinite(value)) {
+        out += "null";  // JSON has no NaN or infinity
+        return;
+    }
+    char buf[40];
+    auto result = std::to_chars(buf, buf + sizeof buf, value);
+    out.append(buf, result.ptr);
+    if (std::memchr(buf, '.', static_cast<std::size_t>(result.ptr - buf)) == nullptr &&
+        std::memchr(buf, 'e', static_cast<std::size_t>(result.ptr - buf)) == nullptr)
+        out += ".0";
+}
+
+void AppendDate(TDate date, std::string& out) {
+    out += "{\"date\":\"";
+    out += date.ToIso();
+    out += "\"}";
+}
+
+void AppendDateTime(TDateTime value, std::string& out) {
+    out += "{\"datetime\":\"";
+    out += value.ToIso();
+    out += "\"}";
+}
+
+void AppendCell(const Column& column, std::size_t row, std::string& out) {
+    if (column.IsNull(row)) {
+        out += "null";
+        return;
+    }
+    switch (column.Def().type) {
+        case FieldType::String:
+        case FieldType::FixedChar: AppendQuoted(column.Dict().Get(column.Code(row)), out); break;
+        case FieldType::Integer: AppendInteger(column.Raw(row), out); break;
+        case FieldType::Float: AppendFloat(column.Float(row), out); break;
+        case FieldType::Boolean: out += column.Raw(row) != 0 ? "true" : "false"; break;
+        case FieldType::Date: AppendDate(TDate{static_cast<std::int32_t>(column.Raw(row))}, out); break;
+        case FieldType::DateTime: AppendDateTime(TDateTime{column.Raw(row)}, out); break;
+    }
+}
+
+void AppendPacket(const DataPacket& packet, std::string& out) {
+    const PacketStore& store = *packet.Store();
+    // Every dictionary entry is checked once, so cells are written without a check.
+    for (const auto& column : store.columns) {
+        if (!column->IsString()) continue;
+        for (std::uint32_t code = 0; code < column->Dict().Size(); ++code) CheckUtf8(column->Dict().Get(code));
+    }
+    out += "{\"packet\":{\"fields\":[";
+    for (std::size_t i = 0; i < store.fields.size(); ++i) {
+        const FieldDef& def = store.fields[i];
+        if (i > 0) out.push_back(',');
+        out += "{\"name\":";
+        AppendString(def.name, out);
+        out += ",\"type\":\"";
+        out += FieldTypeName(def.type);
+        out += "\",\"size\":";
+        AppendInteger(def.size, out);
+        out.push_back('}');
+    }
+    out += "],\"rows\":[";
+    if (store.rows > 0) out.reserve(out.size() + store.rows * (store.columns.size() * 8 + 4));
+    for (std::size_t row = 0; row < store.rows; ++row) {
+        if (row > 0) out.push_back(',');
+        out.push_back('[');
+        for (std::size_t c = 0; c < store.columns.size(); ++c) {
+            if (c > 0) out.push_back(',');
+            AppendCell(*store.columns[c], row, out);
+        }
+        out.push_back(']');
+    }
+    out += "]}}";
+}
+
+}  // namespace
+
+void EncodeTo(const Variant& value, std::string& out) {
+    switch (value.type()) {
+        case Variant::Type::Unassigned:
+        case Variant::Type::Null: out += "null"; break;
+        case Variant::Type::String: AppendString(value.AsString(), out); break;
+        case Variant::Type::Integer: AppendInteger(value.AsInteger(), out); break;
+        case Variant::Type::Float: AppendFloat(value.AsFloat(), out); break;
+        case Variant::Type::Boolean: out += value.AsBoolean() ? "true" : "false"; break;
+        case Variant::Type::Date: AppendDate(value.AsDate(), out); break;
+        case Variant::Type::DateTime: AppendDateTime(value.AsDateTime(), out); break;
+        case Variant::Type::Array: {
+            out.push_back('[');
+            bool first = true;
+            for (const Variant& element : value.AsArray()) {
+                if (!first) out.push_back(',');
+                first = false;
+                EncodeTo(element, out);
+            }
+            out.push_back(']');
+            break;
+        }
+        case Variant::Type::Packet: AppendPacket(value.AsPacket(), out); break;
+    }
+}
+
+std::string Encode(const Variant& value) {
+    std::string out;
+    EncodeTo(value, out);
+    return out;
+}
+
+std::string EncodeRequest(const VariantArray& args) {
+    std::string out = "{\"args\":";
+    EncodeTo(Variant(args), out);
+    out.push_back('}');
+    return out;
+}
+
+std::string EncodeAnswer(const Answer& answer) {
+    std::string out = "{\"result\":";
+    EncodeTo(answer.result, out);
+    out += ",\"refs\":{";
+    bool first = true;
+    for (const auto& [position, value] : answer.refs) {
+        if (!first) out.push_back(',');
+        first = false;
+        out.push_back('"');
+        AppendInteger(position, out);
+        out += "\":";
+        EncodeTo(value, out);
+    }
+    out += "}}";
+    return out;
+}
+
+std::string EncodeError(std::string_view message) {
+    std::string out = "{\"error\":";
+    // An error text from the database may not be UTF-8; keep the message readable anyway.
+    if (simdjson::validate_utf8(message.data(), message.size())) {
+        AppendQuoted(message, out);
+    } else {
+        std::string cleaned;
+        for (char c : message) cleaned.push_back(static_cast<unsigned char>(c) < 0x80 ? c : '?');
+        AppendQuoted(cleaned, out);
+    }
+    out.push_back('}');
+    return out;
+}
+
+}  // namespace vcl::wire

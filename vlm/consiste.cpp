@@ -1,0 +1,154 @@
+#include "vlm/consiste.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "vcl/exceptions.h"
+#include "vcl/grid.h"
+
+namespace vlm {
+namespace {
+
+bool IsBlank(char c) {
+    return std::isspace(static_cast<unsigned char>(c)) != 0;
+}
+
+std::string_view Trim(std::string_view text) {
+    while (!text.empty() && IsBlank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && IsBlank(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::toupper(static_cast<unsigned char>(x)) ==
+                      std::toupper(static_cast<unsigned char>(y));
+           });
+}
+
+constexpr std::string_view kInvalidAnswer = "Resposta inválida do servidor";
+
+}  // namespace
+
+bool TConsiste::EmptyString(std::string_view text) {
+    return Trim(text).empty();
+}
+
+std::string TConsiste::Ajusta(std::string_view code, int width) {
+    const std::string_view trimmed = Trim(code);
+    const bool digitsOnly = !trimmed.empty() && std::all_of(trimmed.begin(), trimmed.end(), [](char c) {
+        return std::isdigit(static_cast<unsigned char>(c)) != 0;
+    });
+    std::string result(trimmed);
+    if (digitsOnly && width > 0 && result.size() < static_cast<std::size_t>(width)) {
+        result.insert(0, static_cast<std::size_t>(width) - result.size(), '0');
+    }
+    return result;
+}
+
+std::string TConsiste::PictPess(char personType) {
+    switch (std::toupper(static_cast<unsigned char>(personType))) {
+        case 'F':
+            return "999.999.999-99;0;_";
+        case 'J':
+            return "99.999.999/9999-99;0;_";
+        default:
+            return "";
+    }
+}
+
+std::string TConsiste::PictPess(std::string_view personType) {
+    const std::string_view trimmed = Trim(personType);
+    return trimmed.size() == 1 ? PictPess(trimmed.front()) : std::string();
+}
+
+double TConsiste::RoundDec(double value, int decimals) {
+    if (!std::isfinite(value))
+        return value;
+    decimals = std::clamp(decimals, 0, 15);
+    // The shortest decimal text that reads back as the same double is the
+    // value the user meant (10.0005, not 10.000499999...); round that text.
+    char text[64] = {};
+    for (int precision = 1; precision <= 17; ++precision) {
+        std::snprintf(text, sizeof text, "%.*e", precision - 1, value);
+        if (std::strtod(text, nullptr) == value)
+            break;
+    }
+    // text is d.ddddde±XX: the digits and the exponent of the decimal form.
+    const std::string_view form(text);
+    const bool negative = form.front() == '-';
+    const std::size_t ePos = form.find('e');
+    std::string digits;
+    for (char c : form.substr(0, ePos)) {
+        if (std::isdigit(static_cast<unsigned char>(c)))
+            digits += c;
+    }
+    const int exponent = std::atoi(text + ePos + 1);
+    // Digits kept: those up to the `decimals`-th place after the point.
+    const int keep = exponent + 1 + decimals;
+    if (keep < 0)
+        return negative ? -0.0 : 0.0;
+    if (static_cast<std::size_t>(keep) >= digits.size())
+        return value;
+    const bool roundUp = digits[static_cast<std::size_t>(keep)] >= '5';
+    std::string kept = digits.substr(0, static_cast<std::size_t>(keep));
+    if (kept.empty())
+        kept = "0";
+    if (roundUp) {
+        int i = static_cast<int>(kept.size()) - 1;
+        while (i >= 0 && kept[static_cast<std::size_t>(i)] == '9')
+            kept[static_cast<std::size_t>(i--)] = '0';
+        if (i >= 0) {
+            ++kept[static_cast<std::size_t>(i)];
+        } else {
+            kept.insert(kept.begin(), '1');
+        }
+    }
+    // kept holds the integer number of 10^-decimals units.
+    const std::string rebuilt = (negative ? "-" : "") + kept + "e-" + std::to_string(decimals);
+    return std::strtod(rebuilt.c_str(), nullptr);
+}
+
+int TConsiste::IndiceCol(const vcl::TDBGrid& grid, std::string_view fieldName) {
+    const auto& columns = grid.Columns();
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        if (EqualsNoCase(columns[i]->FieldName, fieldName))
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+int TConsiste::IndiceCol(const vcl::TDBGrid* grid, std::string_view fieldName) {
+    return grid ? IndiceCol(*grid, fieldName) : -1;
+}
+
+void TConsiste::MensErro(std::string_view text, bool abort) const {
+    services_.ShowMessage(contracts::TMsgDlgType::Error, std::string(text), {contracts::TMsgDlgBtn::OK});
+    if (abort)
+        vcl::Abort();
+}
+
+vcl::Variant TConsiste::CheckResultServ(const vcl::Variant& result, bool abort, int /*helpContext*/) const {
+    std::string error;
+    if (!result.IsArray() || result.ArrayLength() != 2) {
+        error = kInvalidAnswer;
+    } else if (const vcl::Variant& status = result[0]; !status.IsEmpty()) {
+        if (status.type() != vcl::Variant::Type::String) {
+            error = kInvalidAnswer;
+        } else if (!EmptyString(status.AsString())) {
+            error = status.AsString();
+        }
+    }
+    if (error.empty())
+        return result[1];
+    MensErro(error, abort);
+    return vcl::Variant::Null();
+}
+
+}  // namespace vlm

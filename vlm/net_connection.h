@@ -1,0 +1,66 @@
+// Connection to a remote data module of the application server, over HTTP:
+// POST /{ServerName}/{method} with {"args":[...]}; the answer carries the
+// result and the final values of by-reference arguments.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+#include "vcl/component.h"
+#include "vcl/variant.h"
+
+namespace vlm {
+
+// One argument of a late-bound call: a value, or the caller's string passed
+// by reference (the server's final value is written back into it).
+using TArg = std::variant<vcl::Variant, std::string*>;
+
+// Observes every call made: method and argument values (a by-reference
+// argument as the string's value when sent).
+using TCallEvent =
+    std::function<void(std::string_view serverName, std::string_view method, const vcl::VariantArray& args)>;
+
+class TNetConnection : public vcl::TComponent {
+public:
+    TNetConnection(vcl::TComponent* owner, std::string name);
+    ~TNetConnection() override;
+
+    std::string ServerName;  // "zrm90000.rdmRemessaAnalise"
+    std::string Host = "127.0.0.1";
+    int Port = 0;
+    // Whether a connection that cannot open raises; when false it stays closed silently.
+    bool ThrowException = true;
+    int TimeoutSeconds = 60;
+    // Runs each time before the connection opens (may set Host and Port).
+    vcl::TNotifyEvent BeforeConnect;
+    TCallEvent OnCall;
+
+    bool Connected() const { return connected_; }
+    // true: runs BeforeConnect, then checks that the server answers
+    // (GET /health); false: closes. Opening an open connection does nothing.
+    void SetConnected(bool connected);
+    void Open() { SetConnected(true); }
+    void Close() { SetConnected(false); }
+
+    // Calls a method of the remote data module and returns its result. A
+    // closed connection is opened first; one that cannot open raises
+    // vcl::Exception naming host and port. A server error (400/404/500)
+    // raises vcl::Exception with the server's text; a malformed answer
+    // raises vcl::EWireError.
+    vcl::Variant AppServer(std::string_view method, std::vector<TArg> args);
+
+private:
+    struct Client;
+    std::unique_ptr<Client> client_;
+    bool connected_ = false;
+    std::string ClientKey() const;
+    void EnsureClient();
+    bool TryOpen(std::string& reason);
+    [[noreturn]] void RaiseUnreachable(const std::string& reason) const;
+};
+
+}  // namespace vlm

@@ -1,0 +1,45 @@
+// Base of the host's dialogs: a field area (grbDadosRel), a button column
+// at the right (panMenu) with help and confirm, the message table and the
+// host services bound to the host context.
+#pragma once
+
+#include <string>
+
+#include "vcl/forms.h"
+#include "vlm/button_flat.h"
+#include "vlm/consiste.h"
+#include "vlm/dbinfo.h"
+#include "vlm/host.h"
+#include "vlm/messages.h"
+#include "vlm/pesquisa.h"
+#include "vlm/showavi.h"
+#include "vlm/valmora.h"
+
+namespace vlm {
+
+class TfrmRotiGeral : public vcl::TForm {
+public:
+    TfrmRotiGeral(vcl::TComponent* owner, std::string name, THost& host);
+    ~TfrmRotiGeral() override;
+
+    THost& Host;
+    TConsiste Consiste;
+    TPesquisa Pesquisa;
+    TShowavi Showavi;
+    TDbinfo Dbinfo;
+    TValmora Valmora;
+
+    vcl::TPanel* panMenu;  // button column, aligned right
+    vcl::TPanel* panHelp;  // inside panMenu
+    TButtonFlat* sbtHelp;
+    vcl::TPanel* panBotoes;  // inside panMenu
+    TButtonFlat* sbtConfirma;
+    vcl::TLabel* lblCodTela;      // the dialog code, inside panMenu
+    vcl::TGroupBox* grbDadosRel;  // the field area, aligned client
+    TMessages* msgPadrao;
+
+    // Bound to OnCreate; a derived dialog overrides it and calls this first.
+    virtual void FormCreate(vcl::TObject* sender);
+};
+
+}  // namespace vlm

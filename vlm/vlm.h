@@ -1,0 +1,20 @@
+// The host library: every public header.
+#pragma once
+
+#include "vlm/adoib_query.h"
+#include "vlm/btn_pesquisa.h"
+#include "vlm/button_flat.h"
+#include "vlm/consiste.h"
+#include "vlm/date_edit_plus.h"
+#include "vlm/db_geral.h"
+#include "vlm/dbinfo.h"
+#include "vlm/filtro_padrao.h"
+#include "vlm/host.h"
+#include "vlm/messages.h"
+#include "vlm/net_connection.h"
+#include "vlm/pesquisa.h"
+#include "vlm/popup_menu.h"
+#include "vlm/roti_geral.h"
+#include "vlm/scripted_services.h"
+#include "vlm/showavi.h"
+#include "vlm/valmora.h"
