@@ -48,7 +48,8 @@ bool ParseCommandLine(const std::vector<std::string_view>& args, Options& option
     }
     const auto value = [&](std::string_view flag) -> std::optional<std::string_view> {
         if (i + 1 >= args.size()) {
-            std::fprintf(stderr, "zrm-server: %.*s needs a value\n", static_cast<int>(flag.size()), flag.data());
+            std::fprintf(stderr, "zrm-server: %.*s needs a value\n", static_cast<int>(flag.size()),
+                         flag.data());
             return std::nullopt;
         }
         return args[++i];
@@ -93,7 +94,8 @@ bool ParseCommandLine(const std::vector<std::string_view>& args, Options& option
             }
             options.notes = *n;
         } else {
-            std::fprintf(stderr, "zrm-server: unknown option %.*s\n", static_cast<int>(arg.size()), arg.data());
+            std::fprintf(stderr, "zrm-server: unknown option %.*s\n", static_cast<int>(arg.size()),
+                         arg.data());
             return false;
         }
     }

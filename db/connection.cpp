@@ -45,6 +45,8 @@ void Open(soci::session& session, const ConnectInfo& info) {
             }
         } else {
             session.open(soci::postgresql, info.parameters);
+            // Dates are read back as text: ISO whatever the server's default.
+            session << "SET DateStyle = ISO";
         }
     } catch (const soci::soci_error& e) {
         throw DbError(std::string("cannot open the database: ") + e.what());

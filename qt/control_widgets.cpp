@@ -111,10 +111,16 @@ void LabelWidget::Sync() {
     }
     setAutoFillBackground(!label_.Transparent && !label_.ParentColor);
     SetColours(*this, QPalette::Window, ToQColor(label_.Color), ToQColor(label_.Font.Color));
-    if (label_.AutoSize) {
-        // An auto-sized label is as wide as its caption.
-        resize(std::max(width(), QFontMetrics(font).horizontalAdvance(caption) + 1), height());
+}
+
+QRect LabelWidget::Placed(const QRect& bounds) const {
+    if (!label_.AutoSize) {
+        return bounds;
     }
+    const QFontMetrics metrics(ToQFont(label_.Font));
+    const QString caption = QString::fromStdString(label_.Caption);
+    return QRect(bounds.topLeft(), QSize(std::max(bounds.width(), metrics.horizontalAdvance(caption) + 1),
+                                         std::max(bounds.height(), metrics.height())));
 }
 
 ImageWidget::ImageWidget(vcl::TImage& image, QWidget* parent)

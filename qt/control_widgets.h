@@ -31,6 +31,8 @@ public:
     LabelWidget(vcl::TLabel& label, QWidget* parent);
     QWidget* Widget() override { return this; }
     void Sync() override;
+    // An auto-sized label is as large as its caption.
+    QRect Placed(const QRect& bounds) const override;
 
 private:
     vcl::TLabel& label_;

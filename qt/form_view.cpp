@@ -199,7 +199,7 @@ void FormView::Sync() {
     for (ControlBinding* binding : bindings_) {
         const vcl::TControl& control = binding->Control();
         QWidget* widget = binding->Widget();
-        const QRect bounds = ToQRect(control.BoundsRect());
+        const QRect bounds = binding->Placed(ToQRect(control.BoundsRect()));
         if (widget->geometry() != bounds) {
             widget->setGeometry(bounds);
         }
@@ -253,6 +253,11 @@ QWidget* FormView::WidgetOf(const std::string& name) const {
         }
     }
     return nullptr;
+}
+
+QSize FormView::sizeHint() const {
+    const vcl::TRect client = form_.ClientRect();
+    return {client.Width(), client.Height()};
 }
 
 bool FormView::focusNextPrevChild(bool /*next*/) {

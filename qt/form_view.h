@@ -47,6 +47,9 @@ public:
     virtual QWidget* Widget() = 0;
     // Copies the control's state (texts, colours...) into the widget.
     virtual void Sync() = 0;
+    // Where the widget goes, given the control's bounds (an auto-sized
+    // control may measure itself).
+    virtual QRect Placed(const QRect& bounds) const { return bounds; }
 
 private:
     vcl::TControl& control_;
@@ -73,6 +76,8 @@ public:
     QWidget* WidgetOf(const vcl::TControl* control) const;
     // True while the view moves Qt's focus itself (no event goes back).
     bool Syncing() const { return syncing_; }
+    // The form's client size.
+    QSize sizeHint() const override;
 
 protected:
     bool focusNextPrevChild(bool next) override;

@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QMessageBox>
+#include <QPainter>
+#include <QPixmap>
 #include <QPushButton>
 #include <QTimer>
 #include <cstdio>
@@ -59,7 +61,28 @@ void Tour::Shoot(const QString& name, QWidget* widget) {
         return;
     }
     const QString path = QDir(folder_).filePath(name + ".png");
-    if (!widget->grab().save(path)) {
+    QPixmap picture = widget->grab();
+    if (widget->isWindow()) {
+        // The offscreen platform draws no window frame: add the caption bar.
+        constexpr int kCaption = 22;
+        QPixmap framed(picture.width() + 2, picture.height() + kCaption + 1);
+        framed.fill(QColor(0, 0, 128));
+        QPainter painter(&framed);
+        QLinearGradient bar(0, 0, framed.width(), 0);
+        bar.setColorAt(0, QColor(0, 0, 128));
+        bar.setColorAt(1, QColor(16, 132, 208));
+        painter.fillRect(0, 0, framed.width(), kCaption, bar);
+        QFont bold = painter.font();
+        bold.setBold(true);
+        painter.setFont(bold);
+        painter.setPen(Qt::white);
+        painter.drawText(QRect(6, 0, framed.width() - 12, kCaption), Qt::AlignVCenter | Qt::AlignLeft,
+                         widget->windowTitle());
+        painter.drawPixmap(1, kCaption, picture);
+        painter.end();
+        picture = framed;
+    }
+    if (!picture.save(path)) {
         Fail("cannot write " + path);
         return;
     }

@@ -49,14 +49,26 @@ private:
 };
 
 AppServer::AppServer(std::string connect, AppServerOptions options)
-    : target_(std::make_unique<Target>(std::move(connect), static_cast<std::size_t>(std::max(1, options.threads)))),
-      http_(std::make_unique<HttpHost>(*target_, HttpOptions{options.threads, options.quiet, "zrm-server"})) {}
+    : target_(std::make_unique<Target>(std::move(connect),
+                                       static_cast<std::size_t>(std::max(1, options.threads)))),
+      http_(std::make_unique<HttpHost>(*target_, HttpOptions{options.threads, options.quiet, "zrm-server"})) {
+}
 
-AppServer::~AppServer() { http_->stop(); }
+AppServer::~AppServer() {
+    http_->stop();
+}
 
-int AppServer::start(const std::string& host, int port) { return http_->start(host, port); }
-void AppServer::stop() { http_->stop(); }
-int AppServer::port() const { return http_->port(); }
-void AppServer::setObserver(CallObserver observer) { http_->setObserver(std::move(observer)); }
+int AppServer::start(const std::string& host, int port) {
+    return http_->start(host, port);
+}
+void AppServer::stop() {
+    http_->stop();
+}
+int AppServer::port() const {
+    return http_->port();
+}
+void AppServer::setObserver(CallObserver observer) {
+    http_->setObserver(std::move(observer));
+}
 
 }  // namespace server

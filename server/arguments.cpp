@@ -29,8 +29,8 @@ Arguments::Arguments(std::string_view method, const vcl::VariantArray& args) : m
 
 void Arguments::ExpectCount(std::size_t count) const {
     if (args_.size() != count) {
-        BadRequest(method_ + " takes " + std::to_string(count) + " arguments, " + std::to_string(args_.size()) +
-                   " given");
+        BadRequest(method_ + " takes " + std::to_string(count) + " arguments, " +
+                   std::to_string(args_.size()) + " given");
     }
 }
 

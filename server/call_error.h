@@ -22,6 +22,8 @@ private:
     CallStatus status_;
 };
 
-[[noreturn]] inline void BadRequest(const std::string& reason) { throw CallError(CallStatus::BadRequest, reason); }
+[[noreturn]] inline void BadRequest(const std::string& reason) {
+    throw CallError(CallStatus::BadRequest, reason);
+}
 
 }  // namespace server

@@ -40,7 +40,9 @@ bool IsKnownServer(std::string_view server) {
     return server == contracts::kRemessaServer || server == contracts::kEstoqueServer;
 }
 
-bool IsKnownMethod(std::string_view server, std::string_view method) { return Find(server, method) != nullptr; }
+bool IsKnownMethod(std::string_view server, std::string_view method) {
+    return Find(server, method) != nullptr;
+}
 
 vcl::wire::Answer Dispatch(soci::session& session, std::string_view server, std::string_view method,
                            const vcl::VariantArray& args) {
@@ -48,7 +50,8 @@ vcl::wire::Answer Dispatch(soci::session& session, std::string_view server, std:
         throw CallError(CallStatus::NotFound, "unknown server " + std::string(server));
     const Route* route = Find(server, method);
     if (!route)
-        throw CallError(CallStatus::NotFound, "unknown method " + std::string(method) + " of " + std::string(server));
+        throw CallError(CallStatus::NotFound,
+                        "unknown method " + std::string(method) + " of " + std::string(server));
     return route->run(session, args);
 }
 

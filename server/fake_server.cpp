@@ -47,15 +47,27 @@ FakeServer::FakeServer(bool quiet)
     : target_(std::make_unique<Target>()),
       http_(std::make_unique<HttpHost>(*target_, HttpOptions{4, quiet, "zrm-fake-server"})) {}
 
-FakeServer::~FakeServer() { http_->stop(); }
+FakeServer::~FakeServer() {
+    http_->stop();
+}
 
-int FakeServer::start(const std::string& host, int port) { return http_->start(host, port); }
-void FakeServer::stop() { http_->stop(); }
-int FakeServer::port() const { return http_->port(); }
-void FakeServer::setObserver(CallObserver observer) { http_->setObserver(std::move(observer)); }
+int FakeServer::start(const std::string& host, int port) {
+    return http_->start(host, port);
+}
+void FakeServer::stop() {
+    http_->stop();
+}
+int FakeServer::port() const {
+    return http_->port();
+}
+void FakeServer::setObserver(CallObserver observer) {
+    http_->setObserver(std::move(observer));
+}
 void FakeServer::queueReply(const std::string& method, vcl::Variant result) {
     target_->Queue(method, std::move(result));
 }
-std::size_t FakeServer::pendingReplies() const { return target_->Pending(); }
+std::size_t FakeServer::pendingReplies() const {
+    return target_->Pending();
+}
 
 }  // namespace server

@@ -32,17 +32,21 @@ bool Marked(const PacketReader& reader, std::size_t row) {
 
 }  // namespace
 
-std::int64_t ToThousandths(double quantity) { return std::llround(quantity * 1000.0); }
-double FromThousandths(std::int64_t quantity) { return static_cast<double>(quantity) / 1000.0; }
+std::int64_t ToThousandths(double quantity) {
+    return std::llround(quantity * 1000.0);
+}
+double FromThousandths(std::int64_t quantity) {
+    return static_cast<double>(quantity) / 1000.0;
+}
 
 std::vector<vcl::FieldDef> ErrorFields() {
     using vcl::FieldType;
-    return {{"CDFILIAL", FieldType::String, 4},     {"NRLANCTONF", FieldType::String, 10},
-            {"DSERRO", FieldType::String, 85},      {"NRINSJURFORN", FieldType::String, 20},
-            {"NRNOTAFISC", FieldType::String, 20},  {"CDSERIEENTR", FieldType::String, 5},
-            {"VRNOTAFISC", FieldType::Float, 0},    {"NRSEQITPROD", FieldType::String, 4},
-            {"CDPRODUTO", FieldType::String, 10},   {"CDARVPROD", FieldType::String, 20},
-            {"NMPRODUTO", FieldType::String, 50},   {"DTENTRSAID", FieldType::Date, 0},
+    return {{"CDFILIAL", FieldType::String, 4},    {"NRLANCTONF", FieldType::String, 10},
+            {"DSERRO", FieldType::String, 85},     {"NRINSJURFORN", FieldType::String, 20},
+            {"NRNOTAFISC", FieldType::String, 20}, {"CDSERIEENTR", FieldType::String, 5},
+            {"VRNOTAFISC", FieldType::Float, 0},   {"NRSEQITPROD", FieldType::String, 4},
+            {"CDPRODUTO", FieldType::String, 10},  {"CDARVPROD", FieldType::String, 20},
+            {"NMPRODUTO", FieldType::String, 50},  {"DTENTRSAID", FieldType::Date, 0},
             {"NRAUDITORIA", FieldType::String, 10}};
 }
 
@@ -88,7 +92,8 @@ Request ParseRequest(const vcl::VariantArray& args, std::string& requestError) {
         RequestedItem item{{items.Text(row, "CDFILIAL"), items.Text(row, "NRLANCTONF")},
                            items.Text(row, "NRSEQITPROD"),
                            items.Number(row, "QTENVIADA")};
-        const std::string name = "item " + item.sequence + " da nota " + item.note.branch + "/" + item.note.launch;
+        const std::string name =
+            "item " + item.sequence + " da nota " + item.note.branch + "/" + item.note.launch;
         if (!marked.contains(item.note)) {
             requestError = "O " + name + " não pertence a nenhuma nota enviada";
             return request;
@@ -122,7 +127,8 @@ vcl::wire::Answer Reply(const std::string& status, vcl::DataPacket generated, vc
     return answer;
 }
 
-vcl::DataPacket Packet(std::vector<vcl::FieldDef> fields, const std::vector<std::vector<vcl::Variant>>& rows) {
+vcl::DataPacket Packet(std::vector<vcl::FieldDef> fields,
+                       const std::vector<std::vector<vcl::Variant>>& rows) {
     vcl::PacketBuilder builder(std::move(fields));
     for (const auto& row : rows)
         builder.AppendRow(row);
@@ -134,10 +140,12 @@ vcl::DataPacket Packet(std::vector<vcl::FieldDef> fields, const std::vector<std:
 vcl::wire::Answer GeraSaida(soci::session& session, const vcl::VariantArray& args) {
     std::string requestError;
     const gera::Request request = gera::ParseRequest(args, requestError);
-    const auto empty = [](std::vector<vcl::FieldDef> fields) { return vcl::PacketBuilder(std::move(fields)).Finish(); };
+    const auto empty = [](std::vector<vcl::FieldDef> fields) {
+        return vcl::PacketBuilder(std::move(fields)).Finish();
+    };
     if (!requestError.empty()) {
-        return Reply(requestError, empty(gera::GeneratedFields()), empty(gera::ErrorFields()), request.seriesRef,
-                     request.companyRef);
+        return Reply(requestError, empty(gera::GeneratedFields()), empty(gera::ErrorFields()),
+                     request.seriesRef, request.companyRef);
     }
     for (int attempt = 1;; ++attempt) {
         try {

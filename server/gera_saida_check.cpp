@@ -69,12 +69,12 @@ private:
             if (const auto date = vcl::TDate::ParseIso(note->entryDate.substr(0, 10)))
                 entryDate = *date;
         }
-        plan_.errors.push_back({key ? key->branch : std::string(), key ? key->launch : std::string(), text,
-                                note ? note->registration : std::string(), note ? note->number : std::string(),
-                                note ? note->series : std::string(), note ? Variant(note->value) : Variant::Null(),
-                                sequence ? *sequence : std::string(), item ? item->product : std::string(),
-                                item ? item->tree : std::string(), item ? item->name : std::string(), entryDate,
-                                audit});
+        plan_.errors.push_back(
+            {key ? key->branch : std::string(), key ? key->launch : std::string(), text,
+             note ? note->registration : std::string(), note ? note->number : std::string(),
+             note ? note->series : std::string(), note ? Variant(note->value) : Variant::Null(),
+             sequence ? *sequence : std::string(), item ? item->product : std::string(),
+             item ? item->tree : std::string(), item ? item->name : std::string(), entryDate, audit});
     }
 
     bool BranchControlsStock(const std::string& branch) {
@@ -83,7 +83,8 @@ private:
             return cached->second;
         std::string flag;
         soci::indicator found = soci::i_null;
-        session_ << "SELECT IDCTRLESTQ FROM FILIAL WHERE CDFILIAL = :f", soci::use(branch), soci::into(flag, found);
+        session_ << "SELECT IDCTRLESTQ FROM FILIAL WHERE CDFILIAL = :f", soci::use(branch),
+            soci::into(flag, found);
         const bool controls = session_.got_data() && found == soci::i_ok && flag == "S";
         controlsStock_[branch] = controls;
         return controls;
@@ -149,7 +150,8 @@ private:
                     " N.VRNOTAFISC FROM NOTAENTRADA N LEFT JOIN FORNECEDOR F ON F.CDFORNECED = N.CDFORNECED"
                     " WHERE N.CDFILIAL = :b AND N.NRLANCTONF = :l",
             soci::use(key.branch), soci::use(key.launch), soci::into(note.registration, registrationOk),
-            soci::into(note.number), soci::into(note.series), soci::into(note.entryDate), soci::into(note.value);
+            soci::into(note.number), soci::into(note.series), soci::into(note.entryDate),
+            soci::into(note.value);
         if (!session_.got_data()) {
             AddError(kNoteNotFound, &key);
             return;
@@ -175,9 +177,10 @@ private:
                                  " WHERE I.CDFILIAL = :b AND I.NRLANCTONF = :l ORDER BY I.NRSEQITPROD" +
                                      (lock_.empty() ? std::string() : lock_ + " OF I"),
              soci::use(key.branch), soci::use(key.launch), soci::into(sequence), soci::into(item.product),
-             soci::into(item.tree, treeOk), soci::into(item.name, nameOk), soci::into(quantity), soci::into(sent),
-             soci::into(item.unitPrice), soci::into(item.movedAt), soci::into(item.warehouse),
-             soci::into(item.location), soci::into(item.lot), soci::into(item.sublot));
+             soci::into(item.tree, treeOk), soci::into(item.name, nameOk), soci::into(quantity),
+             soci::into(sent), soci::into(item.unitPrice), soci::into(item.movedAt),
+             soci::into(item.warehouse), soci::into(item.location), soci::into(item.lot),
+             soci::into(item.sublot));
         select.execute();
         while (select.fetch()) {
             StoredItem row = item;
@@ -240,7 +243,8 @@ private:
         std::set<StockKey> short_;
         for (const auto& [key, quantity] : needed) {
             double stock = 0;
-            session_ << "SELECT QTESTOQUE FROM ESTOQUE WHERE CDFILIAL = :b AND CDPRODUTO = :p AND CDALMOXARIFE = :a"
+            session_ << "SELECT QTESTOQUE FROM ESTOQUE WHERE CDFILIAL = :b AND CDPRODUTO = :p AND "
+                        "CDALMOXARIFE = :a"
                         " AND CDLOCALESTOQ = :c AND NRLOTEESTQ = :l AND NRSUBLOTE = :s" +
                             lock_,
                 soci::use(std::get<0>(key)), soci::use(std::get<1>(key)), soci::use(std::get<2>(key)),
@@ -269,6 +273,8 @@ private:
 
 }  // namespace
 
-Plan CheckRequest(soci::session& session, const Request& request) { return Checker(session, request).Run(); }
+Plan CheckRequest(soci::session& session, const Request& request) {
+    return Checker(session, request).Run();
+}
 
 }  // namespace server::gera

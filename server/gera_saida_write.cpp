@@ -16,7 +16,9 @@ std::string Pad(long long value, int width) {
     return buffer;
 }
 
-double RoundMoney(double value) { return std::round(value * 100.0) / 100.0; }
+double RoundMoney(double value) {
+    return std::round(value * 100.0) / 100.0;
+}
 
 std::string Today() {
     const auto days = std::chrono::floor<std::chrono::days>(std::chrono::system_clock::now());
@@ -72,18 +74,17 @@ std::vector<std::vector<vcl::Variant>> WriteRemittances(soci::session& session, 
 
     // Numbers: counters are taken in name order ("AUDITORIA" before
     // "NOTASAIDA.*") so that concurrent requests lock them alike.
-    long long nextAudit = Reserve(
-        session, "AUDITORIA", static_cast<long long>(plan.shipments.size()),
-        HighestStored(session, "SELECT MAX(NRAUDITORIA) FROM AUDITORIA", {}));
+    long long nextAudit = Reserve(session, "AUDITORIA", static_cast<long long>(plan.shipments.size()),
+                                  HighestStored(session, "SELECT MAX(NRAUDITORIA) FROM AUDITORIA", {}));
     std::map<std::string, long long> notesPerBranch;
     for (const auto& key : request.notes)
         if (byNote.contains(key))
             ++notesPerBranch[key.branch];
     std::map<std::string, long long> nextLaunch;
     for (const auto& [branch, count] : notesPerBranch) {
-        nextLaunch[branch] =
-            Reserve(session, "NOTASAIDA." + branch, count,
-                    HighestStored(session, "SELECT MAX(NRLANCTONF) FROM NOTASAIDA WHERE CDFILIAL = :b", branch));
+        nextLaunch[branch] = Reserve(
+            session, "NOTASAIDA." + branch, count,
+            HighestStored(session, "SELECT MAX(NRLANCTONF) FROM NOTASAIDA WHERE CDFILIAL = :b", branch));
     }
     std::map<std::string, long long> lastNumber;
     for (const auto& [branch, series] : plan.series)
@@ -106,47 +107,53 @@ std::vector<std::vector<vcl::Variant>> WriteRemittances(soci::session& session, 
             const double total = RoundMoney(quantity * item.unitPrice);
             value += total;
             const std::string itemSequence = Pad(++sequence, 4);
-            session << "INSERT INTO ITEMSAIDA (CDFILIAL, NRLANCTONF, NRSEQITPROD, CDPRODUTO, QTITEMPROD, VRUNITITEM,"
-                       " VRTOTAITEM, CDFILIMOVI, CDALMOXARIFE, CDLOCALESTOQ, NRLOTEESTQ, NRSUBLOTE, NRSEQITENTR)"
-                       " VALUES (:a, :b, :c, :d, :e, :f, :g, :h, :i, :j, :k, :l, :m)",
+            session
+                << "INSERT INTO ITEMSAIDA (CDFILIAL, NRLANCTONF, NRSEQITPROD, CDPRODUTO, QTITEMPROD, "
+                   "VRUNITITEM,"
+                   " VRTOTAITEM, CDFILIMOVI, CDALMOXARIFE, CDLOCALESTOQ, NRLOTEESTQ, NRSUBLOTE, NRSEQITENTR)"
+                   " VALUES (:a, :b, :c, :d, :e, :f, :g, :h, :i, :j, :k, :l, :m)",
                 soci::use(key.branch), soci::use(launch), soci::use(itemSequence), soci::use(item.product),
                 soci::use(quantity), soci::use(item.unitPrice), soci::use(total), soci::use(item.movedAt),
-                soci::use(item.warehouse), soci::use(item.location), soci::use(item.lot), soci::use(item.sublot),
-                soci::use(shipment->request->sequence);
+                soci::use(item.warehouse), soci::use(item.location), soci::use(item.lot),
+                soci::use(item.sublot), soci::use(shipment->request->sequence);
             session << "UPDATE ITEMENTRADA SET QTREMETIDA = ROUND(QTREMETIDA + :q, 3)"
                        " WHERE CDFILIAL = :b AND NRLANCTONF = :l AND NRSEQITPROD = :s",
                 soci::use(quantity), soci::use(key.branch), soci::use(key.launch),
                 soci::use(shipment->request->sequence);
             if (shipment->movesStock) {
-                session << "UPDATE ESTOQUE SET QTESTOQUE = ROUND(QTESTOQUE - :q, 3) WHERE CDFILIAL = :b"
-                           " AND CDPRODUTO = :p AND CDALMOXARIFE = :a AND CDLOCALESTOQ = :c AND NRLOTEESTQ = :l"
-                           " AND NRSUBLOTE = :s",
-                    soci::use(quantity), soci::use(item.movedAt), soci::use(item.product), soci::use(item.warehouse),
-                    soci::use(item.location), soci::use(item.lot), soci::use(item.sublot);
+                session
+                    << "UPDATE ESTOQUE SET QTESTOQUE = ROUND(QTESTOQUE - :q, 3) WHERE CDFILIAL = :b"
+                       " AND CDPRODUTO = :p AND CDALMOXARIFE = :a AND CDLOCALESTOQ = :c AND NRLOTEESTQ = :l"
+                       " AND NRSUBLOTE = :s",
+                    soci::use(quantity), soci::use(item.movedAt), soci::use(item.product),
+                    soci::use(item.warehouse), soci::use(item.location), soci::use(item.lot),
+                    soci::use(item.sublot);
             }
             const std::string audit = Pad(nextAudit++, 10);
             session << "INSERT INTO AUDITORIA (NRAUDITORIA, CDFILIAL, NRLANCTONF, NRSEQITPROD, CDFILISAID,"
                        " NRLANCTOSAID, QTANALISE, IDSITUACAO, DTABERTURA)"
                        " VALUES (:a, :b, :c, :d, :e, :f, :g, 'A', :h)",
-                soci::use(audit), soci::use(key.branch), soci::use(key.launch), soci::use(shipment->request->sequence),
-                soci::use(key.branch), soci::use(launch), soci::use(quantity), soci::use(today);
+                soci::use(audit), soci::use(key.branch), soci::use(key.launch),
+                soci::use(shipment->request->sequence), soci::use(key.branch), soci::use(launch),
+                soci::use(quantity), soci::use(today);
         }
         value = RoundMoney(value);
-        session << "INSERT INTO NOTASAIDA (CDFILIAL, NRLANCTONF, CDSERIE, CDEMPRESA, NRNOTAFISC, DTSAIDA, CDFILIDEST,"
+        session << "INSERT INTO NOTASAIDA (CDFILIAL, NRLANCTONF, CDSERIE, CDEMPRESA, NRNOTAFISC, DTSAIDA, "
+                   "CDFILIDEST,"
                    " CDTIPOOPER, CDFILIPROC, CDFILIENTR, NRLANCTOENT, VRNOTAFISC, DTGERACAO)"
                    " VALUES (:a, :b, :c, :d, :e, :f, :g, :h, :i, :j, :k, :l, :m)",
             soci::use(key.branch), soci::use(launch), soci::use(series.series), soci::use(series.company),
-            soci::use(number), soci::use(departure), soci::use(request.destination), soci::use(request.operation),
-            soci::use(request.userBranch), soci::use(key.branch), soci::use(key.launch), soci::use(value),
-            soci::use(today);
+            soci::use(number), soci::use(departure), soci::use(request.destination),
+            soci::use(request.operation), soci::use(request.userBranch), soci::use(key.branch),
+            soci::use(key.launch), soci::use(value), soci::use(today);
         generated.push_back({key.branch, launch, request.destination, note.registration,
-                             vcl::TDateTime::FromDate(request.departure), series.series, value, number, key.branch,
-                             key.launch});
+                             vcl::TDateTime::FromDate(request.departure), series.series, value, number,
+                             key.branch, key.launch});
     }
     for (const auto& [branch, last] : lastNumber) {
         const OriginSeries& series = plan.series.at(branch);
-        session << "UPDATE SERIESAIDA SET NRULTNOTA = :n WHERE CDFILIAL = :b AND CDSERIE = :s", soci::use(last),
-            soci::use(branch), soci::use(series.series);
+        session << "UPDATE SERIESAIDA SET NRULTNOTA = :n WHERE CDFILIAL = :b AND CDSERIE = :s",
+            soci::use(last), soci::use(branch), soci::use(series.series);
     }
     return generated;
 }

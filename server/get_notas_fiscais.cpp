@@ -2,9 +2,9 @@
 // to send, and their items with the quantity that remains.
 #include <algorithm>
 #include <array>
-#include <tuple>
 #include <cmath>
 #include <set>
+#include <tuple>
 
 #include "server/arguments.h"
 #include "server/call_error.h"
@@ -32,7 +32,9 @@ std::string NoteHasItemToSend() {
            std::string(kItemOpenAnalysis) + ")";
 }
 
-double Round3(double value) { return std::round(value * 1000.0) / 1000.0; }
+double Round3(double value) {
+    return std::round(value * 1000.0) / 1000.0;
+}
 
 Variant DateTimeOrNull(const std::string& iso, soci::indicator indicator) {
     if (indicator != soci::i_ok)
@@ -75,11 +77,11 @@ std::vector<NoteRow> SelectNotes(soci::session& session, const SqlQuery& where, 
     // Under the filter every note selected has something to send.
     const std::string sends =
         filterRequiresPending ? "'S'" : "CASE WHEN " + NoteHasItemToSend() + " THEN 'S' ELSE 'N' END";
-    SqlQuery query("SELECT N.CDFILIAL, N.NRLANCTONF, F.NRINSJURFORN, CAST(N.DTENTRSAID AS VARCHAR(10)),"
-                   " N.NRNOTAFISC, N.CDSERIEENTR, N.VRNOTAFISC, N.CDFILIRECE, F.IDTPIJURFORN, " +
-                   sends +
-                   " FROM NOTAENTRADA N LEFT JOIN FORNECEDOR F ON F.CDFORNECED = N.CDFORNECED WHERE " +
-                   where.Text() + " ORDER BY N.DTENTRSAID, N.CDFILIAL, N.NRLANCTONF");
+    SqlQuery query(
+        "SELECT N.CDFILIAL, N.NRLANCTONF, F.NRINSJURFORN, CAST(N.DTENTRSAID AS VARCHAR(10)),"
+        " N.NRNOTAFISC, N.CDSERIEENTR, N.VRNOTAFISC, N.CDFILIRECE, F.IDTPIJURFORN, " +
+        sends + " FROM NOTAENTRADA N LEFT JOIN FORNECEDOR F ON F.CDFORNECED = N.CDFORNECED WHERE " +
+        where.Text() + " ORDER BY N.DTENTRSAID, N.CDFILIAL, N.NRLANCTONF");
     for (const auto& value : where.Values())
         query.Add("", value);
 
@@ -126,8 +128,8 @@ void AppendItems(soci::session& session, const SqlQuery& where, vcl::PacketBuild
     for (const auto& value : where.Values())
         query.Add("", value);
 
-    std::string branch, launch, sequence, product, tree, name, movedAt, warehouse, location, lot, sublot, expiry,
-        unit, stockProduct;
+    std::string branch, launch, sequence, product, tree, name, movedAt, warehouse, location, lot, sublot,
+        expiry, unit, stockProduct;
     double quantity = 0, sent = 0, unitPrice = 0, total = 0;
     int underAnalysis = 0;
     soci::indicator treeOk, nameOk, expiryOk, unitOk, stockOk;
@@ -238,7 +240,8 @@ vcl::wire::Answer GetNotasFiscais(soci::session& session, const vcl::VariantArra
         if (!supplier.empty() &&
             !Exists(session, "SELECT COUNT(*) FROM FORNECEDOR WHERE CDFORNECED = :f", supplier))
             return Failure("Fornecedor não cadastrado", supplierRef);
-        if (!series.empty() && !Exists(session, "SELECT COUNT(*) FROM SERIEENTR WHERE CDSERIEENTR = :s", series))
+        if (!series.empty() &&
+            !Exists(session, "SELECT COUNT(*) FROM SERIEENTR WHERE CDSERIEENTR = :s", series))
             return Failure("Série não cadastrada", supplierRef);
         if (to < from)
             return Failure("Data inicial deve ser menor que a data final", supplierRef);

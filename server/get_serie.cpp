@@ -17,7 +17,8 @@ vcl::wire::Answer GetSerie(soci::session& session, const vcl::VariantArray& args
             answer.result = vcl::VariantArray{"Filial não cadastrada", vcl::Variant::Null()};
             return answer;
         }
-        vcl::PacketBuilder packet({{"CDSERIE", vcl::FieldType::String, 5}, {"CDEMPRESA", vcl::FieldType::String, 2}});
+        vcl::PacketBuilder packet(
+            {{"CDSERIE", vcl::FieldType::String, 5}, {"CDEMPRESA", vcl::FieldType::String, 2}});
         std::string series, company;
         session << "SELECT CDSERIE, CDEMPRESA FROM SERIESAIDA WHERE CDFILIAL = :f AND IDPADRAO = 'S'"
                    " ORDER BY CDSERIE LIMIT 1",
@@ -26,7 +27,8 @@ vcl::wire::Answer GetSerie(soci::session& session, const vcl::VariantArray& args
             packet.AppendRow({series, company});
         answer.result = vcl::VariantArray{"", packet.Finish()};
     } catch (const soci::soci_error& e) {
-        answer.result = vcl::VariantArray{std::string("Erro no banco de dados: ") + e.what(), vcl::Variant::Null()};
+        answer.result =
+            vcl::VariantArray{std::string("Erro no banco de dados: ") + e.what(), vcl::Variant::Null()};
     }
     return answer;
 }

@@ -15,6 +15,10 @@ namespace {
 
 constexpr const char* kJson = "application/json";
 
+double Since(std::chrono::steady_clock::time_point started) {
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started).count();
+}
+
 void Reply(httplib::Response& response, int status, std::string body) {
     response.status = status;
     response.set_content(std::move(body), kJson);
@@ -28,10 +32,15 @@ HttpHost::HttpHost(CallTarget& target, HttpOptions options)
     // cpp-httplib takes ownership of the queue it asks for.
     http_->new_task_queue = [threads] { return new httplib::ThreadPool(threads); };
     http_->set_tcp_nodelay(true);
+    // Each open connection holds a worker while it waits for its next
+    // request: idle clients give theirs back soon.
+    http_->set_keep_alive_timeout(2);
     Install();
 }
 
-HttpHost::~HttpHost() { stop(); }
+HttpHost::~HttpHost() {
+    stop();
+}
 
 void HttpHost::setObserver(CallObserver observer) {
     std::lock_guard lock(observerMutex_);
@@ -41,8 +50,8 @@ void HttpHost::setObserver(CallObserver observer) {
 void HttpHost::Log(std::string_view what, int status, double milliseconds) const {
     if (options_.quiet)
         return;
-    std::fprintf(stderr, "%s: %.*s %d %.1f ms\n", options_.name.c_str(), static_cast<int>(what.size()), what.data(),
-                 status, milliseconds);
+    std::fprintf(stderr, "%s: %.*s %d %.1f ms\n", options_.name.c_str(), static_cast<int>(what.size()),
+                 what.data(), status, milliseconds);
 }
 
 void HttpHost::Install() {
@@ -78,19 +87,23 @@ void HttpHost::Install() {
         }
         if (status != 200)
             Reply(response, status, vcl::wire::EncodeError(outcome));
-        const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started).count();
-        Log(server + " " + method + " " + outcome, status, ms);
+        Log(server + " " + method + " " + outcome, status, Since(started));
     });
     http_->Get("/health", [this](const httplib::Request&, httplib::Response& response) {
+        const auto started = std::chrono::steady_clock::now();
         const bool healthy = target_.Healthy();
-        Reply(response, healthy ? 200 : 503, healthy ? R"({"status":"ok"})" : vcl::wire::EncodeError("database unavailable"));
+        Reply(response, healthy ? 200 : 503,
+              healthy ? R"({"status":"ok"})" : vcl::wire::EncodeError("database unavailable"));
+        Log(healthy ? "health ok" : "health database unavailable", response.status, Since(started));
     });
     http_->Get(R"(/([^/]+))", [this](const httplib::Request& request, httplib::Response& response) {
+        const auto started = std::chrono::steady_clock::now();
         const std::string server = request.matches[1];
         if (target_.KnowsServer(server))
             Reply(response, 200, R"({"server":)" + vcl::wire::Encode(vcl::Variant(server)) + "}");
         else
             Reply(response, 404, vcl::wire::EncodeError("unknown server " + server));
+        Log(server + " (name check)", response.status, Since(started));
     });
 }
 

@@ -39,7 +39,7 @@ public:
 
 struct HttpOptions {
     int threads = 8;
-    bool quiet = false;        // no log line per request
+    bool quiet = false;               // no log line per request
     std::string name = "zrm-server";  // prefix of the log lines
 };
 

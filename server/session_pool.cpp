@@ -10,7 +10,9 @@ SessionPool::SessionPool(std::string connect, std::size_t size)
 SessionPool::Lease::Lease(SessionPool& pool, std::unique_ptr<soci::session> session)
     : pool_(pool), session_(std::move(session)) {}
 
-SessionPool::Lease::~Lease() { pool_.Release(std::move(session_), discard_); }
+SessionPool::Lease::~Lease() {
+    pool_.Release(std::move(session_), discard_);
+}
 
 SessionPool::Lease SessionPool::Acquire() {
     std::unique_lock lock(mutex_);

@@ -2,8 +2,8 @@
 
 namespace server {
 
-void RunQuery(soci::session& session, const SqlQuery& query, const std::function<void(soci::statement&)>& bindInto,
-              const std::function<void()>& onRow) {
+void RunQuery(soci::session& session, const SqlQuery& query,
+              const std::function<void(soci::statement&)>& bindInto, const std::function<void()>& onRow) {
     soci::statement statement(session);
     bindInto(statement);
     for (const auto& value : query.Values())

@@ -36,7 +36,7 @@ private:
 
 // Binds `into` targets (by `bindInto`) and the query's values, then calls
 // `onRow` once per fetched row.
-void RunQuery(soci::session& session, const SqlQuery& query, const std::function<void(soci::statement&)>& bindInto,
-              const std::function<void()>& onRow);
+void RunQuery(soci::session& session, const SqlQuery& query,
+              const std::function<void(soci::statement&)>& bindInto, const std::function<void()>& onRow);
 
 }  // namespace server

@@ -26,6 +26,22 @@ element Parse(std::string_view json) {
     return root;
 }
 
+// The parser keeps buffers of about twice the largest text it parsed; after
+// a large one, give them back rather than hold them for the process's life.
+class ParserTrim {
+public:
+    explicit ParserTrim(std::size_t size) : large_(size > kKeepBelow) {}
+    ~ParserTrim() {
+        if (large_) Parser() = simdjson::dom::parser{};
+    }
+    ParserTrim(const ParserTrim&) = delete;
+    ParserTrim& operator=(const ParserTrim&) = delete;
+
+private:
+    static constexpr std::size_t kKeepBelow = 16u << 20;
+    bool large_;
+};
+
 std::string_view StringOf(element e, const char* what) {
     std::string_view text;
     if (e.get_string().get(text)) Fail(std::string(what) + " must be a string");
@@ -233,9 +249,13 @@ simdjson::dom::object RootObject(std::string_view json, const char* what) {
 
 }  // namespace
 
-Variant Decode(std::string_view json) { return DecodeElement(Parse(json)); }
+Variant Decode(std::string_view json) {
+    const ParserTrim trim(json.size());
+    return DecodeElement(Parse(json));
+}
 
 VariantArray DecodeRequest(std::string_view body) {
+    const ParserTrim trim(body.size());
     element args;
     if (RootObject(body, "request")["args"].get(args)) Fail("request without args");
     if (args.type() != element_type::ARRAY) Fail("args must be an array");
@@ -243,6 +263,7 @@ VariantArray DecodeRequest(std::string_view body) {
 }
 
 Answer DecodeAnswer(std::string_view body) {
+    const ParserTrim trim(body.size());
     simdjson::dom::object object = RootObject(body, "answer");
     element result;
     if (object["result"].get(result)) Fail("answer without result");

@@ -51,12 +51,14 @@ void BuildGeneration(const std::string& connect) {
     db::Open(session, connect);
     soci::transaction tx(session);
     std::string launch, sequence, product;
-    soci::statement note = (session.prepare << "INSERT INTO NOTAENTRADA VALUES ('0001', :l, '000001', :l2, '1',"
-                                               " '2026-06-15', 1000, '0001')",
-                            soci::use(launch), soci::use(launch));
+    soci::statement note =
+        (session.prepare << "INSERT INTO NOTAENTRADA VALUES ('0001', :l, '000001', :l2, '1',"
+                            " '2026-06-15', 1000, '0001')",
+         soci::use(launch), soci::use(launch));
     soci::statement item =
-        (session.prepare << "INSERT INTO ITEMENTRADA VALUES ('0001', :l, :s, :p, 10, 10, 100, '0001', '000009',"
-                            " 'BENCH', '', '', NULL, 0)",
+        (session.prepare
+             << "INSERT INTO ITEMENTRADA VALUES ('0001', :l, :s, :p, 10, 10, 100, '0001', '000009',"
+                " 'BENCH', '', '', NULL, 0)",
          soci::use(launch), soci::use(sequence), soci::use(product));
     for (int n = 1; n <= 100; ++n) {
         launch = std::to_string(9000000000LL + n);
@@ -70,14 +72,19 @@ void BuildGeneration(const std::string& connect) {
             item.execute(true);
         }
     }
-    session << "INSERT INTO ESTOQUE SELECT '0001', CDPRODUTO, '000009', 'BENCH', '', '', 1000000 FROM PRODUTO";
+    session
+        << "INSERT INTO ESTOQUE SELECT '0001', CDPRODUTO, '000009', 'BENCH', '', '', 1000000 FROM PRODUTO";
     tx.commit();
 }
 
 }  // namespace
 
-std::string MillionItemsDatabase() { return "sqlite3://db=" + Cached("million_items.db", &BuildMillion); }
+std::string MillionItemsDatabase() {
+    return "sqlite3://db=" + Cached("million_items.db", &BuildMillion);
+}
 
-std::string GenerationTemplate() { return Cached("generation_template.db", &BuildGeneration); }
+std::string GenerationTemplate() {
+    return Cached("generation_template.db", &BuildGeneration);
+}
 
 }  // namespace bench

@@ -32,7 +32,8 @@ vcl::VariantArray HundredNotes() {
             items.AppendRow({"S", "0001", launch, std::string(sequence), 7.5});
         }
     }
-    return {notes.Finish(), items.Finish(), "0002", "1", "01", vcl::TDate::FromYmd(2026, 6, 30), "01", "0001"};
+    return {notes.Finish(), items.Finish(), "0002", "1", "01", vcl::TDate::FromYmd(2026, 6, 30),
+            "01",           "0001"};
 }
 
 void BM_GeraSaida100Notes1000Items(benchmark::State& state) {
@@ -48,7 +49,8 @@ void BM_GeraSaida100Notes1000Items(benchmark::State& state) {
         db::Open(*session, "sqlite3://db=" + work);
         state.ResumeTiming();
 
-        const vcl::wire::Answer answer = server::Dispatch(*session, "zrm90000.rdmRemessaAnalise", "GeraSaida", args);
+        const vcl::wire::Answer answer =
+            server::Dispatch(*session, "zrm90000.rdmRemessaAnalise", "GeraSaida", args);
         if (answer.result[0].AsString() != "OK" || answer.result[1].AsPacket().RowCount() != 100) {
             state.SkipWithError(("generation failed: " + answer.result[0].AsString()).c_str());
             break;

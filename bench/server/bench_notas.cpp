@@ -21,8 +21,14 @@ const std::string& Connect() {
 }
 
 vcl::VariantArray MarchOfBranch1() {
-    return {vcl::Variant::Null(), "0001", "", vcl::TDate::FromYmd(2026, 3, 1), vcl::TDate::FromYmd(2026, 3, 31),
-            "", "", "S"};
+    return {vcl::Variant::Null(),
+            "0001",
+            "",
+            vcl::TDate::FromYmd(2026, 3, 1),
+            vcl::TDate::FromYmd(2026, 3, 31),
+            "",
+            "",
+            "S"};
 }
 
 void BM_GetNotasFiscais(benchmark::State& state) {
@@ -31,7 +37,8 @@ void BM_GetNotasFiscais(benchmark::State& state) {
     const vcl::VariantArray args = MarchOfBranch1();
     std::size_t items = 0;
     for (auto _ : state) {
-        const vcl::wire::Answer answer = server::Dispatch(session, "zrm90000.rdmRemessaAnalise", "getNotasFiscais", args);
+        const vcl::wire::Answer answer =
+            server::Dispatch(session, "zrm90000.rdmRemessaAnalise", "getNotasFiscais", args);
         items = answer.result[1][1].AsPacket().RowCount();
         benchmark::DoNotOptimize(answer);
     }
@@ -44,20 +51,26 @@ void BM_RawSelectOfTheSameRows(benchmark::State& state) {
     const std::string path = Connect().substr(std::string("sqlite3://db=").size());
     sqlite3* db = nullptr;
     sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
-    const std::string where = std::string(" WHERE N.CDFILIAL = '0001' AND N.DTENTRSAID >= '2026-03-01'"
-                                          " AND N.DTENTRSAID <= '2026-03-31' AND ") + kPending;
+    const std::string where = std::string(
+                                  " WHERE N.CDFILIAL = '0001' AND N.DTENTRSAID >= '2026-03-01'"
+                                  " AND N.DTENTRSAID <= '2026-03-31' AND ") +
+                              kPending;
     const std::string notes =
         "SELECT N.CDFILIAL, N.NRLANCTONF, F.NRINSJURFORN, CAST(N.DTENTRSAID AS VARCHAR(10)), N.NRNOTAFISC,"
         " N.CDSERIEENTR, N.VRNOTAFISC, N.CDFILIRECE, F.IDTPIJURFORN FROM NOTAENTRADA N LEFT JOIN FORNECEDOR F"
-        " ON F.CDFORNECED = N.CDFORNECED" + where + " ORDER BY N.DTENTRSAID, N.CDFILIAL, N.NRLANCTONF";
+        " ON F.CDFORNECED = N.CDFORNECED" +
+        where + " ORDER BY N.DTENTRSAID, N.CDFILIAL, N.NRLANCTONF";
     const std::string items =
         "SELECT I.CDFILIAL, I.NRLANCTONF, I.NRSEQITPROD, I.CDPRODUTO, P.CDARVPROD, P.NMPRODUTO, I.QTITEMPROD,"
         " I.QTREMETIDA, CASE WHEN EXISTS (SELECT 1 FROM AUDITORIA A WHERE A.CDFILIAL = I.CDFILIAL"
-        " AND A.NRLANCTONF = I.NRLANCTONF AND A.NRSEQITPROD = I.NRSEQITPROD AND A.IDSITUACAO = 'A') THEN 1 ELSE 0"
-        " END, I.VRUNITITEM, I.VRTOTAITEM, I.CDFILIMOVI, I.CDALMOXARIFE, I.CDLOCALESTOQ, I.NRLOTEESTQ, I.NRSUBLOTE,"
+        " AND A.NRLANCTONF = I.NRLANCTONF AND A.NRSEQITPROD = I.NRSEQITPROD AND A.IDSITUACAO = 'A') THEN 1 "
+        "ELSE 0"
+        " END, I.VRUNITITEM, I.VRTOTAITEM, I.CDFILIMOVI, I.CDALMOXARIFE, I.CDLOCALESTOQ, I.NRLOTEESTQ, "
+        "I.NRSUBLOTE,"
         " CAST(I.DTVALILOTE AS VARCHAR(10)), P.SGUNIDADE, P.CDPRODESTO FROM NOTAENTRADA N JOIN ITEMENTRADA I"
         " ON I.CDFILIAL = N.CDFILIAL AND I.NRLANCTONF = N.NRLANCTONF LEFT JOIN PRODUTO P"
-        " ON P.CDPRODUTO = I.CDPRODUTO" + where + " ORDER BY I.CDFILIAL, I.NRLANCTONF, I.NRSEQITPROD";
+        " ON P.CDPRODUTO = I.CDPRODUTO" +
+        where + " ORDER BY I.CDFILIAL, I.NRLANCTONF, I.NRSEQITPROD";
     std::size_t rows = 0;
     for (auto _ : state) {
         for (const std::string* sql : {&notes, &items}) {

@@ -24,7 +24,8 @@ std::string Fingerprint(soci::session& session) {
     std::string out;
     soci::rowset<soci::row> notes =
         (session.prepare << "SELECT N.CDFILIAL, N.NRLANCTONF, N.CDFORNECED, N.NRNOTAFISC, N.CDSERIEENTR,"
-                            " CAST(N.DTENTRSAID AS VARCHAR(10)), CAST(CAST(SUM(I.QTITEMPROD * 1000) AS BIGINT) AS VARCHAR(20))"
+                            " CAST(N.DTENTRSAID AS VARCHAR(10)), CAST(CAST(SUM(I.QTITEMPROD * 1000) AS "
+                            "BIGINT) AS VARCHAR(20))"
                             " FROM NOTAENTRADA N JOIN ITEMENTRADA I ON I.CDFILIAL = N.CDFILIAL"
                             " AND I.NRLANCTONF = N.NRLANCTONF"
                             " GROUP BY N.CDFILIAL, N.NRLANCTONF, N.CDFORNECED, N.NRNOTAFISC, N.CDSERIEENTR,"

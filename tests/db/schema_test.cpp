@@ -110,7 +110,8 @@ TEST(SchemaIndexes, SelectionsSearchByIndexInsteadOfScanningATable) {
         " AND A.NRSEQITPROD = '0001' AND A.IDSITUACAO = 'A'",
         "SELECT N.NRLANCTONF FROM NOTASAIDA N WHERE N.CDFILIENTR = '0001' AND N.NRLANCTOENT = '0000000001'",
         "SELECT E.QTESTOQUE FROM ESTOQUE E WHERE E.CDFILIAL = '0001' AND E.CDPRODUTO = '001001'"
-        " AND E.CDALMOXARIFE = '000001' AND E.CDLOCALESTOQ = 'L01' AND E.NRLOTEESTQ = '' AND E.NRSUBLOTE = ''",
+        " AND E.CDALMOXARIFE = '000001' AND E.CDLOCALESTOQ = 'L01' AND E.NRLOTEESTQ = '' AND E.NRSUBLOTE = "
+        "''",
     };
     for (const char* sql : selections) {
         soci::rowset<soci::row> plan = (session.prepare << std::string("EXPLAIN QUERY PLAN ") + sql);

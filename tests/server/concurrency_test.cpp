@@ -24,12 +24,14 @@ struct Totals {
 };
 
 Totals Snapshot(soci::session& session) {
-    return {Count(session, "SELECT COUNT(*) FROM NOTASAIDA WHERE CDFILIAL = '0001'"),
-            Count(session, "SELECT NRULTNOTA FROM SERIESAIDA WHERE CDFILIAL = '0001' AND IDPADRAO = 'S'"),
-            Count(session, "SELECT COUNT(*) FROM AUDITORIA"),
-            Count(session, "SELECT COUNT(*) FROM ITEMSAIDA"),
-            Count(session, "SELECT CAST(ROUND(SUM(QTREMETIDA) * 1000) AS BIGINT) FROM ITEMENTRADA"),
-            Count(session, "SELECT CAST(ROUND(SUM(QTESTOQUE) * 1000) AS BIGINT) FROM ESTOQUE WHERE CDFILIAL = '0001'")};
+    return {
+        Count(session, "SELECT COUNT(*) FROM NOTASAIDA WHERE CDFILIAL = '0001'"),
+        Count(session, "SELECT NRULTNOTA FROM SERIESAIDA WHERE CDFILIAL = '0001' AND IDPADRAO = 'S'"),
+        Count(session, "SELECT COUNT(*) FROM AUDITORIA"),
+        Count(session, "SELECT COUNT(*) FROM ITEMSAIDA"),
+        Count(session, "SELECT CAST(ROUND(SUM(QTREMETIDA) * 1000) AS BIGINT) FROM ITEMENTRADA"),
+        Count(session,
+              "SELECT CAST(ROUND(SUM(QTESTOQUE) * 1000) AS BIGINT) FROM ESTOQUE WHERE CDFILIAL = '0001'")};
 }
 
 // One client: loads a month of branch 0001 and sends the first notes with
@@ -39,10 +41,10 @@ std::vector<std::string> RunClient(int port, int client) {
     std::vector<std::string> statuses;
     for (int round = 0; round < kRounds; ++round) {
         const int month = 1 + (client + round) % 2;
-        const auto loaded = http.Remessa(
-            "getNotasFiscais",
-            testsrv::NotasArgs(Variant::Null(), "0001", "", vcl::TDate::FromYmd(2026, month, 1),
-                               vcl::TDate::FromYmd(2026, month, 28), "", "", "S"));
+        const auto loaded =
+            http.Remessa("getNotasFiscais",
+                         testsrv::NotasArgs(Variant::Null(), "0001", "", vcl::TDate::FromYmd(2026, month, 1),
+                                            vcl::TDate::FromYmd(2026, month, 28), "", "", "S"));
         if (loaded.status != 200 || loaded.answer.result[0] != Variant("")) {
             statuses.push_back("load failed: " + loaded.error);
             continue;
@@ -52,25 +54,26 @@ std::vector<std::string> RunClient(int port, int client) {
         testsrv::GeraSaidaCall call;
         call.departure = vcl::TDate::FromYmd(2026, month, 28);
         // Overlapping choices: every client takes the first notes, shifted a little.
-        for (std::size_t row = static_cast<std::size_t>(client % 3); row < notes.RowCount() && call.notes.size() < 4;
-             ++row)
+        for (std::size_t row = static_cast<std::size_t>(client % 3);
+             row < notes.RowCount() && call.notes.size() < 4; ++row)
             call.notes.push_back({notes.Value(row, 0).AsString(), notes.Value(row, 1).AsString()});
         const int quantity = items.FieldIndex("QTENVIADA");
         for (std::size_t row = 0; row < items.RowCount(); ++row) {
             const std::string branch = items.Value(row, 1).AsString();
             const std::string launch = items.Value(row, 2).AsString();
             const double toSend = items.Value(row, static_cast<std::size_t>(quantity)).AsFloat();
-            const bool chosen = std::any_of(call.notes.begin(), call.notes.end(), [&](const testsrv::NoteKey& k) {
-                return k.branch == branch && k.launch == launch;
-            });
+            const bool chosen = std::any_of(
+                call.notes.begin(), call.notes.end(),
+                [&](const testsrv::NoteKey& k) { return k.branch == branch && k.launch == launch; });
             if (chosen && toSend > 0)
                 call.items.push_back({branch, launch, items.Value(row, 3).AsString(), toSend});
         }
         if (call.items.empty())
             continue;  // the screen sends nothing then
         const auto generated = http.Remessa("GeraSaida", call.Args());
-        statuses.push_back(generated.status == 200 ? generated.answer.result[0].AsString()
-                                                   : "HTTP " + std::to_string(generated.status) + generated.error);
+        statuses.push_back(generated.status == 200
+                               ? generated.answer.result[0].AsString()
+                               : "HTTP " + std::to_string(generated.status) + generated.error);
     }
     return statuses;
 }
@@ -89,7 +92,8 @@ TEST_P(ConcurrencyTest, EightClientsNeverDuplicateNumbersOverdrawStockOrSendTwic
     std::vector<std::vector<std::string>> statuses(kClients);
     std::vector<std::thread> clients;
     for (int client = 0; client < kClients; ++client)
-        clients.emplace_back([&, client] { statuses[static_cast<std::size_t>(client)] = RunClient(port, client); });
+        clients.emplace_back(
+            [&, client] { statuses[static_cast<std::size_t>(client)] = RunClient(port, client); });
     for (auto& thread : clients)
         thread.join();
     app.stop();
@@ -105,8 +109,9 @@ TEST_P(ConcurrencyTest, EightClientsNeverDuplicateNumbersOverdrawStockOrSendTwic
 
     const Totals after = Snapshot(session);
     // Numbers: no duplicate, no gap.
-    EXPECT_EQ(Count(session, "SELECT COUNT(*) FROM (SELECT CDFILIAL, CDSERIE, NRNOTAFISC FROM NOTASAIDA"
-                             " GROUP BY CDFILIAL, CDSERIE, NRNOTAFISC HAVING COUNT(*) > 1) X"),
+    EXPECT_EQ(Count(session,
+                    "SELECT COUNT(*) FROM (SELECT CDFILIAL, CDSERIE, NRNOTAFISC FROM NOTASAIDA"
+                    " GROUP BY CDFILIAL, CDSERIE, NRNOTAFISC HAVING COUNT(*) > 1) X"),
               0);
     EXPECT_EQ(after.lastNumber - before.lastNumber, after.remittances - before.remittances);
     // Stock and quantities.
@@ -114,9 +119,10 @@ TEST_P(ConcurrencyTest, EightClientsNeverDuplicateNumbersOverdrawStockOrSendTwic
     EXPECT_EQ(Count(session, "SELECT COUNT(*) FROM ITEMENTRADA WHERE QTREMETIDA > QTITEMPROD"), 0);
     // Each shipped item has one analysis, and nothing was shipped twice.
     EXPECT_EQ(after.auditRows - before.auditRows, after.shippedItems - before.shippedItems);
-    EXPECT_EQ(Count(session, "SELECT COUNT(*) FROM (SELECT CDFILIAL, NRLANCTONF, NRSEQITPROD FROM AUDITORIA"
-                             " WHERE IDSITUACAO = 'A' GROUP BY CDFILIAL, NRLANCTONF, NRSEQITPROD"
-                             " HAVING COUNT(*) > 1) X"),
+    EXPECT_EQ(Count(session,
+                    "SELECT COUNT(*) FROM (SELECT CDFILIAL, NRLANCTONF, NRSEQITPROD FROM AUDITORIA"
+                    " WHERE IDSITUACAO = 'A' GROUP BY CDFILIAL, NRLANCTONF, NRSEQITPROD"
+                    " HAVING COUNT(*) > 1) X"),
               0);
     const long long shipped = Count(session,
                                     "SELECT CAST(ROUND(COALESCE(SUM(S.QTITEMPROD), 0) * 1000) AS BIGINT)"

@@ -22,18 +22,18 @@ vcl::wire::Answer CallOn(soci::session& session, const vcl::VariantArray& args) 
 // Everything GeraSaida may write, as one text: equal before and after a
 // refused call.
 std::string WrittenState(soci::session& session) {
-        std::string out;
-        for (const char* sql : {
-                 "SELECT COUNT(*) FROM NOTASAIDA",
-                 "SELECT COUNT(*) FROM ITEMSAIDA",
-                 "SELECT COUNT(*) FROM AUDITORIA",
-                 "SELECT COUNT(*) FROM NUMERACAO",
-                 "SELECT SUM(NRULTNOTA) FROM SERIESAIDA",
-                 "SELECT CAST(SUM(QTESTOQUE) * 1000 AS BIGINT) FROM ESTOQUE",
-                 "SELECT CAST(SUM(QTREMETIDA) * 1000 AS BIGINT) FROM ITEMENTRADA",
-             })
-            out += std::to_string(Count(session, sql)) + ";";
-        return out;
+    std::string out;
+    for (const char* sql : {
+             "SELECT COUNT(*) FROM NOTASAIDA",
+             "SELECT COUNT(*) FROM ITEMSAIDA",
+             "SELECT COUNT(*) FROM AUDITORIA",
+             "SELECT COUNT(*) FROM NUMERACAO",
+             "SELECT SUM(NRULTNOTA) FROM SERIESAIDA",
+             "SELECT CAST(SUM(QTESTOQUE) * 1000 AS BIGINT) FROM ESTOQUE",
+             "SELECT CAST(SUM(QTREMETIDA) * 1000 AS BIGINT) FROM ITEMENTRADA",
+         })
+        out += std::to_string(Count(session, sql)) + ";";
+    return out;
 }
 
 // The call's answer must be "N" with exactly these DSERRO texts, and the
@@ -70,7 +70,8 @@ protected:
 TEST_P(GeraSaidaTest, GeneratesOneNumberedRemittancePerNoteAndMovesEverything) {
     GeraSaidaCall call;
     call.notes = {{"0001", "0000000003"}, {"0001", "0000000001"}};
-    call.items = {{"0001", "0000000001", "0001", 4}, {"0001", "0000000001", "0002", 2.5},
+    call.items = {{"0001", "0000000001", "0001", 4},
+                  {"0001", "0000000001", "0002", 2.5},
                   {"0001", "0000000003", "0001", 5}};
     const vcl::wire::Answer answer = Call(call.Args());
     ASSERT_EQ(answer.result[0].AsString(), "OK") << Column(answer.result[2].AsPacket(), "DSERRO").size();
@@ -87,26 +88,33 @@ TEST_P(GeraSaidaTest, GeneratesOneNumberedRemittancePerNoteAndMovesEverything) {
     EXPECT_EQ(Column(generated, "VRNOTAFISC"), (Strings{"50", "52.5"}));
     EXPECT_EQ(Column(generated, "NRINSJURFORN"), (Strings{"52998224725", "11222333000181"}));
 
-    EXPECT_EQ(Count(session_, "SELECT NRULTNOTA FROM SERIESAIDA WHERE CDFILIAL = '0001' AND CDSERIE = '1'"), 12);
-    EXPECT_EQ(Count(session_, "SELECT COUNT(*) FROM NOTASAIDA WHERE CDFILIDEST = '0002' AND CDTIPOOPER = '01'"
-                              " AND CDFILIPROC = '0001' AND DTSAIDA = '2026-03-31'"),
+    EXPECT_EQ(Count(session_, "SELECT NRULTNOTA FROM SERIESAIDA WHERE CDFILIAL = '0001' AND CDSERIE = '1'"),
+              12);
+    EXPECT_EQ(Count(session_,
+                    "SELECT COUNT(*) FROM NOTASAIDA WHERE CDFILIDEST = '0002' AND CDTIPOOPER = '01'"
+                    " AND CDFILIPROC = '0001' AND DTSAIDA = '2026-03-31'"),
               2);
     EXPECT_EQ(Count(session_, "SELECT COUNT(*) FROM ITEMSAIDA"), 3);
-    EXPECT_DOUBLE_EQ(Number(session_, "SELECT QTREMETIDA FROM ITEMENTRADA WHERE NRLANCTONF = '0000000001'"
-                                      " AND NRSEQITPROD = '0002'"),
+    EXPECT_DOUBLE_EQ(Number(session_,
+                            "SELECT QTREMETIDA FROM ITEMENTRADA WHERE NRLANCTONF = '0000000001'"
+                            " AND NRSEQITPROD = '0002'"),
                      2.5);
-    EXPECT_DOUBLE_EQ(Number(session_, "SELECT QTREMETIDA FROM ITEMENTRADA WHERE CDFILIAL = '0001'"
-                                      " AND NRLANCTONF = '0000000003'"),
+    EXPECT_DOUBLE_EQ(Number(session_,
+                            "SELECT QTREMETIDA FROM ITEMENTRADA WHERE CDFILIAL = '0001'"
+                            " AND NRLANCTONF = '0000000003'"),
                      8);
-    EXPECT_DOUBLE_EQ(Number(session_, "SELECT QTESTOQUE FROM ESTOQUE WHERE CDFILIAL = '0001'"
-                                      " AND CDPRODUTO = '000001'"),
+    EXPECT_DOUBLE_EQ(Number(session_,
+                            "SELECT QTESTOQUE FROM ESTOQUE WHERE CDFILIAL = '0001'"
+                            " AND CDPRODUTO = '000001'"),
                      91);
-    EXPECT_DOUBLE_EQ(Number(session_, "SELECT QTESTOQUE FROM ESTOQUE WHERE CDFILIAL = '0001'"
-                                      " AND CDPRODUTO = '000002'"),
+    EXPECT_DOUBLE_EQ(Number(session_,
+                            "SELECT QTESTOQUE FROM ESTOQUE WHERE CDFILIAL = '0001'"
+                            " AND CDPRODUTO = '000002'"),
                      0.5);
     // One open analysis per shipped item, numbered after the highest one.
-    EXPECT_EQ(Count(session_, "SELECT COUNT(*) FROM AUDITORIA WHERE IDSITUACAO = 'A' AND NRAUDITORIA IN"
-                              " ('0000000004', '0000000005', '0000000006') AND CDFILISAID = '0001'"),
+    EXPECT_EQ(Count(session_,
+                    "SELECT COUNT(*) FROM AUDITORIA WHERE IDSITUACAO = 'A' AND NRAUDITORIA IN"
+                    " ('0000000004', '0000000005', '0000000006') AND CDFILISAID = '0001'"),
               3);
 }
 
@@ -132,38 +140,66 @@ TEST_P(GeraSaidaTest, EachFaultIsReportedWithItsTextAndNothingIsWritten) {
     };
     const Case cases[] = {
         {"an unknown destination", "", make({note1}, {fine}, "0009"), {"Filial não cadastrada"}},
-        {"the destination is the origin", "", make({note1}, {fine}, "0001"),
+        {"the destination is the origin",
+         "",
+         make({note1}, {fine}, "0001"),
          {"Filial para geração de remessa deve ser diferente da filial de origem"}},
-        {"the destination does not control stock", "", make({note1}, {fine}, "0003"),
+        {"the destination does not control stock",
+         "",
+         make({note1}, {fine}, "0003"),
          {"Filial da remessa não parametrizada para controle de estoque"}},
-        {"an entry operation", "", make({note1}, {fine}, "0002", "10"),
+        {"an entry operation",
+         "",
+         make({note1}, {fine}, "0002", "10"),
          {"Tipo de operação dever ter filial como origem."}},
-        {"an exit to a customer", "", make({note1}, {fine}, "0002", "20"),
+        {"an exit to a customer",
+         "",
+         make({note1}, {fine}, "0002", "20"),
          {"Tipo de operação dever ter filial como origem."}},
-        {"an unknown operation", "", make({note1}, {fine}, "0002", "99"),
+        {"an unknown operation",
+         "",
+         make({note1}, {fine}, "0002", "99"),
          {"Tipo de operação dever ter filial como origem."}},
-        {"no default series at the origin", "UPDATE SERIESAIDA SET IDPADRAO = 'N' WHERE CDFILIAL = '0001'",
-         make({note1}, {fine}), {"Filial não possui série padrão cadastrada"}},
-        {"an item under an open analysis", "", make({note2}, {{"0001", "0000000002", "0002", 1}}),
+        {"no default series at the origin",
+         "UPDATE SERIESAIDA SET IDPADRAO = 'N' WHERE CDFILIAL = '0001'",
+         make({note1}, {fine}),
+         {"Filial não possui série padrão cadastrada"}},
+        {"an item under an open analysis",
+         "",
+         make({note2}, {{"0001", "0000000002", "0002", 1}}),
          {"Existem itens em análise"}},
-        {"more than remains to send", "", make({note3}, {{"0001", "0000000003", "0001", 5.001}}),
+        {"more than remains to send",
+         "",
+         make({note3}, {{"0001", "0000000003", "0001", 5.001}}),
          {"Quantidade enviada maior que a quantidade disponível"}},
-        {"an item already sent whole", "", make({note2}, {{"0001", "0000000002", "0001", 1}}),
+        {"an item already sent whole",
+         "",
+         make({note2}, {{"0001", "0000000002", "0001", 1}}),
          {"Quantidade enviada maior que a quantidade disponível"}},
-        {"a quantity that is not positive", "", make({note1}, {{"0001", "0000000001", "0001", -1}}),
+        {"a quantity that is not positive",
+         "",
+         make({note1}, {{"0001", "0000000001", "0001", -1}}),
          {"Quantidade enviada deve ser maior que zero"}},
-        {"stock short at the origin", "", make({note1}, {{"0001", "0000000001", "0002", 3.5}}),
+        {"stock short at the origin",
+         "",
+         make({note1}, {{"0001", "0000000001", "0002", 3.5}}),
          {"Operação não realizada. Verifique o estoque dos produtos"}},
-        {"no stock row at the origin", "DELETE FROM ESTOQUE WHERE CDPRODUTO = '000002'",
+        {"no stock row at the origin",
+         "DELETE FROM ESTOQUE WHERE CDPRODUTO = '000002'",
          make({note1}, {{"0001", "0000000001", "0002", 1}}),
          {"Operação não realizada. Verifique o estoque dos produtos"}},
-        {"stock short only for the items together", "UPDATE ESTOQUE SET QTESTOQUE = 12 WHERE CDFILIAL = '0001'",
+        {"stock short only for the items together",
+         "UPDATE ESTOQUE SET QTESTOQUE = 12 WHERE CDFILIAL = '0001'",
          make({note1, note3}, {{"0001", "0000000001", "0001", 10}, {"0001", "0000000003", "0001", 5}}),
          {"Operação não realizada. Verifique o estoque dos produtos",
           "Operação não realizada. Verifique o estoque dos produtos"}},
-        {"an unknown note", "", make({{"0001", "0000000077"}}, {{"0001", "0000000077", "0001", 1}}),
+        {"an unknown note",
+         "",
+         make({{"0001", "0000000077"}}, {{"0001", "0000000077", "0001", 1}}),
          {"Nota fiscal não encontrada"}},
-        {"an unknown item", "", make({note1}, {{"0001", "0000000001", "0009", 1}}),
+        {"an unknown item",
+         "",
+         make({note1}, {{"0001", "0000000001", "0009", 1}}),
          {"Item não encontrado na nota fiscal"}},
     };
     for (const auto& c : cases) {
@@ -233,7 +269,8 @@ TEST_P(GeraSaidaTest, RequestsThatCannotBeProcessedAnswerAMessage) {
     GeraSaidaCall nothing;
     nothing.notes = {{"0001", "0000000001"}};
     const Case cases[] = {
-        {"an item of no note sent", orphan, "O item 0001 da nota 0001/0000000003 não pertence a nenhuma nota enviada"},
+        {"an item of no note sent", orphan,
+         "O item 0001 da nota 0001/0000000003 não pertence a nenhuma nota enviada"},
         {"an item sent twice", twice, "O item 0001 da nota 0001/0000000001 foi enviado mais de uma vez"},
         {"no item", nothing, "Nenhum item a enviar"},
     };

@@ -41,7 +41,8 @@ protected:
 };
 
 TEST_P(GetNotasFiscaisTest, LoadSelectsTheNotesWithSomethingToSendAndTheirItems) {
-    const vcl::wire::Answer answer = Call(NotasArgs(Variant::Null(), "0001", "", kMarch1, kMarch31, "", "", "S"));
+    const vcl::wire::Answer answer =
+        Call(NotasArgs(Variant::Null(), "0001", "", kMarch1, kMarch31, "", "", "S"));
     ASSERT_EQ(answer.result.ArrayLength(), 2u);
     EXPECT_EQ(answer.result[0].AsString(), "");
     ASSERT_EQ(answer.refs.count(3), 1u);
@@ -81,16 +82,46 @@ TEST_P(GetNotasFiscaisTest, FilterNarrowsBySupplierSeriesNumberAndDates) {
         std::size_t items;
     };
     const Case cases[] = {
-        {"the search fetches notes only", "", "", "", "N", kMarch1, kMarch31, {"0000000001", "0000000003"}, 0},
+        {"the search fetches notes only",
+         "",
+         "",
+         "",
+         "N",
+         kMarch1,
+         kMarch31,
+         {"0000000001", "0000000003"},
+         0},
         {"a supplier keeps its notes", "000002", "", "", "S", kMarch1, kMarch31, {"0000000003"}, 1},
         {"a series keeps its notes", "", "1", "", "S", kMarch1, kMarch31, {"0000000001", "0000000003"}, 3},
         {"a series whose notes sent everything gives none", "", "2", "", "S", kMarch1, kMarch31, {}, 0},
         {"a number narrows the load", "", "", "200", "S", kMarch1, kMarch31, {"0000000003"}, 1},
-        {"the search ignores the number", "", "", "200", "N", kMarch1, kMarch31, {"0000000001", "0000000003"}, 0},
-        {"both ends of the range count", "", "", "", "S", TDate::FromYmd(2026, 3, 5), TDate::FromYmd(2026, 3, 5),
-         {"0000000001"}, 2},
-        {"another month", "", "", "", "S", TDate::FromYmd(2026, 4, 1), TDate::FromYmd(2026, 4, 30),
-         {"0000000004"}, 1},
+        {"the search ignores the number",
+         "",
+         "",
+         "200",
+         "N",
+         kMarch1,
+         kMarch31,
+         {"0000000001", "0000000003"},
+         0},
+        {"both ends of the range count",
+         "",
+         "",
+         "",
+         "S",
+         TDate::FromYmd(2026, 3, 5),
+         TDate::FromYmd(2026, 3, 5),
+         {"0000000001"},
+         2},
+        {"another month",
+         "",
+         "",
+         "",
+         "S",
+         TDate::FromYmd(2026, 4, 1),
+         TDate::FromYmd(2026, 4, 30),
+         {"0000000004"},
+         1},
     };
     for (const auto& c : cases) {
         const auto [notes, items] =
@@ -153,7 +184,8 @@ TEST_P(GetNotasFiscaisTest, MalformedArgumentsAreRefused) {
         {"a null date", {noPacket, "0001", "", Variant::Null(), kMarch31, "", "", "S"}},
         {"a branch that is a number", {noPacket, 1, "", kMarch1, kMarch31, "", "", "S"}},
         {"a packet that is a text", NotasArgs("packet", "0001", "", kMarch1, kMarch31, "", "", "S")},
-        {"a packet without the launch number", NotasArgs(withoutLaunch, "0001", "", kMarch1, kMarch31, "", "", "S")},
+        {"a packet without the launch number",
+         NotasArgs(withoutLaunch, "0001", "", kMarch1, kMarch31, "", "", "S")},
     };
     for (const auto& c : cases) {
         try {

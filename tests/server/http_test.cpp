@@ -77,8 +77,8 @@ TEST_P(AppServerTest, AnswersEachRouteWithItsStatus) {
         {"a body without args", "/zrm90000.rdmRemessaAnalise/getSerie", R"({"argumentos":["0001"]})", 400},
         {"a wrong number of arguments", "/zrm90000.rdmRemessaAnalise/getSerie", R"({"args":["0001","0002"]})",
          400},
-        {"an argument of the wrong type", "/zrm90000.rdmRemessaAnalise/getSerie", R"({"args":[{"date":"x"}]})",
-         400},
+        {"an argument of the wrong type", "/zrm90000.rdmRemessaAnalise/getSerie",
+         R"({"args":[{"date":"x"}]})", 400},
         {"the remittance server's name", "/zrm90000.rdmRemessaAnalise", nullptr, 200},
         {"the stock server's name", "/Est00000.rdmEstoque", nullptr, 200},
         {"an unknown server's name", "/zrm99999.rdmNada", nullptr, 404},
@@ -99,9 +99,10 @@ TEST_P(AppServerTest, AnswersEachRouteWithItsStatus) {
 
 TEST_P(AppServerTest, ReturnsTheResultAndTheByReferenceArguments) {
     HttpClient client(port_);
-    const auto result = client.Remessa(
-        "getNotasFiscais", testsrv::NotasArgs(Variant::Null(), "0001", "000002", vcl::TDate::FromYmd(2026, 3, 1),
-                                              vcl::TDate::FromYmd(2026, 3, 31), "", "", "S"));
+    const auto result =
+        client.Remessa("getNotasFiscais",
+                       testsrv::NotasArgs(Variant::Null(), "0001", "000002", vcl::TDate::FromYmd(2026, 3, 1),
+                                          vcl::TDate::FromYmd(2026, 3, 31), "", "", "S"));
     ASSERT_EQ(result.status, 200) << result.error;
     EXPECT_EQ(result.answer.result[0], Variant(""));
     EXPECT_EQ(result.answer.result[1][0].AsPacket().RowCount(), 1u);

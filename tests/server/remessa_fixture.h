@@ -54,9 +54,9 @@ struct GeraSaidaCall {
     vcl::VariantArray Args() const;
 };
 
-vcl::VariantArray NotasArgs(const vcl::Variant& packet, const std::string& branch, const std::string& supplier,
-                            vcl::TDate from, vcl::TDate to, const std::string& series, const std::string& number,
-                            const std::string& flag);
+vcl::VariantArray NotasArgs(const vcl::Variant& packet, const std::string& branch,
+                            const std::string& supplier, vcl::TDate from, vcl::TDate to,
+                            const std::string& series, const std::string& number, const std::string& flag);
 
 long long Count(soci::session& session, const std::string& sql);
 double Number(soci::session& session, const std::string& sql);

@@ -411,6 +411,7 @@ TEST_F(DataSetTest, FilterAndLocateWorkOnColumnsOfMostlyDistinctValues) {
     for (int i = 0; i < kRows; ++i)
         builder.AppendRow({Variant("0001"), Variant("n" + std::to_string(i)), Variant(i), Variant(0.0)});
     cds.SetData(Variant(builder.Finish()));
+    ASSERT_FALSE(cds.Data().AsPacket().Store()->columns[1]->Dict().Indexed());
     cds.SetRecNo(kRows);
     cds.Edit();
     cds.FieldByName("NRLANCTONF").SetAsString("n123");  // a second row with an existing value

@@ -1,0 +1,377 @@
+// The desktop host driven through its Qt widgets, as a user would: the
+// screen's layout, the branch check, loading, marking, editing a quantity
+// and generating a remittance, against a demo database and the in-process
+// application server.
+#include <soci/soci.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QFile>
+#include <QMainWindow>
+#include <QMdiSubWindow>
+#include <QMessageBox>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <memory>
+
+#include "db/init_db.h"
+#include "modal_script.h"
+#include "qt/control_widgets.h"
+#include "qt/desktop_host.h"
+#include "qt/grid_widget.h"
+#include "qt/host_loop.h"
+#include "qt/host_services_qt.h"
+#include "qt/main_window.h"
+#include "qt/pick_list_dialog.h"
+#include "qt/qt_convert.h"
+#include "vcl/grid.h"
+#include "vlm/db_geral.h"
+
+using zrmqt::EditWidget;
+using zrmqt::GridWidget;
+
+class QtHostTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void commandLine_data();
+    void commandLine();
+    void openingShowsTheFormAsDesigned();
+    void unknownBranchKeepsTheFocusInTheBranch();
+    void leavingTheFilterLoadsTheNotes();
+    void spaceAndClickMarkNotesAndTheBoxIsDrawn();
+    void refusedQuantityKeepsTheEditorOpenThenAnAcceptedOnePosts();
+    void confirmingOpensTheDialogAndGenerates();
+    void pickListFiltersPicksAndCancels();
+    void busyOverlayAndHourglassFollowTheHost();
+
+private:
+    zrmqt::FormView* View(const char* form = "frmRemessaAnalise") const {
+        return host_->Loop().ViewNamed(form);
+    }
+    template <class W>
+    W* Widget(const char* name, const char* form = "frmRemessaAnalise") const {
+        zrmqt::FormView* view = View(form);
+        return view != nullptr ? qobject_cast<W*>(view->WidgetOf(name)) : nullptr;
+    }
+    vcl::TWinControl* ActiveControl(const char* form = "frmRemessaAnalise") const {
+        zrmqt::FormView* view = View(form);
+        return view != nullptr ? view->Form().ActiveControl() : nullptr;
+    }
+    static int ColumnOf(const vcl::TDBGrid& grid, const std::string& field) {
+        for (std::size_t i = 0; i < grid.Columns().size(); ++i) {
+            if (grid.Columns()[i]->FieldName == field) {
+                return static_cast<int>(i);
+            }
+        }
+        return -1;
+    }
+    static void ClickCell(GridWidget* grid, int row, const std::string& field) {
+        const QRect cell = grid->CellRect(row, ColumnOf(grid->Grid(), field));
+        QVERIFY(!cell.isEmpty());
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
+    }
+    void TypeInto(const char* edit, const QString& text, const char* form = "frmRemessaAnalise") {
+        EditWidget* widget = Widget<EditWidget>(edit, form);
+        QVERIFY(widget != nullptr);
+        QTest::mouseClick(widget, Qt::LeftButton);
+        QTest::keyClicks(widget, text);
+    }
+    void FillFilterAndLoad() {
+        TypeInto("medFilial", "0001");
+        QTest::keyClick(Widget<EditWidget>("medFilial"), Qt::Key_Tab);
+        TypeInto("depDtEntIni", "01/01/2026");
+        TypeInto("depDtEntFin", "31/03/2026");
+        GridWidget* notes = Widget<GridWidget>("dbgNotaFiscal");
+        QTest::mouseClick(notes->viewport(), Qt::LeftButton, {}, notes->viewport()->rect().bottomRight() - QPoint(5, 5));
+    }
+    std::string Field(const char* dataset, const char* field) const {
+        auto* data = dynamic_cast<vcl::TClientDataSet*>(View()->Form().FindComponent(dataset));
+        return data != nullptr && data->Active() ? data->FieldByName(field).AsString() : std::string("<closed>");
+    }
+    long long Count(const std::string& table) const {
+        long long count = -1;
+        host_->Host().dtmDBGeral.Session() << "SELECT COUNT(*) FROM " + table, soci::into(count);
+        return count;
+    }
+
+    QTemporaryDir dir_;
+    QString template_;
+    std::unique_ptr<zrmqt::DesktopHost> host_;
+    int run_ = 0;
+};
+
+void QtHostTest::initTestCase() {
+    QVERIFY(dir_.isValid());
+    template_ = dir_.filePath("template.db");
+    db::InitDatabase("sqlite3://db=" + template_.toStdString(), db::InitOptions{true, 120});
+}
+
+void QtHostTest::init() {
+    const QString file = dir_.filePath(QStringLiteral("run%1.db").arg(++run_));
+    QVERIFY(QFile::copy(template_, file));
+    zrmqt::DesktopOptions options;
+    options.db = "sqlite3://db=" + file.toStdString();
+    options.packagePath = ZRM_PACKAGE_PATH;
+    host_ = std::make_unique<zrmqt::DesktopHost>(options);
+    host_->Window().show();
+    QVERIFY(QTest::qWaitForWindowActive(&host_->Window()));
+    host_->Window().OpenScreenAction()->trigger();
+    QVERIFY(View() != nullptr);
+}
+
+void QtHostTest::cleanup() { host_.reset(); }
+
+void QtHostTest::commandLine_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<bool>("valid");
+    QTest::addColumn<QString>("server");
+    QTest::addColumn<QString>("filial");
+    QTest::newRow("defaults") << QStringList{} << true << QString() << QString("0001");
+    QTest::newRow("all options") << QStringList{"--db", "sqlite3://db=x.db", "--server", "host:8080", "--filial",
+                                                "0002", "--tour", "out"}
+                                 << true << QString("host:8080") << QString("0002");
+    QTest::newRow("server without port") << QStringList{"--server", "host"} << false << QString() << QString();
+    QTest::newRow("server with a bad port") << QStringList{"--server", "host:80a"} << false << QString() << QString();
+    QTest::newRow("option without value") << QStringList{"--filial"} << false << QString() << QString();
+    QTest::newRow("unknown option") << QStringList{"--verbose"} << false << QString() << QString();
+}
+
+void QtHostTest::commandLine() {
+    QFETCH(QStringList, arguments);
+    QFETCH(bool, valid);
+    std::vector<std::string> words{"zrm-host"};
+    for (const QString& argument : arguments) {
+        words.push_back(argument.toStdString());
+    }
+    std::vector<char*> argv;
+    for (std::string& word : words) {
+        argv.push_back(word.data());
+    }
+    std::string error;
+    const auto line = zrmqt::ParseCommandLine(static_cast<int>(argv.size()), argv.data(), error);
+    QCOMPARE(line.has_value(), valid);
+    if (valid) {
+        QFETCH(QString, server);
+        QFETCH(QString, filial);
+        QCOMPARE(QString::fromStdString(line->options.server.value_or("")), server);
+        QCOMPARE(QString::fromStdString(line->options.filial), filial);
+    } else {
+        QVERIFY(!error.empty());
+    }
+}
+
+void QtHostTest::openingShowsTheFormAsDesigned() {
+    auto* frame = qobject_cast<QMdiSubWindow*>(host_->Loop().WindowOf(View()->Form()));
+    QVERIFY(frame != nullptr);
+    QCOMPARE(frame->windowTitle(), QString("Remessa para análise"));
+    QCOMPARE(frame->widget()->size(), QSize(1264, 481));
+
+    // Every control where the form puts it, with its colour and limits.
+    EditWidget* filial = Widget<EditWidget>("medFilial");
+    QVERIFY(filial != nullptr);
+    QCOMPARE(filial->geometry(), zrmqt::ToQRect(filial->Edit().BoundsRect()));
+    QCOMPARE(filial->palette().color(QPalette::Base), zrmqt::ToQColor(vcl::clInfoBk));
+    QCOMPARE(filial->maxLength(), 4);
+    EditWidget* name = Widget<EditWidget>("edtNmFilial");
+    QVERIFY(!name->isEnabled());
+    QCOMPARE(name->palette().color(QPalette::Disabled, QPalette::Base), zrmqt::ToQColor(vcl::clBtnFace));
+    QCOMPARE(Widget<EditWidget>("medFornecedor")->palette().color(QPalette::Base), zrmqt::ToQColor(vcl::clWindow));
+    auto* label = Widget<QLabel>("lblFilial");
+    QCOMPARE(label->text(), QString("Filial"));
+    QVERIFY(label->font().bold());
+    QVERIFY(label->width() > 0 && label->height() > 0);
+    auto* search = Widget<QAbstractButton>("btpFilial");
+    QVERIFY(!search->icon().isNull());
+    QCOMPARE(search->toolTip(), QString("Pesquisar"));
+    QCOMPARE(search->focusPolicy(), Qt::NoFocus);
+
+    // The focus in the branch edit, for Qt as for the form.
+    QCOMPARE(ActiveControl()->Name(), std::string("medFilial"));
+    QTRY_VERIFY(filial->hasFocus());
+    GridWidget* notes = Widget<GridWidget>("dbgNotaFiscal");
+    QCOMPARE(notes->Grid().RowCount(), 0);
+    QVERIFY(!notes->CellRect(0, ColumnOf(notes->Grid(), "NRNOTAFISC")).isEmpty());  // titles shown
+    QVERIFY(notes->CellRect(0, ColumnOf(notes->Grid(), "CDFILIAL")).isEmpty());    // hidden column
+
+    // The menu entry again brings the same screen forward.
+    host_->Window().OpenScreenAction()->trigger();
+    QCOMPARE(host_->Window().MdiArea()->subWindowList().size(), 1);
+}
+
+void QtHostTest::unknownBranchKeepsTheFocusInTheBranch() {
+    ModalScript modals;
+    modals.ThenMessage();
+    TypeInto("medFilial", "9999");
+    QTest::keyClick(Widget<EditWidget>("medFilial"), Qt::Key_Tab);
+    QCOMPARE(modals.Messages(), QStringList{"Filial não cadastrada"});
+    QCOMPARE(ActiveControl()->Name(), std::string("medFilial"));
+    QTRY_VERIFY(Widget<EditWidget>("medFilial")->hasFocus());
+
+    // A known branch lets the focus go on and shows its name.
+    QTest::keyClick(Widget<EditWidget>("medFilial"), Qt::Key_Backspace);
+    QTest::keyClicks(Widget<EditWidget>("medFilial"), "2");
+    QTest::keyClick(Widget<EditWidget>("medFilial"), Qt::Key_Tab);
+    QCOMPARE(ActiveControl()->Name(), std::string("medFornecedor"));
+    QCOMPARE(Widget<EditWidget>("edtNmFilial")->text(), QString("Filial Campinas"));
+    QTRY_VERIFY(Widget<EditWidget>("medFornecedor")->hasFocus());
+}
+
+void QtHostTest::leavingTheFilterLoadsTheNotes() {
+    FillFilterAndLoad();
+    GridWidget* notes = Widget<GridWidget>("dbgNotaFiscal");
+    QVERIFY(notes->Grid().RowCount() > 0);
+    QCOMPARE(ActiveControl()->Name(), std::string("dbgNotaFiscal"));
+    QTRY_VERIFY(notes->hasFocus());
+    QVERIFY(Widget<GridWidget>("dbgItensNota")->Grid().RowCount() > 0);
+    QCOMPARE(host_->Services().Busy(), nullptr);       // the busy overlay went away
+    QCOMPARE(QApplication::overrideCursor(), nullptr);  // and so did the hourglass
+    // Totals with Brazilian separators, as the field displays them.
+    const QString total = QString::fromStdString(notes->Grid().CellText(1, ColumnOf(notes->Grid(), "VRNOTAFISC")));
+    QVERIFY2(QRegularExpression("^[0-9.]+,[0-9]{2}$").match(total).hasMatch(), qPrintable(total));
+}
+
+void QtHostTest::spaceAndClickMarkNotesAndTheBoxIsDrawn() {
+    FillFilterAndLoad();
+    GridWidget* notes = Widget<GridWidget>("dbgNotaFiscal");
+    QVERIFY(notes->Grid().RowCount() >= 2);
+    const int mark = ColumnOf(notes->Grid(), "IDMARCADO");
+    // A pixel of the tick (row 10, column 6 of the box, drawn one pixel in).
+    auto tickPixel = [&](int row) {
+        const QImage image = notes->viewport()->grab().toImage();
+        const QRect cell = notes->CellRect(row, mark);
+        return QColor(image.pixel(cell.left() + 1 + 6, cell.top() + 10));
+    };
+    QCOMPARE(Field("cdsNotaFiscalGrid", "IDMARCADO"), std::string("N"));
+    QCOMPARE(tickPixel(1), QColor(Qt::white));
+
+    QTest::keyClick(notes, Qt::Key_Space);
+    QCOMPARE(Field("cdsNotaFiscalGrid", "IDMARCADO"), std::string("S"));
+    QCOMPARE(tickPixel(1), QColor(Qt::black));
+
+    ClickCell(notes, 2, "IDMARCADO");
+    QCOMPARE(notes->Grid().DataSet()->RecNo(), 2);
+    QCOMPARE(Field("cdsNotaFiscalGrid", "IDMARCADO"), std::string("S"));
+    QCOMPARE(tickPixel(2), QColor(Qt::black));
+    ClickCell(notes, 2, "IDMARCADO");
+    QCOMPARE(Field("cdsNotaFiscalGrid", "IDMARCADO"), std::string("N"));
+
+    // Ctrl+Space marks every note (the first one decides: it is marked, so all are cleared).
+    QTest::keyClick(notes, Qt::Key_Space, Qt::ControlModifier);
+    QCOMPARE(notes->Grid().DataSet()->RecNo(), 1);
+    QCOMPARE(Field("cdsNotaFiscalGrid", "IDMARCADO"), std::string("N"));
+    QCOMPARE(tickPixel(1), QColor(Qt::white));
+}
+
+void QtHostTest::refusedQuantityKeepsTheEditorOpenThenAnAcceptedOnePosts() {
+    FillFilterAndLoad();
+    GridWidget* items = Widget<GridWidget>("dbgItensNota");
+    ClickCell(items, 1, "QTENVIADA");
+    QVERIFY(items->Grid().CanEditCell());
+    const double received = items->Grid().DataSet()->FieldByName("QTITEMPROD").AsFloat();
+
+    ModalScript modals;
+    modals.ThenMessage();
+    QTest::keyClicks(items, "99999");
+    QTest::keyClick(items, Qt::Key_Down);
+    QCOMPARE(modals.Messages(), QStringList{"Quantidade enviada deve ser menor ou igual a quantidade original"});
+    QVERIFY(items->Grid().EditorMode());
+    QCOMPARE(items->Grid().EditorText(), std::string("99999"));
+    QCOMPARE(ActiveControl()->Name(), std::string("dbgItensNota"));
+    QTRY_VERIFY(items->hasFocus());
+
+    for (int i = 0; i < 5; ++i) {
+        QTest::keyClick(items, Qt::Key_Backspace);
+    }
+    QTest::keyClicks(items, "0,5");
+    QTest::keyClick(items, Qt::Key_Enter);  // Enter posts the cell
+    if (items->Grid().EditorMode()) {
+        QTest::keyClick(items, Qt::Key_Up);  // a move posts it too
+    }
+    QVERIFY(!items->Grid().EditorMode());
+    QCOMPARE(modals.Pending(), 0);
+    QVERIFY(received >= 0.5);
+    QCOMPARE(items->Grid().DataSet()->FieldByName("QTENVIADA").AsFloat(), 0.5);
+}
+
+void QtHostTest::confirmingOpensTheDialogAndGenerates() {
+    FillFilterAndLoad();
+    GridWidget* notes = Widget<GridWidget>("dbgNotaFiscal");
+    QTest::keyClick(notes, Qt::Key_Space);
+    const long long before = Count("NOTASAIDA");
+
+    ModalScript modals;
+    QString title;
+    modals.Then([&](QWidget* dialog) {
+        title = dialog->windowTitle();
+        QVERIFY(View("frmGeracao") != nullptr);
+        TypeInto("medFilial", "0002", "frmGeracao");
+        QTest::keyClick(Widget<EditWidget>("medFilial", "frmGeracao"), Qt::Key_Tab);
+        TypeInto("medCdOperacao", "01", "frmGeracao");
+        QTest::keyClick(Widget<EditWidget>("medCdOperacao", "frmGeracao"), Qt::Key_Tab);
+        TypeInto("depDtSaida", "15/12/2026", "frmGeracao");
+        QTest::mouseClick(Widget<QAbstractButton>("sbtConfirma", "frmGeracao"), Qt::LeftButton);
+    });
+    modals.ThenMessage();
+    QTest::mouseClick(Widget<QAbstractButton>("sbtConfirmar"), Qt::LeftButton);
+
+    QCOMPARE(title, QString("Dados da Remessa"));
+    QCOMPARE(modals.Messages().size(), 1);
+    QVERIFY2(modals.Messages().first().contains("sucesso"), qPrintable(modals.Messages().first()));
+    QCOMPARE(View("frmGeracao"), nullptr);  // the dialog closed
+    QCOMPARE(Count("NOTASAIDA"), before + 1);
+}
+
+void QtHostTest::pickListFiltersPicksAndCancels() {
+    contracts::TextTable table{{"Código", "Nome"},
+                               {{"0001", "Matriz - São Paulo"}, {"0002", "Filial Campinas"}, {"0003", "Filial Rio"}}};
+    ModalScript modals;
+    QStringList shown;
+    modals.Then([&](QWidget* modal) {
+        auto* dialog = qobject_cast<zrmqt::PickListDialog*>(modal);
+        QVERIFY(dialog != nullptr);
+        QCOMPARE(dialog->Table()->horizontalHeaderItem(1)->text(), QString("Nome"));
+        QTest::keyClicks(dialog->FilterEdit(), "filial");  // rows 2 and 3 remain
+        QTest::keyClick(dialog->FilterEdit(), Qt::Key_Down);
+        QTest::keyClick(dialog->FilterEdit(), Qt::Key_Return);
+    });
+    modals.Then([](QWidget* modal) { QTest::keyClick(modal, Qt::Key_Escape); });
+    modals.Then([](QWidget* modal) {
+        auto* dialog = qobject_cast<zrmqt::PickListDialog*>(modal);
+        QTest::keyClicks(dialog->FilterEdit(), "nothing like it");
+        QTest::keyClick(dialog->FilterEdit(), Qt::Key_Return);  // no row: nothing picked, still open
+        QVERIFY(dialog->isVisible());
+        dialog->reject();
+    });
+    QCOMPARE(host_->Services().PickRow("Filial", table), std::optional<int>(2));
+    QCOMPARE(host_->Services().PickRow("Filial", table), std::nullopt);
+    QCOMPARE(host_->Services().PickRow("Filial", table), std::nullopt);
+    QCOMPARE(modals.Pending(), 0);
+}
+
+void QtHostTest::busyOverlayAndHourglassFollowTheHost() {
+    vcl::TForm& screen = View()->Form();
+    host_->Services().ShowBusy(screen, 6, "Buscando informações do servidor...");
+    zrmqt::BusyOverlay* busy = host_->Services().Busy();
+    QVERIFY(busy != nullptr && busy->isVisible());
+    QCOMPARE(busy->Text(), QString("Buscando informações do servidor..."));
+    QCOMPARE(busy->geometry(), View()->rect());
+    host_->Services().HideBusy();
+    QCOMPARE(host_->Services().Busy(), nullptr);
+
+    host_->Application().Screen().Cursor = -11;
+    host_->Loop().Sync();
+    QVERIFY(QApplication::overrideCursor() != nullptr);
+    QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    host_->Application().Screen().Cursor = 0;
+    host_->Loop().Sync();
+    QCOMPARE(QApplication::overrideCursor(), nullptr);
+}
+
+QTEST_MAIN(QtHostTest)
+#include "qt_host_test.moc"

@@ -1,0 +1,60 @@
+// A pull reader over JSON text, strict to RFC 8259: the wire decoder walks
+// values with it and builds variants and column stores directly, without an
+// intermediate document. The text must have been checked as UTF-8 first.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace vcl {
+
+class JsonReader {
+public:
+    explicit JsonReader(std::string_view text) : text_(text) {}
+
+    // Next significant character ('\0' at the end); skips blanks.
+    char Peek() {
+        SkipBlanks();
+        return pos_ < text_.size() ? text_[pos_] : '\0';
+    }
+    bool AtEnd() { return Peek() == '\0' && pos_ >= text_.size(); }
+    bool Consume(char c) {
+        if (Peek() != c) return false;
+        ++pos_;
+        return true;
+    }
+    void Expect(char c);
+
+    // A string literal; the view points into the text, or into `scratch`
+    // when the literal holds escapes.
+    std::string_view ReadString(std::string& scratch);
+    // A number: integer when written without fraction or exponent and in range.
+    bool ReadNumber(std::int64_t& integer, double& real);
+    // true, false or null; returns which ('t', 'f', 'n').
+    char ReadLiteral();
+    // Skips one value (checking it) and returns its text.
+    std::string_view SkipValue();
+
+    // Nesting guard for recursive readers.
+    void Enter();
+    void Leave() { --depth_; }
+
+    [[noreturn]] void Fail(const std::string& reason) const;
+
+private:
+    void SkipBlanks() {
+        while (pos_ < text_.size()) {
+            const char c = text_[pos_];
+            if (c != ' ' && c != '\n' && c != '\r' && c != '\t') break;
+            ++pos_;
+        }
+    }
+    unsigned ReadHex4();
+
+    std::string_view text_;
+    std::size_t pos_ = 0;
+    int depth_ = 0;
+};
+
+}  // namespace vcl
