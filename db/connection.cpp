@@ -47,6 +47,8 @@ void Open(soci::session& session, const ConnectInfo& info) {
             session.open(soci::postgresql, info.parameters);
             // Dates are read back as text: ISO whatever the server's default.
             session << "SET DateStyle = ISO";
+            // "already exists, skipping" and the like are no news.
+            session << "SET client_min_messages = warning";
         }
     } catch (const soci::soci_error& e) {
         throw DbError(std::string("cannot open the database: ") + e.what());

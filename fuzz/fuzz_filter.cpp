@@ -30,12 +30,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     int shown = 0;
-    for (cds.First(); !cds.Eof(); cds.Next()) ++shown;
-    if (shown != cds.RecordCount() || shown > 3) __builtin_trap();
+    for (cds.First(); !cds.Eof(); cds.Next())
+        ++shown;
+    if (shown != cds.RecordCount() || shown > 3)
+        __builtin_trap();
     cds.Append();
     cds.FieldByName("CDFILIAL").SetAsString(text);
     cds.Post();
     cds.SetFiltered(false);
-    if (cds.RecordCount() != 4) __builtin_trap();
+    if (cds.RecordCount() != 4)
+        __builtin_trap();
     return 0;
 }

@@ -9,8 +9,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     const std::size_t split = text.find('\n');
     const std::string_view mask = text.substr(0, split);
-    const std::string_view value = split == std::string_view::npos ? std::string_view() : text.substr(split + 1);
+    const std::string_view value =
+        split == std::string_view::npos ? std::string_view() : text.substr(split + 1);
     const std::string shown = vcl::FormatMaskText(mask, value);
-    if (shown.size() > 4 * mask.size() + 8) __builtin_trap();  // one output character per mask character at most
+    if (shown.size() > 4 * mask.size() + 8)
+        __builtin_trap();  // one output character per mask character at most
     return 0;
 }

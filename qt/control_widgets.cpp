@@ -151,7 +151,15 @@ EditWidget::EditWidget(vcl::TCustomEdit& edit, QWidget* parent)
 
 QString EditWidget::ShownText() const {
     if (const auto* masked = dynamic_cast<const vcl::TMaskEdit*>(&edit_); masked && !masked->EditMask.empty()) {
-        return QString::fromStdString(masked->DisplayText());
+        // The positions still to fill are left off the end, so that typing
+        // appends as it does in an edit without a mask.
+        QString shown = QString::fromStdString(masked->DisplayText());
+        const auto parts = QString::fromStdString(masked->EditMask).split(';');
+        const QChar blank = parts.size() >= 3 && !parts[2].isEmpty() ? parts[2][0] : QChar('_');
+        while (!shown.isEmpty() && shown.back() == blank) {
+            shown.chop(1);
+        }
+        return shown;
     }
     return QString::fromStdString(edit_.Text());
 }

@@ -18,7 +18,8 @@ int initCount = 0;
 }
 
 void Initialization() {
-    if (initCount++ != 0) return;
+    if (initCount++ != 0)
+        return;
     boIdCriado = false;
     boPesqFilial = false;
     boPesqForn = false;
@@ -26,7 +27,8 @@ void Initialization() {
 }
 
 void Finalization() {
-    if (initCount == 0 || --initCount != 0) return;
+    if (initCount == 0 || --initCount != 0)
+        return;
     oleNotas = vcl::Variant();
     stCdForneced.clear();
     stNrlanctonf.clear();
@@ -39,10 +41,16 @@ TfrmRemessaAnalise::TfrmRemessaAnalise(vcl::TComponent* owner, std::string name,
 }
 
 TfrmRemessaAnalise::~TfrmRemessaAnalise() {
-    // A screen freed on close must be created anew by the next IniProc.
+    // A screen freed on close must be created anew by the next IniProc, and
+    // that screen's filter fields start empty: what the globals remember of
+    // this screen's fields (their validation, the supplier's code) goes with it.
     if (frmRemessaAnalise == this) {
         frmRemessaAnalise = nullptr;
         boIdCriado = false;
+        boPesqFilial = false;
+        boPesqForn = false;
+        boPesqSerie = false;
+        stCdForneced.clear();
     }
 }
 
@@ -59,7 +67,9 @@ void TfrmRemessaAnalise::FormClose(vcl::TObject* Sender, vcl::TCloseAction& Acti
     netEstoque->SetConnected(false);
 }
 
-void TfrmRemessaAnalise::FormShow(vcl::TObject* /*Sender*/) { medFilial->SetFocus(); }
+void TfrmRemessaAnalise::FormShow(vcl::TObject* /*Sender*/) {
+    medFilial->SetFocus();
+}
 
 void TfrmRemessaAnalise::netRemesAnaliseBeforeConnect(vcl::TObject* /*Sender*/) {
     netRemesAnalise->Host = Valmora.WebURL();

@@ -40,6 +40,14 @@ void TfrmRemessaAnalise::dbgNotaFiscalTitleClick(vcl::TColumn& Column) {
     vcl::TField* columnField = Column.Field();
     const bool isMark = columnField != nullptr ? columnField->FieldName() == "IDMARCADO" : Column.FieldName == "IDMARCADO";
     if (isMark && !cdsNotaFiscalGrid->IsEmpty()) {
+        // A quantity still in edit is posted, with its check, before the items
+        // grid is frozen: a frozen grid cannot hand over the typed text, and
+        // the pass would post the row without it. A refused one stops here.
+        const vcl::TDataSetState itemsState = cdsItensNota->State();
+        if (itemsState == vcl::TDataSetState::Edit || itemsState == vcl::TDataSetState::Insert) {
+            vcl::RunRecovering([&] { cdsItensNota->Post(); },
+                               [&] { screen.Cursor = static_cast<int>(vcl::TCursor::Default); });
+        }
         vcl::RunRecovering(
             [&] {
                 cdsNotaFiscalGrid->DisableControls();

@@ -184,8 +184,10 @@ void Runner::UseGrid(const Command& command) {
         const int index = ColumnOf(grid, command.Arg(1));
         Dispatch([&] { grid.ClickTitle(index); });
     } else {
-        // One event per keystroke, as typed: a refused character does not
-        // stop the ones after it.
+        // Typing over the cell: the first character replaces its content,
+        // also when an editor is still open on a refused value. One event per
+        // keystroke, as typed: a refused character does not stop the ones after it.
+        Dispatch([&] { grid.SelectEditorText(); });
         for (const char ch : command.Arg(1)) {
             Dispatch([&] { grid.TypeChar(ch); });
         }

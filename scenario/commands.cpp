@@ -37,6 +37,7 @@ const std::map<std::string, Arity, std::less<>>& Expectations() {
         {"state", {2, 2}},   {"call", {1, kAny}},      {"no-call", {0, 0}},    {"picklist", {2, 2}},
         {"col", {2, 2}},     {"editing", {2, 2}},      {"columns", {2, 2}},    {"maxlength", {2, 2}},
         {"form", {2, 2}},    {"busy", {1, 1}},         {"cursor", {1, 1}},     {"sql", {2, 2}},
+        {"cell", {4, 4}},    {"picklist-row", {2, 2}}, {"detail-row", {2, 2}},
     };
     return table;
 }

@@ -109,7 +109,7 @@ void Runner::Expect(const Command& command) {
             ExpectField(command);
         } else if (kind == "sql") {
             ExpectSql(command);
-        } else if (kind == "col" || kind == "editing" || kind == "columns") {
+        } else if (kind == "col" || kind == "editing" || kind == "columns" || kind == "cell") {
             ExpectGrid(command);
         } else if (kind == "text" || kind == "maxlength" || kind == "form") {
             ExpectControl(command);
@@ -225,6 +225,24 @@ void Runner::ExpectSql(const Command& command) {
 void Runner::ExpectGrid(const Command& command) {
     const std::string& kind = command.Arg(0);
     auto& grid = ResolveAs<vcl::TDBGrid>(world_->Application(), command.Arg(1), "a grid");
+    if (kind == "cell") {
+        // The text the grid shows in row N (1-based) of the column bound to FIELD.
+        const int row = *ParseCount(command.Arg(2));
+        const auto& columns = grid.Columns();
+        const auto column = std::find_if(columns.begin(), columns.end(),
+                                         [&](const auto& c) { return c->FieldName == command.Arg(3); });
+        if (column == columns.end()) {
+            throw std::invalid_argument(command.Arg(1) + " has no column for " + command.Arg(3));
+        }
+        const std::string what = "cell " + command.Arg(2) + " " + command.Arg(3) + " " + Quoted(command.Arg(4));
+        if (row < 1 || row > grid.RowCount()) {
+            Check(command, false, what, std::to_string(grid.RowCount()) + " rows shown");
+            return;
+        }
+        const std::string text = grid.CellText(row, (*column)->Index());
+        Check(command, text == command.Arg(4), what, Quoted(text));
+        return;
+    }
     if (kind == "col") {
         const vcl::TColumn* column = grid.SelectedColumn();
         const std::string field = column != nullptr ? column->FieldName : "(none)";
@@ -296,6 +314,25 @@ void Runner::ExpectHost(const Command& command) {
         const std::string rows = std::to_string(pick->table.rows.size());
         Check(command, pick->text == command.Arg(1) && rows == command.Arg(2), expected,
               "pick list " + Quoted(pick->text) + " with " + rows + " rows");
+    } else if (kind == "picklist-row" || kind == "detail-row") {
+        // Row N (1-based) of the last pick list or detail window, cells joined by '|'.
+        const auto& events = world_->Services().Events();
+        const auto wanted = kind == "picklist-row" ? vlm::ScriptedServices::Kind::PickList
+                                                   : vlm::ScriptedServices::Kind::Detail;
+        const auto last = std::find_if(events.rbegin(), events.rend(),
+                                       [&](const auto& e) { return e.kind == wanted; });
+        const std::string expected = kind + " " + command.Arg(1) + " " + Quoted(command.Arg(2));
+        const int row = *ParseCount(command.Arg(1));
+        if (last == events.rend() || row < 1 || static_cast<std::size_t>(row) > last->table.rows.size()) {
+            Check(command, false, expected, last == events.rend() ? "no such window" : "no such row");
+            return;
+        }
+        const std::vector<std::string>& shown = last->table.rows[static_cast<std::size_t>(row - 1)];
+        std::string cells;
+        for (std::size_t i = 0; i < shown.size(); ++i) {
+            cells += (i == 0 ? "" : "|") + shown[i];
+        }
+        Check(command, cells == command.Arg(2), expected, Quoted(cells));
     } else if (kind == "busy") {
         const std::string busy = world_->Services().Busy() ? "on" : "off";
         Check(command, busy == command.Arg(1), "busy " + command.Arg(1), "busy " + busy);

@@ -17,6 +17,15 @@ public:
     vcl::wire::Answer Call(std::string_view server, std::string_view method,
                            const vcl::VariantArray& args) override {
         SessionPool::Lease session = Acquire();
+        // A session whose connection dropped is closed, not reused: the
+        // next call opens a fresh one.
+        struct DropIfBroken {
+            SessionPool::Lease& lease;
+            ~DropIfBroken() {
+                if (!lease->is_connected())
+                    lease.Discard();
+            }
+        } guard{session};
         return Dispatch(*session, server, method, args);
     }
 

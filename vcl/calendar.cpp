@@ -35,38 +35,53 @@ Ymd CivilFromDays(std::int64_t z) {
     return {static_cast<int>(y + (m <= 2)), static_cast<int>(m), static_cast<int>(d)};
 }
 
-bool IsLeap(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+bool IsLeap(int y) {
+    return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+}
 
 int DaysInMonth(int y, int m) {
     static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     return m == 2 && IsLeap(y) ? 29 : kDays[m - 1];
 }
 
-bool ValidYmd(int y, int m, int d) { return y >= 1 && y <= 9999 && m >= 1 && m <= 12 && d >= 1 && d <= DaysInMonth(y, m); }
+bool ValidYmd(int y, int m, int d) {
+    return y >= 1 && y <= 9999 && m >= 1 && m <= 12 && d >= 1 && d <= DaysInMonth(y, m);
+}
 
 // Reads exactly `width` decimal digits at text[pos].
 bool ReadDigits(std::string_view text, std::size_t pos, std::size_t width, int& out) {
-    if (pos + width > text.size()) return false;
+    if (pos + width > text.size())
+        return false;
     int value = 0;
     for (std::size_t i = pos; i < pos + width; ++i) {
         const char c = text[i];
-        if (c < '0' || c > '9') return false;
+        if (c < '0' || c > '9')
+            return false;
         value = value * 10 + (c - '0');
     }
     out = value;
     return true;
 }
 
-std::int64_t FloorDiv(std::int64_t a, std::int64_t b) { return a / b - ((a % b != 0) && ((a < 0) != (b < 0))); }
+std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
+    return a / b - ((a % b != 0) && ((a < 0) != (b < 0)));
+}
 
 }  // namespace
 
 TDate TDate::FromYmd(int year, int month, int day) {
-    return {static_cast<std::int32_t>(DaysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)))};
+    return {static_cast<std::int32_t>(
+        DaysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)))};
 }
-int TDate::Year() const { return CivilFromDays(days).year; }
-int TDate::Month() const { return CivilFromDays(days).month; }
-int TDate::Day() const { return CivilFromDays(days).day; }
+int TDate::Year() const {
+    return CivilFromDays(days).year;
+}
+int TDate::Month() const {
+    return CivilFromDays(days).month;
+}
+int TDate::Day() const {
+    return CivilFromDays(days).day;
+}
 
 std::string TDate::ToBr() const {
     const Ymd ymd = CivilFromDays(days);
@@ -84,21 +99,29 @@ std::string TDate::ToIso() const {
 
 std::optional<TDate> TDate::ParseBr(std::string_view text) {
     int d = 0, m = 0, y = 0;
-    if (text.size() != 10 || text[2] != '/' || text[5] != '/') return std::nullopt;
-    if (!ReadDigits(text, 0, 2, d) || !ReadDigits(text, 3, 2, m) || !ReadDigits(text, 6, 4, y)) return std::nullopt;
-    if (!ValidYmd(y, m, d)) return std::nullopt;
+    if (text.size() != 10 || text[2] != '/' || text[5] != '/')
+        return std::nullopt;
+    if (!ReadDigits(text, 0, 2, d) || !ReadDigits(text, 3, 2, m) || !ReadDigits(text, 6, 4, y))
+        return std::nullopt;
+    if (!ValidYmd(y, m, d))
+        return std::nullopt;
     return FromYmd(y, m, d);
 }
 
 std::optional<TDate> TDate::ParseIso(std::string_view text) {
     int d = 0, m = 0, y = 0;
-    if (text.size() != 10 || text[4] != '-' || text[7] != '-') return std::nullopt;
-    if (!ReadDigits(text, 0, 4, y) || !ReadDigits(text, 5, 2, m) || !ReadDigits(text, 8, 2, d)) return std::nullopt;
-    if (!ValidYmd(y, m, d)) return std::nullopt;
+    if (text.size() != 10 || text[4] != '-' || text[7] != '-')
+        return std::nullopt;
+    if (!ReadDigits(text, 0, 4, y) || !ReadDigits(text, 5, 2, m) || !ReadDigits(text, 8, 2, d))
+        return std::nullopt;
+    if (!ValidYmd(y, m, d))
+        return std::nullopt;
     return FromYmd(y, m, d);
 }
 
-TDate TDateTime::Date() const { return {static_cast<std::int32_t>(FloorDiv(seconds, 86400))}; }
+TDate TDateTime::Date() const {
+    return {static_cast<std::int32_t>(FloorDiv(seconds, 86400))};
+}
 
 namespace {
 struct Hms {
@@ -131,7 +154,8 @@ std::string TDateTime::ToIso() const {
 std::optional<TDateTime> TDateTime::ParseIso(std::string_view text) {
     if (text.size() == 10) {
         auto date = TDate::ParseIso(text);
-        if (!date) return std::nullopt;
+        if (!date)
+            return std::nullopt;
         return FromDate(*date);
     }
     if (text.size() != 19 || (text[10] != 'T' && text[10] != ' ') || text[13] != ':' || text[16] != ':')
@@ -140,7 +164,8 @@ std::optional<TDateTime> TDateTime::ParseIso(std::string_view text) {
     int h = 0, m = 0, s = 0;
     if (!date || !ReadDigits(text, 11, 2, h) || !ReadDigits(text, 14, 2, m) || !ReadDigits(text, 17, 2, s))
         return std::nullopt;
-    if (h > 23 || m > 59 || s > 59) return std::nullopt;
+    if (h > 23 || m > 59 || s > 59)
+        return std::nullopt;
     return TDateTime{FromDate(*date).seconds + h * 3600 + m * 60 + s};
 }
 

@@ -6,7 +6,8 @@
 namespace vcl {
 
 namespace {
-constexpr std::string_view kTypeNames[] = {"string", "fixedchar", "integer", "float", "boolean", "date", "datetime"};
+constexpr std::string_view kTypeNames[] = {"string",  "fixedchar", "integer", "float",
+                                           "boolean", "date",      "datetime"};
 
 const std::shared_ptr<const PacketStore>& EmptyStore() {
     static const std::shared_ptr<const PacketStore> kEmpty = std::make_shared<const PacketStore>();
@@ -14,7 +15,9 @@ const std::shared_ptr<const PacketStore>& EmptyStore() {
 }
 }  // namespace
 
-std::string_view FieldTypeName(FieldType type) { return kTypeNames[static_cast<int>(type)]; }
+std::string_view FieldTypeName(FieldType type) {
+    return kTypeNames[static_cast<int>(type)];
+}
 
 bool ParseFieldType(std::string_view name, FieldType& out) {
     for (std::size_t i = 0; i < std::size(kTypeNames); ++i) {
@@ -27,34 +30,48 @@ bool ParseFieldType(std::string_view name, FieldType& out) {
 }
 
 DataPacket::DataPacket() : store_(EmptyStore()) {}
-DataPacket::DataPacket(std::shared_ptr<const PacketStore> store) : store_(store ? std::move(store) : EmptyStore()) {}
+DataPacket::DataPacket(std::shared_ptr<const PacketStore> store)
+    : store_(store ? std::move(store) : EmptyStore()) {}
 
-const std::vector<FieldDef>& DataPacket::Fields() const { return store_->fields; }
-int DataPacket::FieldIndex(std::string_view name) const { return store_->FieldIndex(name); }
-std::size_t DataPacket::RowCount() const { return store_->rows; }
-Variant DataPacket::Value(std::size_t row, std::size_t column) const { return store_->columns[column]->Value(row); }
+const std::vector<FieldDef>& DataPacket::Fields() const {
+    return store_->fields;
+}
+int DataPacket::FieldIndex(std::string_view name) const {
+    return store_->FieldIndex(name);
+}
+std::size_t DataPacket::RowCount() const {
+    return store_->rows;
+}
+Variant DataPacket::Value(std::size_t row, std::size_t column) const {
+    return store_->columns[column]->Value(row);
+}
 
 bool operator==(const DataPacket& a, const DataPacket& b) {
-    if (a.store_ == b.store_) return true;
+    if (a.store_ == b.store_)
+        return true;
     const PacketStore& x = *a.store_;
     const PacketStore& y = *b.store_;
-    if (x.fields != y.fields || x.rows != y.rows) return false;
+    if (x.fields != y.fields || x.rows != y.rows)
+        return false;
     for (std::size_t c = 0; c < x.columns.size(); ++c) {
         const Column& cx = *x.columns[c];
         const Column& cy = *y.columns[c];
         for (std::size_t r = 0; r < x.rows; ++r)
-            if (!cx.CellEquals(r, cy, r)) return false;
+            if (!cx.CellEquals(r, cy, r))
+                return false;
     }
     return true;
 }
 
-PacketBuilder::PacketBuilder(std::vector<FieldDef> fields) : store_(std::make_unique<PacketStore>(std::move(fields))) {}
+PacketBuilder::PacketBuilder(std::vector<FieldDef> fields)
+    : store_(std::make_unique<PacketStore>(std::move(fields))) {}
 PacketBuilder::~PacketBuilder() = default;
 PacketBuilder::PacketBuilder(PacketBuilder&&) noexcept = default;
 PacketBuilder& PacketBuilder::operator=(PacketBuilder&&) noexcept = default;
 
 void PacketBuilder::Reserve(std::size_t rows) {
-    for (auto& column : store_->columns) column->Reserve(rows);
+    for (auto& column : store_->columns)
+        column->Reserve(rows);
 }
 
 void PacketBuilder::AppendRow(std::span<const Variant> values) {

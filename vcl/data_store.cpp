@@ -8,38 +8,57 @@
 
 namespace vcl {
 
-bool IsStringType(FieldType type) { return type == FieldType::String || type == FieldType::FixedChar; }
+bool IsStringType(FieldType type) {
+    return type == FieldType::String || type == FieldType::FixedChar;
+}
 
 namespace {
 constexpr std::uint64_t kNullKey = 0x7FF8DEADBEEF0001ull;  // a NaN no cell holds
 }
 
 bool ConvertToRaw(FieldType type, const Variant& value, std::int64_t& raw) {
-    if (value.IsEmpty()) return false;
+    if (value.IsEmpty())
+        return false;
     switch (type) {
-        case FieldType::Integer: raw = value.AsInteger(); break;
+        case FieldType::Integer:
+            raw = value.AsInteger();
+            break;
         case FieldType::Float: {
             const double d = value.AsFloat();
-            if (!std::isfinite(d)) throw EConvertError("Invalid floating point value");
+            if (!std::isfinite(d))
+                throw EConvertError("Invalid floating point value");
             raw = std::bit_cast<std::int64_t>(d == 0 ? 0.0 : d);
             break;
         }
-        case FieldType::Boolean: raw = value.AsBoolean() ? 1 : 0; break;
-        case FieldType::Date: raw = value.AsDate().days; break;
-        case FieldType::DateTime: raw = value.AsDateTime().seconds; break;
-        default: throw EConvertError("Not a scalar column");
+        case FieldType::Boolean:
+            raw = value.AsBoolean() ? 1 : 0;
+            break;
+        case FieldType::Date:
+            raw = value.AsDate().days;
+            break;
+        case FieldType::DateTime:
+            raw = value.AsDateTime().seconds;
+            break;
+        default:
+            throw EConvertError("Not a scalar column");
     }
     return true;
 }
 
 Variant RawToVariant(FieldType type, std::int64_t raw) {
     switch (type) {
-        case FieldType::Integer: return Variant(raw);
-        case FieldType::Float: return Variant(std::bit_cast<double>(raw));
-        case FieldType::Boolean: return Variant(raw != 0);
-        case FieldType::Date: return Variant(TDate{static_cast<std::int32_t>(raw)});
-        case FieldType::DateTime: return Variant(TDateTime{raw});
-        default: return Variant::Null();
+        case FieldType::Integer:
+            return Variant(raw);
+        case FieldType::Float:
+            return Variant(std::bit_cast<double>(raw));
+        case FieldType::Boolean:
+            return Variant(raw != 0);
+        case FieldType::Date:
+            return Variant(TDate{static_cast<std::int32_t>(raw)});
+        case FieldType::DateTime:
+            return Variant(TDateTime{raw});
+        default:
+            return Variant::Null();
     }
 }
 
@@ -52,20 +71,37 @@ void Column::Reserve(std::size_t rows) {
     }
 }
 
+void Column::ShrinkIfSlack() {
+    auto shrink = [](auto& vector) {
+        if (vector.capacity() > vector.size() + vector.size() / 32 + 64)
+            vector.shrink_to_fit();
+    };
+    shrink(codes_);
+    shrink(cells_);
+    shrink(nulls_);
+    dict_.ShrinkIfSlack();
+}
+
 Variant Column::Value(std::size_t row) const {
-    if (IsNull(row)) return Variant::Null();
-    if (isString_) return Variant(dict_.Get(codes_[row]));
+    if (IsNull(row))
+        return Variant::Null();
+    if (isString_)
+        return Variant(dict_.Get(codes_[row]));
     return RawToVariant(def_.type, cells_[row]);
 }
 
 void Column::CheckCardinality() {
-    if (dict_.Indexed() && codes_.size() >= 0xFFFF && dict_.Size() * 4 > codes_.size() * 3) dict_.DropIndex();
+    if (dict_.Indexed() && codes_.size() >= 0xFFFF && dict_.Size() * 4 > codes_.size() * 3)
+        dict_.DropIndex();
 }
 
 std::uint64_t Column::Key(std::size_t row) const {
-    if (isString_ && !dict_.Indexed()) return StringDict::Hash(Text(row));
-    if (isString_) return codes_[row] == kNullCode ? 0 : codes_[row];
-    if (IsNull(row)) return kNullKey;
+    if (isString_ && !dict_.Indexed())
+        return StringDict::Hash(Text(row));
+    if (isString_)
+        return codes_[row] == kNullCode ? 0 : codes_[row];
+    if (IsNull(row))
+        return kNullKey;
     return static_cast<std::uint64_t>(cells_[row]);
 }
 
@@ -94,7 +130,8 @@ bool Column::KeyOfText(std::string_view text, std::uint64_t& key) const {
 }
 
 void Column::SetNullBit(std::size_t row, bool null) {
-    if (nulls_.size() <= row >> 6) nulls_.resize((row >> 6) + 1, 0);
+    if (nulls_.size() <= row >> 6)
+        nulls_.resize((row >> 6) + 1, 0);
     const std::uint64_t bit = std::uint64_t{1} << (row & 63);
     nulls_[row >> 6] = null ? (nulls_[row >> 6] | bit) : (nulls_[row >> 6] & ~bit);
 }
@@ -110,7 +147,8 @@ void Column::AppendNull() {
 
 void Column::AppendRaw(std::int64_t raw) {
     cells_.push_back(raw);
-    if ((cells_.size() - 1) >> 6 >= nulls_.size()) nulls_.push_back(0);
+    if ((cells_.size() - 1) >> 6 >= nulls_.size())
+        nulls_.push_back(0);
 }
 
 void Column::Append(const Variant& value) {
@@ -148,32 +186,39 @@ void Column::AppendFrom(const Column& source, std::size_t from) {
 
 bool Column::CellEquals(std::size_t row, const Column& other, std::size_t otherRow) const {
     const bool null = IsNull(row);
-    if (null != other.IsNull(otherRow)) return false;
-    if (null) return true;
-    if (isString_ != other.isString_) return false;
-    if (isString_) return dict_.Get(codes_[row]) == other.dict_.Get(other.codes_[otherRow]);
+    if (null != other.IsNull(otherRow))
+        return false;
+    if (null)
+        return true;
+    if (isString_ != other.isString_)
+        return false;
+    if (isString_)
+        return dict_.Get(codes_[row]) == other.dict_.Get(other.codes_[otherRow]);
     return cells_[row] == other.cells_[otherRow];
 }
 
 std::size_t Column::MemoryBytes() const {
-    return codes_.capacity() * sizeof(std::uint32_t) + dict_.MemoryBytes() + cells_.capacity() * sizeof(std::int64_t) +
-           nulls_.capacity() * sizeof(std::uint64_t);
+    return codes_.capacity() * sizeof(std::uint32_t) + dict_.MemoryBytes() +
+           cells_.capacity() * sizeof(std::int64_t) + nulls_.capacity() * sizeof(std::uint64_t);
 }
 
 PacketStore::PacketStore(std::vector<FieldDef> defs) : fields(std::move(defs)) {
     columns.reserve(fields.size());
-    for (const FieldDef& def : fields) columns.push_back(std::make_shared<Column>(def));
+    for (const FieldDef& def : fields)
+        columns.push_back(std::make_shared<Column>(def));
 }
 
 int PacketStore::FieldIndex(std::string_view name) const {
     for (std::size_t i = 0; i < fields.size(); ++i)
-        if (EqualsIgnoreCase(fields[i].name, name)) return static_cast<int>(i);
+        if (EqualsIgnoreCase(fields[i].name, name))
+            return static_cast<int>(i);
     return -1;
 }
 
 std::size_t PacketStore::MemoryBytes() const {
     std::size_t total = 0;
-    for (const auto& column : columns) total += column->MemoryBytes();
+    for (const auto& column : columns)
+        total += column->MemoryBytes();
     return total;
 }
 

@@ -26,12 +26,16 @@ public:
     bool IsString() const { return isString_; }
     std::size_t Size() const { return isString_ ? codes_.size() : cells_.size(); }
     void Reserve(std::size_t rows);
+    // Gives back reserved room beyond a small margin (after a bulk load).
+    void ShrinkIfSlack();
 
     bool IsNull(std::size_t row) const {
         return isString_ ? codes_[row] == kNullCode : (nulls_[row >> 6] >> (row & 63)) & 1u;
     }
     Variant Value(std::size_t row) const;
-    std::string_view Text(std::size_t row) const { return dict_.Get(codes_[row] == kNullCode ? 0 : codes_[row]); }
+    std::string_view Text(std::size_t row) const {
+        return dict_.Get(codes_[row] == kNullCode ? 0 : codes_[row]);
+    }
     std::uint32_t Code(std::size_t row) const { return codes_[row]; }
     std::int64_t Raw(std::size_t row) const { return cells_[row]; }
     double Float(std::size_t row) const { return std::bit_cast<double>(cells_[row]); }
@@ -49,7 +53,8 @@ public:
     // its dictionary slot; AppendPrepared interns it. Returns false (nothing
     // to prepare) when the text repeats the last one.
     bool Prepare(std::string_view text, std::uint32_t& hash) const {
-        if (lastCode_ != kNullCode && SameText(dict_.Get(lastCode_), text)) return false;
+        if (lastCode_ != kNullCode && SameText(dict_.Get(lastCode_), text))
+            return false;
         hash = StringDict::Hash(text);
         dict_.Prefetch(hash);
         return true;
@@ -57,7 +62,8 @@ public:
     void AppendPrepared(std::string_view text, bool prepared, std::uint32_t hash) {
         if (prepared) {
             lastCode_ = dict_.Intern(text, hash);
-            if ((codes_.size() & 0xFFFF) == 0xFFFF) CheckCardinality();
+            if ((codes_.size() & 0xFFFF) == 0xFFFF)
+                CheckCardinality();
         }
         codes_.push_back(lastCode_);
     }
@@ -66,7 +72,8 @@ public:
         // Neighbouring rows often repeat a value (the items of one note): skip the lookup.
         if (lastCode_ == kNullCode || !SameText(dict_.Get(lastCode_), text)) {
             lastCode_ = dict_.Intern(text);
-            if ((codes_.size() & 0xFFFF) == 0xFFFF) CheckCardinality();
+            if ((codes_.size() & 0xFFFF) == 0xFFFF)
+                CheckCardinality();
         }
         codes_.push_back(lastCode_);
     }

@@ -11,23 +11,37 @@
 namespace vcl {
 namespace {
 
-// Resolves filter terms to the dataset's fields; EDatabaseError names the
-// unknown field and quotes the filter.
-std::vector<ColumnTerm> ResolveTerms(const TClientDataSet& dataSet, const std::string& filter) {
+// Resolves filter terms to field positions in `defs`; EDatabaseError names
+// the unknown field and quotes the filter.
+std::vector<ColumnTerm> ResolveTerms(const std::string& dataSetName, const std::vector<FieldDef>& defs,
+                                     const std::string& filter) {
     std::vector<ColumnTerm> terms;
     for (FilterTerm& term : ParseFilter(filter)) {
-        TField* field = dataSet.FindField(term.field);
-        if (field == nullptr)
-            throw EDatabaseError(dataSet.Name() + ": field '" + term.field + "' not found in filter '" + filter + "'");
-        terms.push_back({field->Index(), std::move(term.value)});
+        int index = -1;
+        for (std::size_t i = 0; i < defs.size() && index < 0; ++i)
+            if (EqualsIgnoreCase(defs[i].name, term.field))
+                index = static_cast<int>(i);
+        if (index < 0)
+            throw EDatabaseError(dataSetName + ": field '" + term.field + "' not found in filter '" + filter +
+                                 "'");
+        terms.push_back({index, std::move(term.value)});
     }
     return terms;
 }
 
+std::vector<ColumnTerm> ResolveTerms(const TClientDataSet& dataSet, const std::string& filter) {
+    std::vector<FieldDef> defs;
+    for (const auto& field : dataSet.Fields())
+        defs.push_back(field->Def());
+    return ResolveTerms(dataSet.Name(), defs, filter);
+}
+
 bool SameDefs(const std::vector<std::unique_ptr<TField>>& fields, const std::vector<FieldDef>& defs) {
-    if (fields.size() != defs.size()) return false;
+    if (fields.size() != defs.size())
+        return false;
     for (std::size_t i = 0; i < defs.size(); ++i)
-        if (!(fields[i]->Def() == defs[i])) return false;
+        if (!(fields[i]->Def() == defs[i]))
+            return false;
     return true;
 }
 
@@ -35,15 +49,20 @@ bool SameDefs(const std::vector<std::unique_ptr<TField>>& fields, const std::vec
 std::shared_ptr<Column> ConvertedColumn(const Column& source, const FieldDef& def, std::size_t rows) {
     auto column = std::make_shared<Column>(def);
     column->Reserve(rows);
-    for (std::size_t r = 0; r < rows; ++r) column->Append(source.Value(r));
+    for (std::size_t r = 0; r < rows; ++r)
+        column->Append(source.Value(r));
     return column;
 }
 
 bool Convertible(FieldType from, FieldType to) {
-    if (IsStringType(from) && IsStringType(to)) return true;
-    if (from == to) return true;
-    if (to == FieldType::Float && from == FieldType::Integer) return true;
-    if ((to == FieldType::Date || to == FieldType::DateTime) && (from == FieldType::Date || from == FieldType::DateTime))
+    if (IsStringType(from) && IsStringType(to))
+        return true;
+    if (from == to)
+        return true;
+    if (to == FieldType::Float && from == FieldType::Integer)
+        return true;
+    if ((to == FieldType::Date || to == FieldType::DateTime) &&
+        (from == FieldType::Date || from == FieldType::DateTime))
         return true;
     return false;
 }
@@ -53,12 +72,15 @@ bool Convertible(FieldType from, FieldType to) {
 TClientDataSet::TClientDataSet(TComponent* owner, std::string name) : TComponent(owner, std::move(name)) {}
 
 TClientDataSet::~TClientDataSet() {
-    for (TDataSource* source : sources_) source->dataSet_ = nullptr;
+    for (TDataSource* source : sources_)
+        source->dataSet_ = nullptr;
 }
 
 TField& TClientDataSet::AddField(FieldDef def) {
-    if (Active()) throw EDatabaseError(Name() + ": cannot add a field to an open dataset");
-    if (FindField(def.name) != nullptr) throw EDatabaseError(Name() + ": duplicate field name '" + def.name + "'");
+    if (Active())
+        throw EDatabaseError(Name() + ": cannot add a field to an open dataset");
+    if (FindField(def.name) != nullptr)
+        throw EDatabaseError(Name() + ": duplicate field name '" + def.name + "'");
     if (dynamicFields_) {
         fields_.clear();
         dynamicFields_ = false;
@@ -70,22 +92,27 @@ TField& TClientDataSet::AddField(FieldDef def) {
 
 TField* TClientDataSet::FindField(std::string_view name) const {
     for (const auto& field : fields_)
-        if (EqualsIgnoreCase(field->FieldName(), name)) return field.get();
+        if (EqualsIgnoreCase(field->FieldName(), name))
+            return field.get();
     return nullptr;
 }
 
 TField& TClientDataSet::FieldByName(std::string_view name) const {
     TField* field = FindField(name);
-    if (field == nullptr) throw EDatabaseError(Name() + ": Field '" + std::string(name) + "' not found");
+    if (field == nullptr)
+        throw EDatabaseError(Name() + ": Field '" + std::string(name) + "' not found");
     return *field;
 }
 
-std::size_t TClientDataSet::StoreMemoryBytes() const { return store_ ? store_->MemoryBytes() : 0; }
+std::size_t TClientDataSet::StoreMemoryBytes() const {
+    return store_ ? store_->MemoryBytes() : 0;
+}
 
 // ---- notifications ----
 
 void TClientDataSet::Fire(const TDataSetNotifyEvent& event, TClientDataSet* self) {
-    if (event) event(self);
+    if (event)
+        event(self);
 }
 
 template <class Fn>
@@ -93,43 +120,62 @@ void TClientDataSet::ForEachLink(Fn&& fn) {
     // Copies: a handler may attach or detach links while we notify.
     const std::vector<TDataSource*> sources = sources_;
     for (TDataSource* source : sources) {
-        if (std::find(sources_.begin(), sources_.end(), source) == sources_.end()) continue;
+        if (std::find(sources_.begin(), sources_.end(), source) == sources_.end())
+            continue;
         const std::vector<TDataLink*> links = source->links_;
         for (TDataLink* link : links) {
-            if (std::find(source->links_.begin(), source->links_.end(), link) == source->links_.end()) continue;
+            if (std::find(source->links_.begin(), source->links_.end(), link) == source->links_.end())
+                continue;
             fn(*link);
         }
     }
 }
 
 void TClientDataSet::NotifyLinks(LinkEvent event, TField* field) {
-    if (disableCount_ > 0) return;
+    if (disableCount_ > 0)
+        return;
     ForEachLink([&](TDataLink& link) {
         switch (event) {
-            case LinkEvent::ActiveChanged: link.ActiveChanged(); break;
-            case LinkEvent::DataSetChanged: link.DataSetChanged(); break;
-            case LinkEvent::Scrolled: link.DataSetScrolled(); break;
-            case LinkEvent::EditingChanged: link.EditingChanged(); break;
-            case LinkEvent::RecordChanged: link.RecordChanged(field); break;
-            case LinkEvent::UpdateData: link.UpdateData(); break;
+            case LinkEvent::ActiveChanged:
+                link.ActiveChanged();
+                break;
+            case LinkEvent::DataSetChanged:
+                link.DataSetChanged();
+                break;
+            case LinkEvent::Scrolled:
+                link.DataSetScrolled();
+                break;
+            case LinkEvent::EditingChanged:
+                link.EditingChanged();
+                break;
+            case LinkEvent::RecordChanged:
+                link.RecordChanged(field);
+                break;
+            case LinkEvent::UpdateData:
+                link.UpdateData();
+                break;
         }
     });
 }
 
 void TClientDataSet::DisableControls() {
-    if (disableCount_++ == 0) activeWhenDisabled_ = Active();
+    if (disableCount_++ == 0)
+        activeWhenDisabled_ = Active();
 }
 
 void TClientDataSet::EnableControls() {
-    if (disableCount_ == 0) return;
-    if (--disableCount_ > 0) return;
+    if (disableCount_ == 0)
+        return;
+    if (--disableCount_ > 0)
+        return;
     NotifyLinks(activeWhenDisabled_ != Active() ? LinkEvent::ActiveChanged : LinkEvent::DataSetChanged);
 }
 
 // ---- state checks ----
 
 void TClientDataSet::CheckActive() const {
-    if (!Active()) throw EDatabaseError(Name() + ": Cannot perform this operation on a closed dataset");
+    if (!Active())
+        throw EDatabaseError(Name() + ": Cannot perform this operation on a closed dataset");
 }
 
 void TClientDataSet::CheckEditing() const {
@@ -137,12 +183,15 @@ void TClientDataSet::CheckEditing() const {
         throw EDatabaseError(Name() + ": Dataset not in edit or insert mode");
 }
 
-std::size_t TClientDataSet::ShownCount() const { return store_ ? store_->Shown() : 0; }
+std::size_t TClientDataSet::ShownCount() const {
+    return store_ ? store_->Shown() : 0;
+}
 
 // ---- open and close ----
 
 Variant TClientDataSet::Data() const {
-    if (!Active()) return Variant::Null();
+    if (!Active())
+        return Variant::Null();
     return Variant(store_->ToPacket());
 }
 
@@ -151,7 +200,8 @@ void TClientDataSet::SetData(const Variant& data) {
         Close();
         return;
     }
-    if (!data.IsPacket()) throw EDatabaseError(Name() + ": invalid data packet");
+    if (!data.IsPacket())
+        throw EDatabaseError(Name() + ": invalid data packet");
     const DataPacket& packet = data.AsPacket();
     const PacketStore& source = *packet.Store();
 
@@ -162,24 +212,27 @@ void TClientDataSet::SetData(const Variant& data) {
     std::vector<std::shared_ptr<Column>> converted;
     if (takePacketFields) {
         defs = source.fields;
-        for (std::size_t i = 0; i < defs.size(); ++i) columnOfField.push_back(static_cast<int>(i));
+        for (std::size_t i = 0; i < defs.size(); ++i)
+            columnOfField.push_back(static_cast<int>(i));
     } else {
         for (const auto& field : fields_) {
             const int column = source.FieldIndex(field->FieldName());
             if (column < 0)
-                throw EDatabaseError(Name() + ": Field '" + field->FieldName() + "' not found in the data packet");
+                throw EDatabaseError(Name() + ": Field '" + field->FieldName() +
+                                     "' not found in the data packet");
             const FieldType from = source.fields[static_cast<std::size_t>(column)].type;
             if (!Convertible(from, field->DataType()))
-                throw EDatabaseError(Name() + ": Type mismatch for field '" + field->FieldName() + "', expecting " +
-                                     std::string(FieldTypeName(field->DataType())) + " actual " +
-                                     std::string(FieldTypeName(from)));
+                throw EDatabaseError(Name() + ": Type mismatch for field '" + field->FieldName() +
+                                     "', expecting " + std::string(FieldTypeName(field->DataType())) +
+                                     " actual " + std::string(FieldTypeName(from)));
             defs.push_back(field->Def());
             columnOfField.push_back(column);
         }
     }
     std::vector<ColumnTerm> terms;
     const bool filterOn = filtered_;
-    if (filterOn && !takePacketFields) terms = ResolveTerms(*this, filter_);
+    if (filterOn)
+        terms = ResolveTerms(Name(), defs, filter_);
 
     PacketStore bound;
     bound.fields = source.fields;
@@ -189,7 +242,8 @@ void TClientDataSet::SetData(const Variant& data) {
         auto& column = bound.columns[static_cast<std::size_t>(columnOfField[i])];
         const bool sameStorage = IsStringType(column->Def().type) == IsStringType(defs[i].type) &&
                                  (IsStringType(defs[i].type) || column->Def().type == defs[i].type);
-        if (!sameStorage) column = ConvertedColumn(*column, defs[i], source.rows);
+        if (!sameStorage)
+            column = ConvertedColumn(*column, defs[i], source.rows);
     }
     auto store = std::make_unique<DataStore>(bound, defs, columnOfField);
 
@@ -206,28 +260,30 @@ void TClientDataSet::SetData(const Variant& data) {
     }
     store_ = std::move(store);
     state_ = TDataSetState::Browse;
-    if (filterOn) {
-        if (takePacketFields) terms = ResolveTerms(*this, filter_);
+    if (filterOn)
         store_->SetFilter(std::move(terms));
-    }
     PlaceFirst();
     NotifyLinks(wasActive ? LinkEvent::DataSetChanged : LinkEvent::ActiveChanged);
     Fire(AfterOpen, this);
-    if (!IsEmpty()) Fire(AfterScroll, this);
+    if (!IsEmpty())
+        Fire(AfterScroll, this);
 }
 
 void TClientDataSet::CreateDataSet() {
     std::vector<FieldDef> defs;
-    for (const auto& field : fields_) defs.push_back(field->Def());
+    for (const auto& field : fields_)
+        defs.push_back(field->Def());
     std::vector<ColumnTerm> terms;
-    if (filtered_) terms = ResolveTerms(*this, filter_);
+    if (filtered_)
+        terms = ResolveTerms(*this, filter_);
     if (Active()) {
         Fire(BeforeClose, this);
         DiscardEdit();
     }
     const bool wasActive = Active();
     store_ = std::make_unique<DataStore>(std::move(defs));
-    if (filtered_) store_->SetFilter(std::move(terms));
+    if (filtered_)
+        store_->SetFilter(std::move(terms));
     state_ = TDataSetState::Browse;
     PlaceFirst();
     NotifyLinks(wasActive ? LinkEvent::DataSetChanged : LinkEvent::ActiveChanged);
@@ -239,18 +295,21 @@ void TClientDataSet::EmptyDataSet() {
     CheckBrowseMode();
     std::vector<FieldDef> defs = store_->Fields();
     auto store = std::make_unique<DataStore>(std::move(defs));
-    if (filtered_) store->SetFilter(ResolveTerms(*this, filter_));
+    if (filtered_)
+        store->SetFilter(ResolveTerms(*this, filter_));
     store_ = std::move(store);
     PlaceFirst();
     NotifyLinks(LinkEvent::DataSetChanged);
 }
 
 void TClientDataSet::Open() {
-    if (!Active()) CreateDataSet();
+    if (!Active())
+        CreateDataSet();
 }
 
 void TClientDataSet::Close() {
-    if (!Active()) return;
+    if (!Active())
+        return;
     Fire(BeforeClose, this);
     DiscardEdit();
     state_ = TDataSetState::Inactive;
@@ -268,7 +327,9 @@ void TClientDataSet::SetActive(bool active) {
     }
 }
 
-bool TClientDataSet::IsEmpty() const { return !Active() || ShownCount() == 0; }
+bool TClientDataSet::IsEmpty() const {
+    return !Active() || ShownCount() == 0;
+}
 
 // ---- navigation ----
 
@@ -278,17 +339,26 @@ void TClientDataSet::PlaceFirst() {
     eof_ = ShownCount() == 0;
 }
 
-bool TClientDataSet::Eof() const { return !Active() || eof_; }
-bool TClientDataSet::Bof() const { return !Active() || bof_; }
-int TClientDataSet::RecNo() const { return ShownCount() == 0 ? 0 : static_cast<int>(pos_) + 1; }
-int TClientDataSet::RecordCount() const { return static_cast<int>(ShownCount()); }
+bool TClientDataSet::Eof() const {
+    return !Active() || eof_;
+}
+bool TClientDataSet::Bof() const {
+    return !Active() || bof_;
+}
+int TClientDataSet::RecNo() const {
+    return ShownCount() == 0 ? 0 : static_cast<int>(pos_) + 1;
+}
+int TClientDataSet::RecordCount() const {
+    return static_cast<int>(ShownCount());
+}
 
 void TClientDataSet::ScrollTo(std::size_t pos) {
     Fire(BeforeScroll, this);
     const bool moved = pos != pos_;
     pos_ = pos;
     bof_ = eof_ = false;
-    if (moved) NotifyLinks(LinkEvent::Scrolled);
+    if (moved)
+        NotifyLinks(LinkEvent::Scrolled);
     Fire(AfterScroll, this);
 }
 
@@ -298,7 +368,8 @@ void TClientDataSet::First() {
     Fire(BeforeScroll, this);
     const bool moved = pos_ != 0;
     PlaceFirst();
-    if (moved) NotifyLinks(LinkEvent::Scrolled);
+    if (moved)
+        NotifyLinks(LinkEvent::Scrolled);
     Fire(AfterScroll, this);
 }
 
@@ -312,7 +383,8 @@ void TClientDataSet::Last() {
     pos_ = target;
     eof_ = true;
     bof_ = count == 0;
-    if (moved) NotifyLinks(LinkEvent::Scrolled);
+    if (moved)
+        NotifyLinks(LinkEvent::Scrolled);
     Fire(AfterScroll, this);
 }
 
@@ -341,25 +413,33 @@ void TClientDataSet::MoveBy(int distance) {
             pos_ -= back;
         }
     }
-    if (pos_ != before) NotifyLinks(LinkEvent::Scrolled);
+    if (pos_ != before)
+        NotifyLinks(LinkEvent::Scrolled);
     Fire(AfterScroll, this);
 }
 
-void TClientDataSet::Next() { MoveBy(1); }
-void TClientDataSet::Prior() { MoveBy(-1); }
+void TClientDataSet::Next() {
+    MoveBy(1);
+}
+void TClientDataSet::Prior() {
+    MoveBy(-1);
+}
 
 void TClientDataSet::SetRecNo(int recNo) {
     CheckActive();
     CheckBrowseMode();
-    if (recNo < 1 || static_cast<std::size_t>(recNo) > ShownCount()) return;
-    if (static_cast<std::size_t>(recNo - 1) == pos_) return;
+    if (recNo < 1 || static_cast<std::size_t>(recNo) > ShownCount())
+        return;
+    if (static_cast<std::size_t>(recNo - 1) == pos_)
+        return;
     ScrollTo(static_cast<std::size_t>(recNo - 1));
 }
 
 // ---- filter ----
 
 void TClientDataSet::ApplyFilter() {
-    if (!store_) return;
+    if (!store_)
+        return;
     if (filtered_) {
         store_->SetFilter(ResolveTerms(*this, filter_));
     } else {
@@ -377,21 +457,28 @@ void TClientDataSet::ReloadFilterAndGoFirst() {
 
 void TClientDataSet::SetFilter(std::string filter) {
     ParseFilter(filter);  // a malformed text changes nothing
-    if (!fields_.empty()) ResolveTerms(*this, filter);
-    if (Active()) CheckBrowseMode();
-    if (filter == filter_) return;
+    if (!fields_.empty())
+        ResolveTerms(*this, filter);
+    if (Active())
+        CheckBrowseMode();
+    if (filter == filter_)
+        return;
     filter_ = std::move(filter);
-    if (Active() && filtered_) ReloadFilterAndGoFirst();
+    if (Active() && filtered_)
+        ReloadFilterAndGoFirst();
 }
 
 void TClientDataSet::SetFiltered(bool filtered) {
-    if (filtered == filtered_) return;
+    if (filtered == filtered_)
+        return;
     if (Active()) {
         CheckBrowseMode();
-        if (filtered) ResolveTerms(*this, filter_);
+        if (filtered)
+            ResolveTerms(*this, filter_);
     }
     filtered_ = filtered;
-    if (Active()) ReloadFilterAndGoFirst();
+    if (Active())
+        ReloadFilterAndGoFirst();
 }
 
 // ---- locate ----
@@ -403,10 +490,12 @@ bool TClientDataSet::Locate(std::string_view keyFields, const Variant& keyValues
     while (start <= keyFields.size()) {
         const std::size_t semi = std::min(keyFields.find(';', start), keyFields.size());
         const std::string_view name = Trim(keyFields.substr(start, semi - start));
-        if (!name.empty()) fields.push_back(&FieldByName(name));
+        if (!name.empty())
+            fields.push_back(&FieldByName(name));
         start = semi + 1;
     }
-    if (fields.empty()) throw EDatabaseError(Name() + ": no key fields for locate");
+    if (fields.empty())
+        throw EDatabaseError(Name() + ": no key fields for locate");
     std::vector<LocateKey> keys;
     if (fields.size() == 1) {
         const Variant& value = keyValues.IsArray() && keyValues.ArrayLength() == 1 ? keyValues[0] : keyValues;
@@ -414,11 +503,13 @@ bool TClientDataSet::Locate(std::string_view keyFields, const Variant& keyValues
     } else {
         if (!keyValues.IsArray() || keyValues.ArrayLength() != fields.size())
             throw EDatabaseError(Name() + ": locate needs one value per key field");
-        for (std::size_t i = 0; i < fields.size(); ++i) keys.push_back({fields[i]->Index(), keyValues[i]});
+        for (std::size_t i = 0; i < fields.size(); ++i)
+            keys.push_back({fields[i]->Index(), keyValues[i]});
     }
     CheckBrowseMode();
     const auto found = store_->Locate(keys, options);
-    if (!found) return false;
+    if (!found)
+        return false;
     ScrollTo(*found);
     return true;
 }

@@ -96,7 +96,7 @@ public:
     TClientDataSet* DataSet() const;  // nullptr without a source or dataset
 
     virtual void ActiveChanged() {}
-    virtual void DataSetChanged() {}  // content, filter or bulk change: refresh all
+    virtual void DataSetChanged() {}   // content, filter or bulk change: refresh all
     virtual void DataSetScrolled() {}  // the current row moved
     virtual void RecordChanged(TField* /*field*/) {}
     virtual void EditingChanged() {}  // state entered or left Edit/Insert
@@ -167,7 +167,7 @@ public:
     void MoveBy(int distance);
     bool Eof() const;
     bool Bof() const;
-    int RecNo() const;        // 1-based among the rows shown; 0 when empty
+    int RecNo() const;  // 1-based among the rows shown; 0 when empty
     void SetRecNo(int recNo);
     int RecordCount() const;  // rows shown (filter applied)
 
@@ -193,9 +193,8 @@ public:
     void EnableControls();  // the last one notifies the links
     bool ControlsDisabled() const { return disableCount_ > 0; }
 
-    TDataSetNotifyEvent BeforeInsert, AfterInsert, BeforeEdit, AfterEdit, BeforePost, AfterPost,
-        BeforeCancel, AfterCancel, BeforeDelete, AfterDelete, BeforeScroll, AfterScroll, AfterOpen,
-        BeforeClose;
+    TDataSetNotifyEvent BeforeInsert, AfterInsert, BeforeEdit, AfterEdit, BeforePost, AfterPost, BeforeCancel,
+        AfterCancel, BeforeDelete, AfterDelete, BeforeScroll, AfterScroll, AfterOpen, BeforeClose;
 
     // Store access for the field objects.
     Variant CurrentValue(int fieldIndex) const;
@@ -208,7 +207,14 @@ public:
 
 private:
     friend class TDataSource;
-    enum class LinkEvent { ActiveChanged, DataSetChanged, Scrolled, EditingChanged, RecordChanged, UpdateData };
+    enum class LinkEvent {
+        ActiveChanged,
+        DataSetChanged,
+        Scrolled,
+        EditingChanged,
+        RecordChanged,
+        UpdateData
+    };
 
     void CheckActive() const;
     void CheckEditing() const;
@@ -232,11 +238,11 @@ private:
     int disableCount_ = 0;
     bool activeWhenDisabled_ = false;
     std::vector<TDataSource*> sources_;
-    bool dynamicFields_ = false;       // fields taken from the packet
-    std::size_t pos_ = 0;              // current row among the rows shown
+    bool dynamicFields_ = false;  // fields taken from the packet
+    std::size_t pos_ = 0;         // current row among the rows shown
     bool bof_ = true;
     bool eof_ = true;
-    std::vector<Variant> buffer_;      // values of the row in edit or insert
+    std::vector<Variant> buffer_;  // values of the row in edit or insert
     bool modified_ = false;
 };
 

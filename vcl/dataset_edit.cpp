@@ -10,10 +10,12 @@
 namespace vcl {
 
 Variant TClientDataSet::CurrentValue(int fieldIndex) const {
-    if (!Active() || fieldIndex < 0 || static_cast<std::size_t>(fieldIndex) >= fields_.size()) return Variant::Null();
+    if (!Active() || fieldIndex < 0 || static_cast<std::size_t>(fieldIndex) >= fields_.size())
+        return Variant::Null();
     if (state_ == TDataSetState::Edit || state_ == TDataSetState::Insert)
         return buffer_[static_cast<std::size_t>(fieldIndex)];
-    if (ShownCount() == 0) return Variant::Null();
+    if (ShownCount() == 0)
+        return Variant::Null();
     return store_->Value(store_->ShownRow(pos_), fieldIndex);
 }
 
@@ -50,7 +52,8 @@ void TClientDataSet::DiscardEdit() {
         store_->Remove(pos_);
         ClampAfterRemove();
     }
-    if (state_ == TDataSetState::Edit || state_ == TDataSetState::Insert) state_ = TDataSetState::Browse;
+    if (state_ == TDataSetState::Edit || state_ == TDataSetState::Insert)
+        state_ = TDataSetState::Browse;
     buffer_.clear();
     modified_ = false;
 }
@@ -70,7 +73,8 @@ void TClientDataSet::ClampAfterRemove() {
 }
 
 void TClientDataSet::CheckBrowseMode() {
-    if (state_ != TDataSetState::Edit && state_ != TDataSetState::Insert) return;
+    if (state_ != TDataSetState::Edit && state_ != TDataSetState::Insert)
+        return;
     NotifyLinks(LinkEvent::UpdateData);
     if (modified_) {
         Post();
@@ -118,7 +122,8 @@ void TClientDataSet::Append() {
 
 void TClientDataSet::Edit() {
     CheckActive();
-    if (state_ == TDataSetState::Edit || state_ == TDataSetState::Insert) return;
+    if (state_ == TDataSetState::Edit || state_ == TDataSetState::Insert)
+        return;
     if (ShownCount() == 0) {
         Insert();
         return;
@@ -127,7 +132,8 @@ void TClientDataSet::Edit() {
     const RowId row = store_->ShownRow(pos_);
     buffer_.clear();
     buffer_.reserve(fields_.size());
-    for (std::size_t i = 0; i < fields_.size(); ++i) buffer_.push_back(store_->Value(row, static_cast<int>(i)));
+    for (std::size_t i = 0; i < fields_.size(); ++i)
+        buffer_.push_back(store_->Value(row, static_cast<int>(i)));
     modified_ = false;
     state_ = TDataSetState::Edit;
     NotifyLinks(LinkEvent::EditingChanged);
@@ -158,18 +164,21 @@ void TClientDataSet::Post() {
     NotifyLinks(LinkEvent::EditingChanged);
     NotifyLinks(LinkEvent::DataSetChanged);
     Fire(AfterPost, this);
-    if (wasInsert || left) Fire(AfterScroll, this);
+    if (wasInsert || left)
+        Fire(AfterScroll, this);
 }
 
 void TClientDataSet::Cancel() {
-    if (state_ != TDataSetState::Edit && state_ != TDataSetState::Insert) return;
+    if (state_ != TDataSetState::Edit && state_ != TDataSetState::Insert)
+        return;
     Fire(BeforeCancel, this);
     const bool wasInsert = state_ == TDataSetState::Insert;
     DiscardEdit();
     NotifyLinks(LinkEvent::EditingChanged);
     NotifyLinks(LinkEvent::DataSetChanged);
     Fire(AfterCancel, this);
-    if (wasInsert) Fire(AfterScroll, this);
+    if (wasInsert)
+        Fire(AfterScroll, this);
 }
 
 void TClientDataSet::Delete() {
@@ -178,7 +187,8 @@ void TClientDataSet::Delete() {
         Cancel();
         return;
     }
-    if (ShownCount() == 0) throw EDatabaseError(Name() + ": Cannot perform this operation on an empty dataset");
+    if (ShownCount() == 0)
+        throw EDatabaseError(Name() + ": Cannot perform this operation on an empty dataset");
     Fire(BeforeDelete, this);
     Fire(BeforeScroll, this);
     if (state_ == TDataSetState::Edit) {

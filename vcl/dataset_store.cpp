@@ -19,7 +19,8 @@ std::uint64_t Combine(std::uint64_t hash, std::uint64_t key) {
 }  // namespace
 
 DataStore::DataStore(std::vector<FieldDef> fields) : fields_(std::move(fields)) {
-    for (const FieldDef& def : fields_) columns_.push_back(std::make_shared<Column>(def));
+    for (const FieldDef& def : fields_)
+        columns_.push_back(std::make_shared<Column>(def));
 }
 
 DataStore::DataStore(const PacketStore& packet, const std::vector<FieldDef>& fields,
@@ -28,32 +29,38 @@ DataStore::DataStore(const PacketStore& packet, const std::vector<FieldDef>& fie
     for (std::size_t i = 0; i < fields_.size(); ++i)
         columns_.push_back(packet.columns[static_cast<std::size_t>(columnOfField[i])]);
     std::vector<RowId> ids(packet.rows);
-    for (std::size_t i = 0; i < ids.size(); ++i) ids[i] = static_cast<RowId>(i);
+    for (std::size_t i = 0; i < ids.size(); ++i)
+        ids[i] = static_cast<RowId>(i);
     order_.Assign(std::move(ids));
 }
 
 Column& DataStore::Writable(int column) {
     auto& slot = columns_[static_cast<std::size_t>(column)];
-    if (slot.use_count() > 1) slot = std::make_shared<Column>(*slot);
+    if (slot.use_count() > 1)
+        slot = std::make_shared<Column>(*slot);
     return *slot;
 }
 
 std::uint64_t DataStore::RowHash(const std::vector<int>& columns, RowId row) const {
     std::uint64_t hash = 0;
-    for (int c : columns) hash = Combine(hash, columns_[static_cast<std::size_t>(c)]->Key(row));
+    for (int c : columns)
+        hash = Combine(hash, columns_[static_cast<std::size_t>(c)]->Key(row));
     return hash;
 }
 
 DataStore::Index& DataStore::IndexFor(const std::vector<int>& columns) {
     for (Index& index : indexes_)
-        if (index.columns == columns) return index;
-    if (indexes_.size() >= kMaxIndexes) indexes_.erase(indexes_.begin());
+        if (index.columns == columns)
+            return index;
+    if (indexes_.size() >= kMaxIndexes)
+        indexes_.erase(indexes_.begin());
     Index index;
     index.columns = columns;
     index.postings.reserve(order_.size() / 8 + 16);
     for (std::size_t i = 0; i < order_.size(); ++i) {
         const RowId row = order_[i];
-        if (pending_ == row) continue;
+        if (pending_ == row)
+            continue;
         index.postings[RowHash(columns, row)].push_back(row);
     }
     indexes_.push_back(std::move(index));
@@ -63,15 +70,18 @@ DataStore::Index& DataStore::IndexFor(const std::vector<int>& columns) {
 void DataStore::IndexRemove(RowId row) {
     for (Index& index : indexes_) {
         auto found = index.postings.find(RowHash(index.columns, row));
-        if (found == index.postings.end()) continue;
+        if (found == index.postings.end())
+            continue;
         auto& rows = found->second;
         rows.erase(std::remove(rows.begin(), rows.end(), row), rows.end());
-        if (rows.empty()) index.postings.erase(found);
+        if (rows.empty())
+            index.postings.erase(found);
     }
 }
 
 void DataStore::IndexAdd(RowId row) {
-    for (Index& index : indexes_) index.postings[RowHash(index.columns, row)].push_back(row);
+    for (Index& index : indexes_)
+        index.postings[RowHash(index.columns, row)].push_back(row);
 }
 
 void DataStore::SetFilter(std::optional<std::vector<ColumnTerm>> terms) {
@@ -89,15 +99,18 @@ void DataStore::SetFilter(std::optional<std::vector<ColumnTerm>> terms) {
 }
 
 bool DataStore::Matches(RowId row) const {
-    if (!filtered_) return true;
+    if (!filtered_)
+        return true;
     for (const ColumnTerm& term : terms_) {
         const Column& column = *columns_[static_cast<std::size_t>(term.column)];
         if (column.IsString()) {
-            if (column.Text(row) != term.value) return false;
+            if (column.Text(row) != term.value)
+                return false;
             continue;
         }
         std::uint64_t key = 0;
-        if (!column.KeyOfText(term.value, key) || column.Key(row) != key) return false;
+        if (!column.KeyOfText(term.value, key) || column.Key(row) != key)
+            return false;
     }
     return true;
 }
@@ -106,7 +119,8 @@ void DataStore::RebuildView() {
     std::vector<RowId> rows;
     if (terms_.empty()) {
         rows.reserve(order_.size());
-        for (std::size_t i = 0; i < order_.size(); ++i) rows.push_back(order_[i]);
+        for (std::size_t i = 0; i < order_.size(); ++i)
+            rows.push_back(order_[i]);
         view_.Assign(std::move(rows));
         return;
     }
@@ -124,7 +138,8 @@ void DataStore::RebuildView() {
     const Index& index = IndexFor(columns);
     if (auto found = index.postings.find(hash); found != index.postings.end()) {
         for (RowId row : found->second)
-            if (Matches(row)) rows.push_back(row);
+            if (Matches(row))
+                rows.push_back(row);
     }
     std::sort(rows.begin(), rows.end(), [this](RowId a, RowId b) { return OrderKey(a) < OrderKey(b); });
     view_.Assign(std::move(rows));
@@ -141,13 +156,15 @@ std::size_t DataStore::OrderPosition(RowId row) const {
             high = mid;
         }
     }
-    if (low >= order_.size() || order_[low] != row) throw EDatabaseError("Row not found in dataset order");
+    if (low >= order_.size() || order_[low] != row)
+        throw EDatabaseError("Row not found in dataset order");
     return low;
 }
 
 void DataStore::Renumber() {
     orderKeys_.resize(physical_);
-    for (std::size_t i = 0; i < order_.size(); ++i) orderKeys_[order_[i]] = static_cast<std::int64_t>(i) * kSpacing;
+    for (std::size_t i = 0; i < order_.size(); ++i)
+        orderKeys_[order_[i]] = static_cast<std::int64_t>(i) * kSpacing;
 }
 
 void DataStore::PlaceInOrder(std::size_t orderPos, RowId row) {
@@ -155,7 +172,8 @@ void DataStore::PlaceInOrder(std::size_t orderPos, RowId row) {
         order_.Insert(orderPos, row);  // the newest id goes last: ids stay the order keys
         return;
     }
-    if (orderKeys_.empty()) Renumber();
+    if (orderKeys_.empty())
+        Renumber();
     orderKeys_.resize(physical_);
     for (int attempt = 0; attempt < 2; ++attempt) {
         const bool atEnd = orderPos == order_.size();
@@ -173,28 +191,35 @@ void DataStore::PlaceInOrder(std::size_t orderPos, RowId row) {
 }
 
 RowId DataStore::InsertPending(std::size_t shownPos) {
-    if (physical_ >= 0xFFFFFFF0u) throw EDatabaseError("Too many rows");
+    if (physical_ >= 0xFFFFFFF0u)
+        throw EDatabaseError("Too many rows");
     const std::size_t orderPos = shownPos < Shown() ? OrderPosition(ShownRow(shownPos)) : order_.size();
-    for (std::size_t c = 0; c < columns_.size(); ++c) Writable(static_cast<int>(c)).AppendNull();
+    for (std::size_t c = 0; c < columns_.size(); ++c)
+        Writable(static_cast<int>(c)).AppendNull();
     const auto row = static_cast<RowId>(physical_++);
     PlaceInOrder(orderPos, row);
-    if (filtered_) view_.Insert(std::min(shownPos, view_.size()), row);
+    if (filtered_)
+        view_.Insert(std::min(shownPos, view_.size()), row);
     pending_ = row;
     return row;
 }
 
 void DataStore::Commit(RowId row, const std::vector<Variant>& values) {
     const bool isNew = pending_ == row;
-    if (!isNew) IndexRemove(row);
+    if (!isNew)
+        IndexRemove(row);
     for (std::size_t c = 0; c < columns_.size() && c < values.size(); ++c) {
         const Column& current = *columns_[c];
         // Skip unchanged cells so that an edit copies only the columns it writes.
         const Variant& value = values[c];
-        if (!isNew && value == current.Value(row)) continue;
-        if (isNew && value.IsEmpty()) continue;
+        if (!isNew && value == current.Value(row))
+            continue;
+        if (isNew && value.IsEmpty())
+            continue;
         Writable(static_cast<int>(c)).Set(row, value);
     }
-    if (isNew) pending_.reset();
+    if (isNew)
+        pending_.reset();
     IndexAdd(row);
 }
 
@@ -214,10 +239,12 @@ void DataStore::Remove(std::size_t shownPos) {
 }
 
 void DataStore::HideShown(std::size_t shownPos) {
-    if (filtered_) view_.Erase(shownPos);
+    if (filtered_)
+        view_.Erase(shownPos);
 }
 
-std::optional<std::size_t> DataStore::Locate(const std::vector<LocateKey>& keys, TLocateOptions options) const {
+std::optional<std::size_t> DataStore::Locate(const std::vector<LocateKey>& keys,
+                                             TLocateOptions options) const {
     struct Matcher {
         const Column* column;
         std::vector<char> codeOk;  // string columns: codes that match
@@ -234,13 +261,15 @@ std::optional<std::size_t> DataStore::Locate(const std::vector<LocateKey>& keys,
             m.codeOk.resize(dict.Size());
             if (!options.caseInsensitive && !options.partialKey && dict.Indexed()) {
                 const std::uint32_t code = dict.Find(wanted);  // exact: one lookup
-                if (code != StringDict::kNoCode) m.codeOk[code] = 1;
+                if (code != StringDict::kNoCode)
+                    m.codeOk[code] = 1;
             } else {
                 for (std::uint32_t code = 0; code < dict.Size(); ++code) {
                     const std::string_view text = dict.Get(code);
-                    m.codeOk[code] = options.caseInsensitive
-                                         ? MatchesUpper(text, wantedFolded, options.partialKey)
-                                         : (options.partialKey ? text.substr(0, wanted.size()) == wanted : text == wanted);
+                    m.codeOk[code] =
+                        options.caseInsensitive
+                            ? MatchesUpper(text, wantedFolded, options.partialKey)
+                            : (options.partialKey ? text.substr(0, wanted.size()) == wanted : text == wanted);
                 }
             }
             m.nullOk = m.codeOk[0] != 0;
@@ -268,9 +297,11 @@ std::optional<std::size_t> DataStore::Locate(const std::vector<LocateKey>& keys,
             } else {
                 all = !m.nullOk && m.column->Raw(row) == m.raw;
             }
-            if (!all) break;
+            if (!all)
+                break;
         }
-        if (all) return pos;
+        if (all)
+            return pos;
     }
     return std::nullopt;
 }
@@ -283,14 +314,16 @@ DataPacket DataStore::ToPacket() const {
         store->rows = physical_;
         return DataPacket(std::move(store));
     }
-    for (const FieldDef& def : fields_) store->columns.push_back(std::make_shared<Column>(def));
+    for (const FieldDef& def : fields_)
+        store->columns.push_back(std::make_shared<Column>(def));
     for (std::size_t c = 0; c < columns_.size(); ++c) {
         Column& target = *store->columns[c];
         const Column& source = *columns_[c];
         target.Reserve(order_.size());
         for (std::size_t i = 0; i < order_.size(); ++i) {
             const RowId row = order_[i];
-            if (pending_ != row) target.AppendFrom(source, row);
+            if (pending_ != row)
+                target.AppendFrom(source, row);
         }
     }
     store->rows = order_.size() - (pending_ ? 1 : 0);
@@ -298,11 +331,14 @@ DataPacket DataStore::ToPacket() const {
 }
 
 std::size_t DataStore::MemoryBytes() const {
-    std::size_t total = order_.MemoryBytes() + view_.MemoryBytes() + orderKeys_.capacity() * sizeof(std::int64_t);
-    for (const auto& column : columns_) total += column->MemoryBytes();
+    std::size_t total =
+        order_.MemoryBytes() + view_.MemoryBytes() + orderKeys_.capacity() * sizeof(std::int64_t);
+    for (const auto& column : columns_)
+        total += column->MemoryBytes();
     for (const Index& index : indexes_) {
         total += index.postings.bucket_count() * sizeof(void*);
-        for (const auto& [hash, rows] : index.postings) total += 48 + rows.capacity() * sizeof(RowId);
+        for (const auto& [hash, rows] : index.postings)
+            total += 48 + rows.capacity() * sizeof(RowId);
     }
     return total;
 }

@@ -34,7 +34,8 @@ public:
     // Empty store with these fields.
     explicit DataStore(std::vector<FieldDef> fields);
     // Shares the columns of a packet; `columnOfField[i]` is the packet column of field i.
-    DataStore(const PacketStore& packet, const std::vector<FieldDef>& fields, const std::vector<int>& columnOfField);
+    DataStore(const PacketStore& packet, const std::vector<FieldDef>& fields,
+              const std::vector<int>& columnOfField);
 
     const std::vector<FieldDef>& Fields() const { return fields_; }
 
@@ -42,7 +43,9 @@ public:
     std::size_t Shown() const { return filtered_ ? view_.size() : order_.size(); }
     RowId ShownRow(std::size_t pos) const { return filtered_ ? view_[pos] : order_[pos]; }
 
-    Variant Value(RowId row, int column) const { return columns_[static_cast<std::size_t>(column)]->Value(row); }
+    Variant Value(RowId row, int column) const {
+        return columns_[static_cast<std::size_t>(column)]->Value(row);
+    }
 
     // Filter: the terms must all hold (empty: every row). nullopt switches it off.
     void SetFilter(std::optional<std::vector<ColumnTerm>> terms);
@@ -86,14 +89,14 @@ private:
 
     std::vector<FieldDef> fields_;
     std::vector<std::shared_ptr<Column>> columns_;
-    std::size_t physical_ = 0;                   // rows ever stored in the columns
-    GapVector<RowId> order_;                     // the dataset's rows, in order
-    std::vector<std::int64_t> orderKeys_;        // empty: the id is the order key
+    std::size_t physical_ = 0;             // rows ever stored in the columns
+    GapVector<RowId> order_;               // the dataset's rows, in order
+    std::vector<std::int64_t> orderKeys_;  // empty: the id is the order key
     bool filtered_ = false;
-    std::vector<ColumnTerm> terms_;              // sorted by column
-    std::vector<std::uint64_t> termKeys_;        // the terms' cell keys
+    std::vector<ColumnTerm> terms_;        // sorted by column
+    std::vector<std::uint64_t> termKeys_;  // the terms' cell keys
     bool termsCanMatch_ = true;
-    GapVector<RowId> view_;                      // shown rows when filtered
+    GapVector<RowId> view_;  // shown rows when filtered
     std::vector<Index> indexes_;
     std::optional<RowId> pending_;
 };

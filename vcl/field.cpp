@@ -9,22 +9,38 @@ namespace vcl {
 TField::TField(TClientDataSet& dataSet, FieldDef def, int index)
     : dataSet_(dataSet), def_(std::move(def)), index_(index) {}
 
-Variant TField::Value() const { return dataSet_.CurrentValue(index_); }
-bool TField::IsNull() const { return Value().IsEmpty(); }
+Variant TField::Value() const {
+    return dataSet_.CurrentValue(index_);
+}
+bool TField::IsNull() const {
+    return Value().IsEmpty();
+}
 
 std::string TField::AsString() const {
     const Variant value = Value();
-    if (value.IsEmpty()) return {};
-    if (def_.type == FieldType::Date) return value.AsDate().ToBr();
+    if (value.IsEmpty())
+        return {};
+    if (def_.type == FieldType::Date)
+        return value.AsDate().ToBr();
     return value.AsString();
 }
 
-double TField::AsFloat() const { return Value().AsFloat(); }
-std::int64_t TField::AsInteger() const { return Value().AsInteger(); }
-bool TField::AsBoolean() const { return Value().AsBoolean(); }
-TDateTime TField::AsDateTime() const { return Value().AsDateTime(); }
+double TField::AsFloat() const {
+    return Value().AsFloat();
+}
+std::int64_t TField::AsInteger() const {
+    return Value().AsInteger();
+}
+bool TField::AsBoolean() const {
+    return Value().AsBoolean();
+}
+TDateTime TField::AsDateTime() const {
+    return Value().AsDateTime();
+}
 
-void TField::SetValue(const Variant& value) { dataSet_.SetCurrentValue(index_, value); }
+void TField::SetValue(const Variant& value) {
+    dataSet_.SetCurrentValue(index_, value);
+}
 void TField::SetAsString(std::string_view value) {
     if (IsStringType(def_.type)) {
         SetValue(Variant(value));
@@ -32,10 +48,18 @@ void TField::SetAsString(std::string_view value) {
         SetEditText(value);
     }
 }
-void TField::SetAsFloat(double value) { SetValue(Variant(value)); }
-void TField::SetAsInteger(std::int64_t value) { SetValue(Variant(value)); }
-void TField::SetAsDateTime(TDateTime value) { SetValue(Variant(value)); }
-void TField::Clear() { SetValue(Variant::Null()); }
+void TField::SetAsFloat(double value) {
+    SetValue(Variant(value));
+}
+void TField::SetAsInteger(std::int64_t value) {
+    SetValue(Variant(value));
+}
+void TField::SetAsDateTime(TDateTime value) {
+    SetValue(Variant(value));
+}
+void TField::Clear() {
+    SetValue(Variant::Null());
+}
 
 std::string TField::DisplayText() const {
     if (OnGetText) {
@@ -44,18 +68,24 @@ std::string TField::DisplayText() const {
         return text;
     }
     const Variant value = Value();
-    if (value.IsEmpty()) return {};
+    if (value.IsEmpty())
+        return {};
     switch (def_.type) {
         case FieldType::Float:
-            return DisplayFormat.empty() ? FloatToBrText(value.AsFloat()) : FormatFloat(DisplayFormat, value.AsFloat());
+            return DisplayFormat.empty() ? FloatToBrText(value.AsFloat())
+                                         : FormatFloat(DisplayFormat, value.AsFloat());
         case FieldType::Integer:
             return DisplayFormat.empty() ? value.AsString()
                                          : FormatFloat(DisplayFormat, static_cast<double>(value.AsInteger()));
         case FieldType::String:
-        case FieldType::FixedChar: return EditMask.empty() ? value.AsString() : FormatMaskText(EditMask, value.AsString());
-        case FieldType::Date: return value.AsDate().ToBr();
-        case FieldType::DateTime: return value.AsDateTime().ToBr();
-        case FieldType::Boolean: return value.AsString();
+        case FieldType::FixedChar:
+            return EditMask.empty() ? value.AsString() : FormatMaskText(EditMask, value.AsString());
+        case FieldType::Date:
+            return value.AsDate().ToBr();
+        case FieldType::DateTime:
+            return value.AsDateTime().ToBr();
+        case FieldType::Boolean:
+            return value.AsString();
     }
     return value.AsString();
 }
@@ -67,12 +97,17 @@ std::string TField::EditText() const {
         return text;
     }
     const Variant value = Value();
-    if (value.IsEmpty()) return {};
+    if (value.IsEmpty())
+        return {};
     switch (def_.type) {
-        case FieldType::Float: return FloatToBrText(value.AsFloat());
-        case FieldType::Date: return value.AsDate().ToBr();
-        case FieldType::DateTime: return value.AsDateTime().ToBr();
-        default: return value.AsString();
+        case FieldType::Float:
+            return FloatToBrText(value.AsFloat());
+        case FieldType::Date:
+            return value.AsDate().ToBr();
+        case FieldType::DateTime:
+            return value.AsDateTime().ToBr();
+        default:
+            return value.AsString();
     }
 }
 
@@ -94,13 +129,15 @@ void TField::SetEditText(std::string_view text) {
     switch (def_.type) {
         case FieldType::Float: {
             auto parsed = ParseDecimal(trimmed);
-            if (!parsed) throw invalid();
+            if (!parsed)
+                throw invalid();
             SetValue(Variant(*parsed));
             return;
         }
         case FieldType::Integer: {
             auto parsed = ParseInteger(trimmed);
-            if (!parsed) throw invalid();
+            if (!parsed)
+                throw invalid();
             SetValue(Variant(*parsed));
             return;
         }
@@ -134,7 +171,8 @@ void TField::FocusControl() {
         const std::vector<TDataLink*> links = source->Links();
         for (TDataLink* link : links) {
             link->FocusControl(this, handled);
-            if (handled) return;
+            if (handled)
+                return;
         }
     }
 }

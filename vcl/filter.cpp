@@ -13,7 +13,8 @@ public:
     std::vector<FilterTerm> Parse() {
         std::vector<FilterTerm> terms;
         SkipBlanks();
-        if (AtEnd()) return terms;
+        if (AtEnd())
+            return terms;
         for (;;) {
             FilterTerm term;
             term.field = Identifier();
@@ -23,7 +24,8 @@ public:
             term.value = Quoted();
             terms.push_back(std::move(term));
             SkipBlanks();
-            if (AtEnd()) return terms;
+            if (AtEnd())
+                return terms;
             Keyword("AND");
             SkipBlanks();
         }
@@ -31,8 +33,8 @@ public:
 
 private:
     [[noreturn]] void Fail(const std::string& why) const {
-        throw EDatabaseError("Invalid filter expression '" + std::string(text_) + "': " + why + " at position " +
-                             std::to_string(pos_ + 1));
+        throw EDatabaseError("Invalid filter expression '" + std::string(text_) + "': " + why +
+                             " at position " + std::to_string(pos_ + 1));
     }
     bool AtEnd() const { return pos_ >= text_.size(); }
     static bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
@@ -40,27 +42,34 @@ private:
         return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
     }
     void SkipBlanks() {
-        while (!AtEnd() && IsBlank(text_[pos_])) ++pos_;
+        while (!AtEnd() && IsBlank(text_[pos_]))
+            ++pos_;
     }
     void Expect(char c) {
-        if (AtEnd() || text_[pos_] != c) Fail(std::string("expected '") + c + "'");
+        if (AtEnd() || text_[pos_] != c)
+            Fail(std::string("expected '") + c + "'");
         ++pos_;
     }
     std::string Identifier() {
         const bool bracketed = !AtEnd() && text_[pos_] == '[';
-        if (bracketed) ++pos_;
+        if (bracketed)
+            ++pos_;
         const std::size_t start = pos_;
-        while (!AtEnd() && IsIdentChar(text_[pos_])) ++pos_;
-        if (pos_ == start || (text_[start] >= '0' && text_[start] <= '9')) Fail("expected a field name");
+        while (!AtEnd() && IsIdentChar(text_[pos_]))
+            ++pos_;
+        if (pos_ == start || (text_[start] >= '0' && text_[start] <= '9'))
+            Fail("expected a field name");
         std::string name(text_.substr(start, pos_ - start));
-        if (bracketed) Expect(']');
+        if (bracketed)
+            Expect(']');
         return name;
     }
     std::string Quoted() {
         Expect('\'');
         std::string value;
         for (;;) {
-            if (AtEnd()) Fail("unterminated quoted text");
+            if (AtEnd())
+                Fail("unterminated quoted text");
             const char c = text_[pos_++];
             if (c != '\'') {
                 value.push_back(c);
@@ -73,10 +82,12 @@ private:
         }
     }
     void Keyword(std::string_view word) {
-        if (!EqualsIgnoreCase(text_.substr(pos_, word.size()), word)) Fail("expected AND");
+        if (!EqualsIgnoreCase(text_.substr(pos_, word.size()), word))
+            Fail("expected AND");
         pos_ += word.size();
         if (AtEnd() || !IsBlank(text_[pos_])) {
-            if (AtEnd() || IsIdentChar(text_[pos_])) Fail("expected AND");
+            if (AtEnd() || IsIdentChar(text_[pos_]))
+                Fail("expected AND");
         }
     }
 
@@ -86,12 +97,15 @@ private:
 
 }  // namespace
 
-std::vector<FilterTerm> ParseFilter(std::string_view text) { return FilterParser(text).Parse(); }
+std::vector<FilterTerm> ParseFilter(std::string_view text) {
+    return FilterParser(text).Parse();
+}
 
 std::string QuotedStr(std::string_view value) {
     std::string out = "'";
     for (char c : value) {
-        if (c == '\'') out.push_back('\'');
+        if (c == '\'')
+            out.push_back('\'');
         out.push_back(c);
     }
     out.push_back('\'');

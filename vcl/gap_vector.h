@@ -22,7 +22,8 @@ public:
     void Clear() { Assign({}); }
 
     void Insert(std::size_t pos, T value) {
-        if (gapStart_ == gapEnd_) Grow(pos);
+        if (gapStart_ == gapEnd_)
+            Grow(pos);
         MoveGap(pos);
         buf_[gapStart_++] = value;
     }
@@ -54,8 +55,10 @@ private:
         const std::size_t n = size();
         const std::size_t gap = std::max<std::size_t>(16, n / 2);
         std::vector<T> grown(n + gap);
-        for (std::size_t i = 0; i < pos; ++i) grown[i] = (*this)[i];
-        for (std::size_t i = pos; i < n; ++i) grown[i + gap] = (*this)[i];
+        for (std::size_t i = 0; i < pos; ++i)
+            grown[i] = (*this)[i];
+        for (std::size_t i = pos; i < n; ++i)
+            grown[i + gap] = (*this)[i];
         buf_ = std::move(grown);
         gapStart_ = pos;
         gapEnd_ = pos + gap;

@@ -261,6 +261,7 @@ void TDBGrid::OpenEditor(std::string text) {
 }
 
 void TDBGrid::CloseEditor() {
+    editorSelected_ = false;
     if (editorMode_) {
         editorMode_ = false;
         editorText_.clear();
@@ -296,18 +297,23 @@ void TDBGrid::KeyPress(char& key) {
         return;
     }
     const TField& field = *SelectedField();
+    // A selected editor text is replaced by what is typed next.
+    const bool keepText = editorMode_ && !editorSelected_;
     if (static_cast<unsigned char>(key) == vk::Back) {
-        OpenEditor(std::string(utf8::DropLast(editorMode_ ? editorText_ : field.EditText())));
+        editorSelected_ = false;
+        OpenEditor(keepText ? std::string(utf8::DropLast(editorText_))
+                            : editorMode_ ? std::string() : std::string(utf8::DropLast(field.EditText())));
         return;
     }
     if (static_cast<unsigned char>(key) < 32 || !AcceptsChar(field, key)) {
         return;  // Enter, Escape and Tab act as keys; other characters do not fit the field
     }
-    std::string text = editorMode_ ? editorText_ + key : std::string(1, key);
+    std::string text = keepText ? editorText_ + key : std::string(1, key);
     const bool sized = field.DataType() == FieldType::String || field.DataType() == FieldType::FixedChar;
     if (sized && field.Size() > 0 && utf8::Length(text) > static_cast<std::size_t>(field.Size())) {
         return;
     }
+    editorSelected_ = false;
     OpenEditor(std::move(text));
 }
 

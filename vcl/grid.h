@@ -105,6 +105,9 @@ public:
     // when the editor is closed by a move.
     bool EditorMode() const { return editorMode_; }
     const std::string& EditorText() const { return editorText_; }
+    // Selects the whole editor text, as a click into the cell or F2 twice
+    // would: the next character typed replaces it.
+    void SelectEditorText() { editorSelected_ = editorMode_; }
     // Whether the selected cell accepts editing now.
     bool CanEditCell() const;
     // Types one character as the user would (key-press filter first).
@@ -173,6 +176,7 @@ private:
     int selected_ = 0;
     bool editorMode_ = false;
     std::string editorText_;
+    bool editorSelected_ = false;
     // Display texts of rows drawn in browse state, for drawing them while the
     // current row is being edited (another row cannot be visited then).
     std::map<int, std::vector<std::string>> shownTexts_;

@@ -20,7 +20,8 @@ public:
     }
     bool AtEnd() { return Peek() == '\0' && pos_ >= text_.size(); }
     bool Consume(char c) {
-        if (Peek() != c) return false;
+        if (Peek() != c)
+            return false;
         ++pos_;
         return true;
     }
@@ -36,6 +37,9 @@ public:
     // Skips one value (checking it) and returns its text.
     std::string_view SkipValue();
 
+    std::size_t Position() const { return pos_; }
+    std::size_t Size() const { return text_.size(); }
+
     // Nesting guard for recursive readers.
     void Enter();
     void Leave() { --depth_; }
@@ -46,7 +50,8 @@ private:
     void SkipBlanks() {
         while (pos_ < text_.size()) {
             const char c = text_[pos_];
-            if (c != ' ' && c != '\n' && c != '\r' && c != '\t') break;
+            if (c != ' ' && c != '\n' && c != '\r' && c != '\t')
+                break;
             ++pos_;
         }
     }

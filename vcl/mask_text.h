@@ -6,6 +6,7 @@
 // whether the value carries the literals (default 1) and a third part gives
 // the blank character (default '_'). Value characters fill the input
 // positions in order, literals are inserted, missing characters show blank.
+// An empty mask leaves the value as it is.
 #pragma once
 
 #include <string>

@@ -10,7 +10,9 @@ namespace {
 constexpr std::uint64_t kFreeSlot = ~std::uint64_t{0};
 }
 
-StringDict::StringDict() : offsets_{0}, slots_(16, kFreeSlot) { Intern({}); }
+StringDict::StringDict() : offsets_{0}, slots_(16, kFreeSlot) {
+    Intern({});
+}
 
 std::uint32_t StringDict::Hash(std::string_view text) {
     constexpr std::uint64_t kMul = 0x9E3779B97F4A7C15ull;
@@ -36,16 +38,19 @@ std::uint32_t StringDict::Hash(std::string_view text) {
 std::uint32_t StringDict::Find(std::string_view text) const {
     if (!Indexed()) {
         for (std::uint32_t code = 0; code < Size(); ++code)
-            if (Get(code) == text) return code;
+            if (Get(code) == text)
+                return code;
         return kNoCode;
     }
     const std::uint32_t hash = Hash(text);
     const std::size_t mask = slots_.size() - 1;
     for (std::size_t slot = hash & mask;; slot = (slot + 1) & mask) {
         const std::uint64_t entry = slots_[slot];
-        if (entry == kFreeSlot) return kNoCode;
+        if (entry == kFreeSlot)
+            return kNoCode;
         const auto code = static_cast<std::uint32_t>(entry);
-        if ((entry >> 32) == hash && SameText(Get(code), text)) return code;
+        if ((entry >> 32) == hash && SameText(Get(code), text))
+            return code;
     }
 }
 
@@ -61,9 +66,11 @@ std::uint32_t StringDict::Intern(std::string_view text, std::uint32_t hash) {
     std::size_t slot = hash & mask;
     for (;; slot = (slot + 1) & mask) {
         const std::uint64_t entry = slots_[slot];
-        if (entry == kFreeSlot) break;
+        if (entry == kFreeSlot)
+            break;
         const auto code = static_cast<std::uint32_t>(entry);
-        if ((entry >> 32) == hash && SameText(Get(code), text)) return code;
+        if ((entry >> 32) == hash && SameText(Get(code), text))
+            return code;
     }
     if (chars_.size() + text.size() >= 0xFFFFFFF0u || Size() >= 0x7FFFFFF0u)
         throw EDatabaseError("String dictionary full");
@@ -71,7 +78,8 @@ std::uint32_t StringDict::Intern(std::string_view text, std::uint32_t hash) {
     chars_.append(text);
     offsets_.push_back(static_cast<std::uint32_t>(chars_.size()));
     slots_[slot] = (std::uint64_t{hash} << 32) | code;
-    if (Size() * 2 > slots_.size()) Grow();
+    if (Size() * 2 > slots_.size())
+        Grow();
     return code;
 }
 
@@ -84,16 +92,26 @@ void StringDict::Grow() {
     std::vector<std::uint64_t> slots(slots_.size() * 2, kFreeSlot);
     const std::size_t mask = slots.size() - 1;
     for (const std::uint64_t entry : slots_) {
-        if (entry == kFreeSlot) continue;
+        if (entry == kFreeSlot)
+            continue;
         std::size_t slot = (entry >> 32) & mask;
-        while (slots[slot] != kFreeSlot) slot = (slot + 1) & mask;
+        while (slots[slot] != kFreeSlot)
+            slot = (slot + 1) & mask;
         slots[slot] = entry;
     }
     slots_ = std::move(slots);
 }
 
+void StringDict::ShrinkIfSlack() {
+    if (chars_.capacity() > chars_.size() + chars_.size() / 32 + 64)
+        chars_.shrink_to_fit();
+    if (offsets_.capacity() > offsets_.size() + offsets_.size() / 32 + 64)
+        offsets_.shrink_to_fit();
+}
+
 std::size_t StringDict::MemoryBytes() const {
-    return chars_.capacity() + offsets_.capacity() * sizeof(std::uint32_t) + slots_.capacity() * sizeof(std::uint64_t);
+    return chars_.capacity() + offsets_.capacity() * sizeof(std::uint32_t) +
+           slots_.capacity() * sizeof(std::uint64_t);
 }
 
 }  // namespace vcl

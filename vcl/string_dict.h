@@ -13,7 +13,8 @@ namespace vcl {
 // Equality of short texts without a library call (most cells are short codes).
 inline bool SameText(std::string_view a, std::string_view b) {
     const std::size_t n = a.size();
-    if (n != b.size()) return false;
+    if (n != b.size())
+        return false;
     const char* x = a.data();
     const char* y = b.data();
     auto load8 = [](const char* p) {
@@ -28,12 +29,15 @@ inline bool SameText(std::string_view a, std::string_view b) {
     };
     if (n >= 8) {
         for (std::size_t i = 0; i + 8 < n; i += 8)
-            if (load8(x + i) != load8(y + i)) return false;
+            if (load8(x + i) != load8(y + i))
+                return false;
         return load8(x + n - 8) == load8(y + n - 8);
     }
-    if (n >= 4) return load4(x) == load4(y) && load4(x + n - 4) == load4(y + n - 4);
+    if (n >= 4)
+        return load4(x) == load4(y) && load4(x + n - 4) == load4(y + n - 4);
     for (std::size_t i = 0; i < n; ++i)
-        if (x[i] != y[i]) return false;
+        if (x[i] != y[i])
+            return false;
     return true;
 }
 
@@ -48,7 +52,8 @@ public:
     std::uint32_t Intern(std::string_view text, std::uint32_t hash);
     // Starts loading the slot of a hash, so that many lookups overlap their cache misses.
     void Prefetch(std::uint32_t hash) const {
-        if (!slots_.empty()) __builtin_prefetch(&slots_[hash & (slots_.size() - 1)]);
+        if (!slots_.empty())
+            __builtin_prefetch(&slots_[hash & (slots_.size() - 1)]);
     }
     // The code of the text; kNoCode when absent. Scans when not indexed.
     std::uint32_t Find(std::string_view text) const;
@@ -61,6 +66,7 @@ public:
     }
     std::size_t Size() const { return offsets_.size() - 1; }
     std::size_t MemoryBytes() const;
+    void ShrinkIfSlack();
 
     static std::uint32_t Hash(std::string_view text);
 

@@ -11,61 +11,75 @@ namespace vcl {
 std::string FloatToText(double value) {
     char buf[64];
     auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value);
-    if (ec != std::errc{}) return "0";
+    if (ec != std::errc{})
+        return "0";
     return std::string(buf, end);
 }
 
 std::string FloatToBrText(double value) {
     std::string text = FloatToText(value);
     for (char& c : text)
-        if (c == '.') c = ',';
+        if (c == '.')
+            c = ',';
     return text;
 }
 
 std::string_view Trim(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+        text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
+        text.remove_suffix(1);
     return text;
 }
 
 std::optional<double> ParseDecimal(std::string_view text) {
     text = Trim(text);
-    if (text.empty() || text.size() > 400) return std::nullopt;
+    if (text.empty() || text.size() > 400)
+        return std::nullopt;
     std::string normal;
     normal.reserve(text.size());
     const bool hasComma = text.find(',') != std::string_view::npos;
     for (char c : text) {
-        if (c == '.' && hasComma) continue;  // thousands separator
+        if (c == '.' && hasComma)
+            continue;  // thousands separator
         normal.push_back(c == ',' ? '.' : c);
     }
     std::string_view digits = normal;
-    if (!digits.empty() && digits.front() == '+') digits.remove_prefix(1);
-    if (digits.empty()) return std::nullopt;
+    if (!digits.empty() && digits.front() == '+')
+        digits.remove_prefix(1);
+    if (digits.empty())
+        return std::nullopt;
     for (char c : digits)
-        if (!((c >= '0' && c <= '9') || c == '.' || c == '-' || c == 'e' || c == 'E' || c == '+')) return std::nullopt;
+        if (!((c >= '0' && c <= '9') || c == '.' || c == '-' || c == 'e' || c == 'E' || c == '+'))
+            return std::nullopt;
     double value = 0;
     auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-    if (ec != std::errc{} || end != digits.data() + digits.size() || !std::isfinite(value)) return std::nullopt;
+    if (ec != std::errc{} || end != digits.data() + digits.size() || !std::isfinite(value))
+        return std::nullopt;
     return value;
 }
 
 std::optional<std::int64_t> ParseInteger(std::string_view text) {
     text = Trim(text);
-    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+    if (!text.empty() && text.front() == '+')
+        text.remove_prefix(1);
     std::int64_t value = 0;
     auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || ec != std::errc{} || end != text.data() + text.size()) return std::nullopt;
+    if (text.empty() || ec != std::errc{} || end != text.data() + text.size())
+        return std::nullopt;
     return value;
 }
 
 std::string FormatFloat(std::string_view pattern, double value) {
-    if (!std::isfinite(value)) return FloatToBrText(value);
+    if (!std::isfinite(value))
+        return FloatToBrText(value);
     std::string_view section = pattern;
     bool negativeSection = false;
     if (auto semi = pattern.find(';'); semi != std::string_view::npos) {
         if (value < 0 && semi + 1 < pattern.size()) {
             section = pattern.substr(semi + 1);
-            if (auto next = section.find(';'); next != std::string_view::npos) section = section.substr(0, next);
+            if (auto next = section.find(';'); next != std::string_view::npos)
+                section = section.substr(0, next);
             negativeSection = true;
         } else {
             section = pattern.substr(0, semi);
@@ -74,9 +88,11 @@ std::string FormatFloat(std::string_view pattern, double value) {
     // Split into prefix, number part and suffix.
     auto isNumberChar = [](char c) { return c == '0' || c == '#' || c == ',' || c == '.'; };
     std::size_t first = 0;
-    while (first < section.size() && !isNumberChar(section[first])) ++first;
+    while (first < section.size() && !isNumberChar(section[first]))
+        ++first;
     std::size_t last = first;
-    while (last < section.size() && isNumberChar(section[last])) ++last;
+    while (last < section.size() && isNumberChar(section[last]))
+        ++last;
     const std::string_view prefix = section.substr(0, first);
     const std::string_view number = section.substr(first, last - first);
     const std::string_view suffix = section.substr(last);
@@ -88,10 +104,12 @@ std::string FormatFloat(std::string_view pattern, double value) {
         if (c == '.') {
             afterPoint = true;
         } else if (c == ',') {
-            if (!afterPoint) grouping = true;
+            if (!afterPoint)
+                grouping = true;
         } else if (afterPoint) {
             ++maxFrac;
-            if (c == '0') minFrac = maxFrac;
+            if (c == '0')
+                minFrac = maxFrac;
         } else if (c == '0') {
             ++minInt;
         }
@@ -101,26 +119,33 @@ std::string FormatFloat(std::string_view pattern, double value) {
     double magnitude = std::fabs(value);
     // Halves round away from zero, as users expect from a display format.
     const double scale = std::pow(10.0, maxFrac);
-    if (magnitude * scale < 9e15) magnitude = std::round(magnitude * scale) / scale;
+    if (magnitude * scale < 9e15)
+        magnitude = std::round(magnitude * scale) / scale;
     char buf[400];
     std::snprintf(buf, sizeof buf, "%.*f", maxFrac, magnitude);
     std::string_view fixed = buf;
     std::string_view intPart = fixed.substr(0, fixed.find('.'));
     std::string frac = maxFrac > 0 ? std::string(fixed.substr(fixed.find('.') + 1)) : std::string();
-    while (static_cast<int>(frac.size()) > minFrac && !frac.empty() && frac.back() == '0') frac.pop_back();
+    while (static_cast<int>(frac.size()) > minFrac && !frac.empty() && frac.back() == '0')
+        frac.pop_back();
     std::string digits(intPart);
-    if (digits == "0" && minInt == 0) digits.clear();
-    while (static_cast<int>(digits.size()) < minInt) digits.insert(digits.begin(), '0');
+    if (digits == "0" && minInt == 0)
+        digits.clear();
+    while (static_cast<int>(digits.size()) < minInt)
+        digits.insert(digits.begin(), '0');
     std::string grouped;
     for (std::size_t i = 0; i < digits.size(); ++i) {
-        if (grouping && i > 0 && (digits.size() - i) % 3 == 0) grouped.push_back('.');
+        if (grouping && i > 0 && (digits.size() - i) % 3 == 0)
+            grouped.push_back('.');
         grouped.push_back(digits[i]);
     }
     bool anyDigit = false;
     for (char c : grouped + frac)
-        if (c != '0' && c != '.') anyDigit = true;
+        if (c != '0' && c != '.')
+            anyDigit = true;
     std::string out;
-    if (value < 0 && anyDigit && !negativeSection) out.push_back('-');
+    if (value < 0 && anyDigit && !negativeSection)
+        out.push_back('-');
     out += prefix;
     out += grouped;
     if (!frac.empty()) {
@@ -132,16 +157,21 @@ std::string FormatFloat(std::string_view pattern, double value) {
 }
 
 std::size_t Utf8SequenceLength(unsigned char lead) {
-    if (lead < 0x80) return 1;
-    if ((lead & 0xE0) == 0xC0) return 2;
-    if ((lead & 0xF0) == 0xE0) return 3;
-    if ((lead & 0xF8) == 0xF0) return 4;
+    if (lead < 0x80)
+        return 1;
+    if ((lead & 0xE0) == 0xC0)
+        return 2;
+    if ((lead & 0xF0) == 0xE0)
+        return 3;
+    if ((lead & 0xF8) == 0xF0)
+        return 4;
     return 1;
 }
 
 std::size_t Utf8Length(std::string_view text) {
     std::size_t count = 0;
-    for (std::size_t i = 0; i < text.size(); i += Utf8SequenceLength(static_cast<unsigned char>(text[i]))) ++count;
+    for (std::size_t i = 0; i < text.size(); i += Utf8SequenceLength(static_cast<unsigned char>(text[i])))
+        ++count;
     return count;
 }
 
@@ -155,12 +185,16 @@ std::string_view Utf8Prefix(std::string_view text, std::size_t count) {
 }
 
 bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
+    if (a.size() != b.size())
+        return false;
     for (std::size_t i = 0; i < a.size(); ++i) {
         char x = a[i], y = b[i];
-        if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 32);
-        if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 32);
-        if (x != y) return false;
+        if (x >= 'a' && x <= 'z')
+            x = static_cast<char>(x - 32);
+        if (y >= 'a' && y <= 'z')
+            y = static_cast<char>(y - 32);
+        if (x != y)
+            return false;
     }
     return true;
 }
@@ -168,24 +202,28 @@ bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
 std::string ToUpperAscii(std::string_view text) {
     std::string out(text);
     for (char& c : out)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 32);
     return out;
 }
 
 bool MatchesUpper(std::string_view text, std::string_view upper, bool prefix) {
-    if (prefix ? text.size() < upper.size() : text.size() != upper.size()) return false;
+    if (prefix ? text.size() < upper.size() : text.size() != upper.size())
+        return false;
     bool afterC3 = false;
     for (std::size_t i = 0; i < upper.size(); ++i) {
         auto c = static_cast<unsigned char>(text[i]);
         if (afterC3) {
-            if (c >= 0xA0 && c <= 0xBE && c != 0xB7) c = static_cast<unsigned char>(c - 0x20);
+            if (c >= 0xA0 && c <= 0xBE && c != 0xB7)
+                c = static_cast<unsigned char>(c - 0x20);
             afterC3 = false;
         } else if (c >= 'a' && c <= 'z') {
             c = static_cast<unsigned char>(c - 32);
         } else if (c == 0xC3) {
             afterC3 = true;
         }
-        if (c != static_cast<unsigned char>(upper[i])) return false;
+        if (c != static_cast<unsigned char>(upper[i]))
+            return false;
     }
     return true;
 }
@@ -199,7 +237,8 @@ std::string UpperText(std::string_view text) {
         } else if (c == 0xC3 && i + 1 < out.size()) {
             // U+00E0..U+00FE (except U+00F7) fold to U+00C0..U+00DE.
             auto next = static_cast<unsigned char>(out[i + 1]);
-            if (next >= 0xA0 && next <= 0xBE && next != 0xB7) out[i + 1] = static_cast<char>(next - 0x20);
+            if (next >= 0xA0 && next <= 0xBE && next != 0xB7)
+                out[i + 1] = static_cast<char>(next - 0x20);
             ++i;
         }
     }

@@ -14,7 +14,8 @@ struct NullTag {
 };
 
 struct Variant::Impl {
-    std::variant<NullTag, std::string, std::int64_t, double, bool, TDate, TDateTime, VariantArray, DataPacket> value;
+    std::variant<NullTag, std::string, std::int64_t, double, bool, TDate, TDateTime, VariantArray, DataPacket>
+        value;
 };
 
 template <class T>
@@ -35,8 +36,10 @@ constexpr std::int64_t kSerialOffset = 25569;
 
 std::optional<TDateTime> ParseDateTimeText(std::string_view text) {
     text = Trim(text);
-    if (auto date = TDate::ParseBr(text)) return TDateTime::FromDate(*date);
-    if (auto iso = TDateTime::ParseIso(text)) return iso;
+    if (auto date = TDate::ParseBr(text))
+        return TDateTime::FromDate(*date);
+    if (auto iso = TDateTime::ParseIso(text))
+        return iso;
     if (text.size() == 19 && text[10] == ' ') {
         if (auto date = TDate::ParseBr(text.substr(0, 10))) {
             std::string iso = date->ToIso() + "T" + std::string(text.substr(11));
@@ -70,32 +73,51 @@ Variant::Variant(VariantArray value) : impl_(MakeImpl(std::move(value))) {}
 Variant::Variant(DataPacket value) : impl_(MakeImpl(std::move(value))) {}
 
 Variant::Type Variant::type() const {
-    if (!impl_) return Type::Unassigned;
+    if (!impl_)
+        return Type::Unassigned;
     switch (impl_->value.index()) {
-        case 0: return Type::Null;
-        case 1: return Type::String;
-        case 2: return Type::Integer;
-        case 3: return Type::Float;
-        case 4: return Type::Boolean;
-        case 5: return Type::Date;
-        case 6: return Type::DateTime;
-        case 7: return Type::Array;
-        default: return Type::Packet;
+        case 0:
+            return Type::Null;
+        case 1:
+            return Type::String;
+        case 2:
+            return Type::Integer;
+        case 3:
+            return Type::Float;
+        case 4:
+            return Type::Boolean;
+        case 5:
+            return Type::Date;
+        case 6:
+            return Type::DateTime;
+        case 7:
+            return Type::Array;
+        default:
+            return Type::Packet;
     }
 }
 
 std::string Variant::AsString() const {
     switch (type()) {
         case Type::Unassigned:
-        case Type::Null: return {};
-        case Type::String: return std::get<std::string>(impl_->value);
-        case Type::Integer: return std::to_string(std::get<std::int64_t>(impl_->value));
-        case Type::Float: return FloatToText(std::get<double>(impl_->value));
-        case Type::Boolean: return std::get<bool>(impl_->value) ? "true" : "false";
-        case Type::Date: return std::get<TDate>(impl_->value).ToBr();
-        case Type::DateTime: return std::get<TDateTime>(impl_->value).ToBr();
-        case Type::Array: throw EVariantError("Invalid variant type conversion: array to string");
-        case Type::Packet: throw EVariantError("Invalid variant type conversion: data packet to string");
+        case Type::Null:
+            return {};
+        case Type::String:
+            return std::get<std::string>(impl_->value);
+        case Type::Integer:
+            return std::to_string(std::get<std::int64_t>(impl_->value));
+        case Type::Float:
+            return FloatToText(std::get<double>(impl_->value));
+        case Type::Boolean:
+            return std::get<bool>(impl_->value) ? "true" : "false";
+        case Type::Date:
+            return std::get<TDate>(impl_->value).ToBr();
+        case Type::DateTime:
+            return std::get<TDateTime>(impl_->value).ToBr();
+        case Type::Array:
+            throw EVariantError("Invalid variant type conversion: array to string");
+        case Type::Packet:
+            throw EVariantError("Invalid variant type conversion: data packet to string");
     }
     return {};
 }
@@ -103,20 +125,27 @@ std::string Variant::AsString() const {
 double Variant::AsFloat() const {
     switch (type()) {
         case Type::Unassigned:
-        case Type::Null: return 0;
+        case Type::Null:
+            return 0;
         case Type::String: {
             const auto& text = std::get<std::string>(impl_->value);
             auto parsed = ParseDecimal(text);
-            if (!parsed) ThrowConvert(text, "floating point value");
+            if (!parsed)
+                ThrowConvert(text, "floating point value");
             return *parsed;
         }
-        case Type::Integer: return static_cast<double>(std::get<std::int64_t>(impl_->value));
-        case Type::Float: return std::get<double>(impl_->value);
-        case Type::Boolean: return std::get<bool>(impl_->value) ? 1 : 0;
-        case Type::Date: return static_cast<double>(std::get<TDate>(impl_->value).days + kSerialOffset);
+        case Type::Integer:
+            return static_cast<double>(std::get<std::int64_t>(impl_->value));
+        case Type::Float:
+            return std::get<double>(impl_->value);
+        case Type::Boolean:
+            return std::get<bool>(impl_->value) ? 1 : 0;
+        case Type::Date:
+            return static_cast<double>(std::get<TDate>(impl_->value).days + kSerialOffset);
         case Type::DateTime:
             return static_cast<double>(std::get<TDateTime>(impl_->value).seconds) / 86400.0 + kSerialOffset;
-        default: throw EVariantError("Invalid variant type conversion to float");
+        default:
+            throw EVariantError("Invalid variant type conversion to float");
     }
 }
 
@@ -124,16 +153,21 @@ std::int64_t Variant::AsInteger() const {
     switch (type()) {
         case Type::String: {
             const auto& text = std::get<std::string>(impl_->value);
-            if (auto value = ParseInteger(text)) return *value;
+            if (auto value = ParseInteger(text))
+                return *value;
             auto parsed = ParseDecimal(text);
-            if (!parsed || std::fabs(*parsed) >= 9.2e18) ThrowConvert(text, "integer value");
+            if (!parsed || std::fabs(*parsed) >= 9.2e18)
+                ThrowConvert(text, "integer value");
             return std::llround(*parsed);
         }
-        case Type::Integer: return std::get<std::int64_t>(impl_->value);
-        case Type::Date: return std::get<TDate>(impl_->value).days + kSerialOffset;
+        case Type::Integer:
+            return std::get<std::int64_t>(impl_->value);
+        case Type::Date:
+            return std::get<TDate>(impl_->value).days + kSerialOffset;
         default: {
             const double value = AsFloat();
-            if (!(std::fabs(value) < 9.2e18)) throw EConvertError("Value out of integer range");
+            if (!(std::fabs(value) < 9.2e18))
+                throw EConvertError("Value out of integer range");
             return std::llround(value);
         }
     }
@@ -142,49 +176,64 @@ std::int64_t Variant::AsInteger() const {
 bool Variant::AsBoolean() const {
     switch (type()) {
         case Type::Unassigned:
-        case Type::Null: return false;
-        case Type::Boolean: return std::get<bool>(impl_->value);
+        case Type::Null:
+            return false;
+        case Type::Boolean:
+            return std::get<bool>(impl_->value);
         case Type::String: {
             std::string_view text = Trim(std::get<std::string>(impl_->value));
-            if (EqualsIgnoreCase(text, "true") || text == "1") return true;
-            if (EqualsIgnoreCase(text, "false") || text == "0" || text.empty()) return false;
+            if (EqualsIgnoreCase(text, "true") || text == "1")
+                return true;
+            if (EqualsIgnoreCase(text, "false") || text == "0" || text.empty())
+                return false;
             ThrowConvert(std::string(text), "boolean value");
         }
-        default: return AsFloat() != 0;
+        default:
+            return AsFloat() != 0;
     }
 }
 
-TDate Variant::AsDate() const { return AsDateTime().Date(); }
+TDate Variant::AsDate() const {
+    return AsDateTime().Date();
+}
 
 TDateTime Variant::AsDateTime() const {
     switch (type()) {
         case Type::Unassigned:
-        case Type::Null: return {};
-        case Type::Date: return TDateTime::FromDate(std::get<TDate>(impl_->value));
-        case Type::DateTime: return std::get<TDateTime>(impl_->value);
+        case Type::Null:
+            return {};
+        case Type::Date:
+            return TDateTime::FromDate(std::get<TDate>(impl_->value));
+        case Type::DateTime:
+            return std::get<TDateTime>(impl_->value);
         case Type::String: {
             const auto& text = std::get<std::string>(impl_->value);
             auto parsed = ParseDateTimeText(text);
-            if (!parsed) ThrowConvert(text, "date");
+            if (!parsed)
+                ThrowConvert(text, "date");
             return *parsed;
         }
         case Type::Integer:
         case Type::Float: {
             const double serial = AsFloat();
-            if (!(std::fabs(serial) < 1e8)) throw EConvertError("Value out of date range");
+            if (!(std::fabs(serial) < 1e8))
+                throw EConvertError("Value out of date range");
             return TDateTime{std::llround((serial - kSerialOffset) * 86400.0)};
         }
-        default: throw EVariantError("Invalid variant type conversion to date");
+        default:
+            throw EVariantError("Invalid variant type conversion to date");
     }
 }
 
 const VariantArray& Variant::AsArray() const {
-    if (type() != Type::Array) throw EVariantError("Variant is not an array");
+    if (type() != Type::Array)
+        throw EVariantError("Variant is not an array");
     return std::get<VariantArray>(impl_->value);
 }
 
 const DataPacket& Variant::AsPacket() const {
-    if (type() != Type::Packet) throw EVariantError("Variant is not a data packet");
+    if (type() != Type::Packet)
+        throw EVariantError("Variant is not a data packet");
     return std::get<DataPacket>(impl_->value);
 }
 
@@ -195,11 +244,15 @@ const Variant& Variant::operator[](std::size_t index) const {
     return array[index];
 }
 
-std::size_t Variant::ArrayLength() const { return AsArray().size(); }
+std::size_t Variant::ArrayLength() const {
+    return AsArray().size();
+}
 
 bool operator==(const Variant& a, const Variant& b) {
-    if (a.impl_ == b.impl_) return true;
-    if (!a.impl_ || !b.impl_) return false;
+    if (a.impl_ == b.impl_)
+        return true;
+    if (!a.impl_ || !b.impl_)
+        return false;
     return a.impl_->value == b.impl_->value;
 }
 

@@ -1,301 +1,439 @@
-// Wire decoding on simdjson's DOM parser: the whole text is validated first,
-// then the tape is walked into variants and column stores.
+// Wire decoding: the text is checked as UTF-8 with simdjson's validator,
+// then read in one pass; packets go straight into their column store.
+#include <algorithm>
+
 #include <simdjson.h>
 
 #include "vcl/data_store.h"
 #include "vcl/exceptions.h"
+#include "vcl/json_reader.h"
 #include "vcl/wire.h"
 
 namespace vcl::wire {
 namespace {
 
-using simdjson::dom::element;
-using simdjson::dom::element_type;
-
-[[noreturn]] void Fail(const std::string& reason) { throw EWireError("malformed wire data: " + reason); }
-
-simdjson::dom::parser& Parser() {
-    thread_local simdjson::dom::parser parser;
-    return parser;
+JsonReader Open(std::string_view json) {
+    if (!simdjson::validate_utf8(json.data(), json.size()))
+        throw EWireError("malformed wire data: invalid UTF-8");
+    return JsonReader(json);
 }
 
-element Parse(std::string_view json) {
-    element root;
-    const auto error = Parser().parse(json.data(), json.size(), true).get(root);
-    if (error) Fail(simdjson::error_message(error));
-    return root;
+void ExpectEnd(JsonReader& reader) {
+    if (!reader.AtEnd())
+        reader.Fail("trailing content");
 }
 
-// The parser keeps buffers of about twice the largest text it parsed; after
-// a large one, give them back rather than hold them for the process's life.
-class ParserTrim {
-public:
-    explicit ParserTrim(std::size_t size) : large_(size > kKeepBelow) {}
-    ~ParserTrim() {
-        if (large_) Parser() = simdjson::dom::parser{};
-    }
-    ParserTrim(const ParserTrim&) = delete;
-    ParserTrim& operator=(const ParserTrim&) = delete;
-
-private:
-    static constexpr std::size_t kKeepBelow = 16u << 20;
-    bool large_;
-};
-
-std::string_view StringOf(element e, const char* what) {
-    std::string_view text;
-    if (e.get_string().get(text)) Fail(std::string(what) + " must be a string");
-    return text;
-}
-
-// {"date":"..."} / {"datetime":"..."}: the single key and its text.
-bool CalendarObject(simdjson::dom::object object, std::string_view& key, std::string_view& text) {
-    if (object.size() != 1) return false;
-    for (auto member : object) {
-        key = member.key;
-        if (key != "date" && key != "datetime") return false;
-        text = StringOf(member.value, "a date");
-    }
-    return true;
-}
-
-TDateTime ParseCalendar(std::string_view key, std::string_view text) {
+TDateTime ParseCalendar(JsonReader& reader, std::string_view key, std::string_view text) {
     if (key == "date") {
         auto date = TDate::ParseIso(text);
-        if (!date) Fail("invalid date '" + std::string(text) + "'");
+        if (!date)
+            reader.Fail("invalid date '" + std::string(text) + "'");
         return TDateTime::FromDate(*date);
     }
     auto value = TDateTime::ParseIso(text);
-    if (!value) Fail("invalid date-time '" + std::string(text) + "'");
+    if (!value)
+        reader.Fail("invalid date-time '" + std::string(text) + "'");
     return *value;
 }
 
-std::vector<FieldDef> DecodeFields(element fieldsElement) {
-    simdjson::dom::array fields;
-    if (fieldsElement.get_array().get(fields)) Fail("packet fields must be an array");
+// The rest of {"date":"..."} or {"datetime":"..."} after its key.
+TDateTime ReadCalendarBody(JsonReader& reader, std::string_view key) {
+    reader.Expect(':');
+    std::string scratch;
+    if (reader.Peek() != '"')
+        reader.Fail("a date must be a string");
+    const std::string_view text = reader.ReadString(scratch);
+    const TDateTime value = ParseCalendar(reader, key, text);
+    if (reader.Peek() != '}')
+        reader.Fail("unknown object (expected date, datetime or packet)");
+    reader.Expect('}');
+    return value;
+}
+
+std::vector<FieldDef> ReadFields(JsonReader& reader) {
+    if (reader.Peek() != '[')
+        reader.Fail("packet fields must be an array");
+    reader.Expect('[');
     std::vector<FieldDef> defs;
-    for (element f : fields) {
-        simdjson::dom::object object;
-        if (f.get_object().get(object)) Fail("a packet field must be an object");
+    std::string scratch;
+    if (reader.Consume(']'))
+        return defs;
+    do {
+        if (reader.Peek() != '{')
+            reader.Fail("a packet field must be an object");
+        reader.Expect('{');
         FieldDef def;
         bool hasName = false, hasType = false;
-        for (auto member : object) {
-            if (member.key == "name") {
-                def.name = std::string(StringOf(member.value, "field name"));
-                hasName = true;
-            } else if (member.key == "type") {
-                if (!ParseFieldType(StringOf(member.value, "field type"), def.type))
-                    Fail("unknown field type '" + std::string(StringOf(member.value, "field type")) + "'");
-                hasType = true;
-            } else if (member.key == "size") {
-                std::int64_t size = 0;
-                if (member.value.get_int64().get(size) || size < 0 || size > 1'000'000) Fail("invalid field size");
-                def.size = static_cast<int>(size);
-            }
+        if (!reader.Consume('}')) {
+            do {
+                const std::string key(reader.ReadString(scratch));
+                reader.Expect(':');
+                if (key == "name") {
+                    if (reader.Peek() != '"')
+                        reader.Fail("field name must be a string");
+                    def.name = std::string(reader.ReadString(scratch));
+                    hasName = true;
+                } else if (key == "type") {
+                    if (reader.Peek() != '"')
+                        reader.Fail("field type must be a string");
+                    const std::string_view type = reader.ReadString(scratch);
+                    if (!ParseFieldType(type, def.type))
+                        reader.Fail("unknown field type '" + std::string(type) + "'");
+                    hasType = true;
+                } else if (key == "size") {
+                    std::int64_t size = 0;
+                    double real = 0;
+                    const char c = reader.Peek();
+                    if (!(c == '-' || (c >= '0' && c <= '9')) || !reader.ReadNumber(size, real) || size < 0 ||
+                        size > 1'000'000)
+                        reader.Fail("invalid field size");
+                    def.size = static_cast<int>(size);
+                } else {
+                    reader.SkipValue();
+                }
+            } while (reader.Consume(','));
+            reader.Expect('}');
         }
-        if (!hasName || def.name.empty()) Fail("a packet field has no name");
-        if (!hasType) Fail("field " + def.name + " has no type");
+        if (!hasName || def.name.empty())
+            reader.Fail("a packet field has no name");
+        if (!hasType)
+            reader.Fail("field " + def.name + " has no type");
         for (const FieldDef& other : defs)
-            if (other.name == def.name) Fail("duplicate field " + def.name);
+            if (other.name == def.name)
+                reader.Fail("duplicate field " + def.name);
         defs.push_back(std::move(def));
-    }
+    } while (reader.Consume(','));
+    reader.Expect(']');
     return defs;
 }
 
-[[noreturn]] void FailCell(std::size_t row, const FieldDef& def, const char* expected) {
-    Fail("row " + std::to_string(row + 1) + ", field " + def.name + ": expected " + expected);
+// One parsed cell waiting to be appended to its column.
+struct Cell {
+    bool null = false;
+    bool prepared = false;
+    std::string_view text;
+    std::uint32_t hash = 0;
+    std::int64_t raw = 0;
+    std::string scratch;
+};
+
+[[noreturn]] void FailCell(JsonReader& reader, std::size_t row, const FieldDef& def, const char* expected) {
+    reader.Fail("row " + std::to_string(row + 1) + ", field " + def.name + ": expected " + expected);
 }
 
-void AppendCell(Column& column, element cell, std::size_t row) {
-    const element_type type = cell.type();
-    if (type == element_type::NULL_VALUE) {
-        column.AppendNull();
+void ReadCell(JsonReader& reader, const Column& column, std::size_t row, Cell& cell) {
+    const FieldDef& def = column.Def();
+    const char c = reader.Peek();
+    cell.null = c == 'n';
+    if (cell.null) {
+        reader.ReadLiteral();
         return;
     }
-    const FieldDef& def = column.Def();
     switch (def.type) {
         case FieldType::String:
-        case FieldType::FixedChar: {
-            std::string_view text;
-            if (cell.get_string().get(text)) FailCell(row, def, "a string");
-            column.AppendText(text);
+        case FieldType::FixedChar:
+            if (c != '"')
+                FailCell(reader, row, def, "a string");
+            cell.text = reader.ReadString(cell.scratch);
+            cell.prepared = column.Prepare(cell.text, cell.hash);
             return;
-        }
-        case FieldType::Integer: {
-            std::int64_t value = 0;
-            if (type != element_type::INT64 || cell.get_int64().get(value)) FailCell(row, def, "an integer");
-            column.AppendRaw(value);
-            return;
-        }
+        case FieldType::Integer:
         case FieldType::Float: {
-            double value = 0;
-            if (cell.get_double().get(value)) FailCell(row, def, "a number");
-            column.AppendFloat(value == 0 ? 0.0 : value);
+            if (c != '-' && (c < '0' || c > '9'))
+                FailCell(reader, row, def, def.type == FieldType::Float ? "a number" : "an integer");
+            std::int64_t integer = 0;
+            double real = 0;
+            const bool isInteger = reader.ReadNumber(integer, real);
+            if (def.type == FieldType::Integer) {
+                if (!isInteger)
+                    FailCell(reader, row, def, "an integer");
+                cell.raw = integer;
+            } else {
+                const double value = isInteger ? static_cast<double>(integer) : real;
+                cell.raw = std::bit_cast<std::int64_t>(value == 0 ? 0.0 : value);
+            }
             return;
         }
-        case FieldType::Boolean: {
-            bool value = false;
-            if (cell.get_bool().get(value)) FailCell(row, def, "a boolean");
-            column.AppendRaw(value ? 1 : 0);
+        case FieldType::Boolean:
+            if (c != 't' && c != 'f')
+                FailCell(reader, row, def, "a boolean");
+            cell.raw = reader.ReadLiteral() == 't' ? 1 : 0;
             return;
-        }
         case FieldType::Date:
         case FieldType::DateTime: {
-            simdjson::dom::object object;
-            std::string_view key, text;
-            if (cell.get_object().get(object) || !CalendarObject(object, key, text))
-                FailCell(row, def, def.type == FieldType::Date ? "a date" : "a date-time");
-            const TDateTime value = ParseCalendar(key, text);
-            if (def.type == FieldType::Date) {
-                if (key != "date") FailCell(row, def, "a date");
-                column.AppendRaw(value.Date().days);
-            } else {
-                column.AppendRaw(value.seconds);
-            }
+            const char* expected = def.type == FieldType::Date ? "a date" : "a date-time";
+            if (c != '{')
+                FailCell(reader, row, def, expected);
+            reader.Expect('{');
+            if (reader.Peek() != '"')
+                FailCell(reader, row, def, expected);
+            const std::string key(reader.ReadString(cell.scratch));
+            if (key != "date" && (key != "datetime" || def.type == FieldType::Date))
+                FailCell(reader, row, def, expected);
+            const TDateTime value = ReadCalendarBody(reader, key);
+            cell.raw = def.type == FieldType::Date ? value.Date().days : value.seconds;
             return;
         }
     }
 }
 
-DataPacket DecodePacket(element packetElement) {
-    simdjson::dom::object object;
-    if (packetElement.get_object().get(object)) Fail("packet must be an object");
-    element fieldsElement, rowsElement;
-    if (object["fields"].get(fieldsElement)) Fail("packet without fields");
-    if (object["rows"].get(rowsElement)) Fail("packet without rows");
-    auto store = std::make_shared<PacketStore>(DecodeFields(fieldsElement));
-    simdjson::dom::array rows;
-    if (rowsElement.get_array().get(rows)) Fail("packet rows must be an array");
-    const std::size_t width = store->columns.size();
-    const std::size_t expected = rows.size();
-    for (auto& column : store->columns) column->Reserve(expected);
-    // Per row: first collect the cells, hash the texts and prefetch their
-    // dictionary slots, then append; the cache misses of one row overlap.
-    struct Pending {
-        element cell;
-        std::string_view text;
-        std::uint32_t hash = 0;
-        bool isText = false;
-        bool prepared = false;
-    };
-    std::vector<Pending> pending(width);
-    std::size_t rowIndex = 0;
-    for (element rowElement : rows) {
-        simdjson::dom::array row;
-        if (rowElement.get_array().get(row)) Fail("row " + std::to_string(rowIndex + 1) + " is not an array");
-        std::size_t c = 0;
-        for (element cell : row) {
-            if (c >= width) break;
-            Pending& p = pending[c];
-            p.cell = cell;
-            const Column& column = *store->columns[c];
-            p.isText = column.IsString() && !cell.get_string().get(p.text);
-            if (p.isText) p.prepared = column.Prepare(p.text, p.hash);
-            ++c;
+void ReadRows(JsonReader& reader, PacketStore& store) {
+    if (reader.Peek() != '[')
+        reader.Fail("packet rows must be an array");
+    reader.Expect('[');
+    const std::size_t width = store.columns.size();
+    std::vector<Cell> cells(width);
+    std::size_t row = 0;
+    if (reader.Consume(']'))
+        return;
+    const std::size_t rowsStart = reader.Position();
+    do {
+        if (row == 1) {
+            // Size the columns from the first row's length instead of growing them step by step.
+            const std::size_t perRow = std::max<std::size_t>(reader.Position() - rowsStart, 2 * width + 2);
+            const std::size_t estimate = (reader.Size() - rowsStart) / perRow + 16;
+            for (auto& column : store.columns)
+                column->Reserve(estimate + estimate / 8);
         }
-        if (c != width || row.size() != width)
-            Fail("row " + std::to_string(rowIndex + 1) + " has " + std::to_string(row.size()) + " values for " +
-                 std::to_string(width) + " fields");
-        for (c = 0; c < width; ++c) {
-            Pending& p = pending[c];
-            if (p.isText) {
-                store->columns[c]->AppendPrepared(p.text, p.prepared, p.hash);
+        if (reader.Peek() != '[')
+            reader.Fail("row " + std::to_string(row + 1) + " is not an array");
+        reader.Expect('[');
+        // Parse the whole row (hashing texts and prefetching their dictionary
+        // slots), then append: the cache misses of one row overlap.
+        for (std::size_t c = 0; c < width; ++c) {
+            if (c > 0 && !reader.Consume(','))
+                reader.Fail("row " + std::to_string(row + 1) + " has a wrong number of values for " +
+                            std::to_string(width) + " fields");
+            ReadCell(reader, *store.columns[c], row, cells[c]);
+        }
+        if (!reader.Consume(']'))
+            reader.Fail("row " + std::to_string(row + 1) + " has a wrong number of values for " +
+                        std::to_string(width) + " fields");
+        for (std::size_t c = 0; c < width; ++c) {
+            Column& column = *store.columns[c];
+            const Cell& cell = cells[c];
+            if (cell.null) {
+                column.AppendNull();
+            } else if (column.IsString()) {
+                column.AppendPrepared(cell.text, cell.prepared, cell.hash);
             } else {
-                AppendCell(*store->columns[c], p.cell, rowIndex);
+                column.AppendRaw(cell.raw);
             }
         }
-        ++rowIndex;
+        ++row;
+    } while (reader.Consume(','));
+    reader.Expect(']');
+    store.rows = row;
+    for (auto& column : store.columns)
+        column->ShrinkIfSlack();
+}
+
+// The packet object after {"packet": .
+DataPacket ReadPacket(JsonReader& reader) {
+    if (reader.Peek() != '{')
+        reader.Fail("packet must be an object");
+    reader.Expect('{');
+    std::shared_ptr<PacketStore> store;
+    std::string_view deferredRows;
+    bool hasRows = false;
+    std::string scratch;
+    if (!reader.Consume('}')) {
+        do {
+            const std::string key(reader.ReadString(scratch));
+            reader.Expect(':');
+            if (key == "fields") {
+                if (store)
+                    reader.Fail("duplicate packet fields");
+                store = std::make_shared<PacketStore>(ReadFields(reader));
+                if (!deferredRows.empty()) {
+                    JsonReader rows(deferredRows);
+                    ReadRows(rows, *store);
+                }
+            } else if (key == "rows") {
+                if (hasRows)
+                    reader.Fail("duplicate packet rows");
+                hasRows = true;
+                if (store) {
+                    ReadRows(reader, *store);
+                } else {
+                    deferredRows = reader.SkipValue();  // read once the fields are known
+                }
+            } else {
+                reader.SkipValue();
+            }
+        } while (reader.Consume(','));
+        reader.Expect('}');
     }
-    store->rows = rowIndex;
+    if (!store)
+        reader.Fail("packet without fields");
+    if (!hasRows)
+        reader.Fail("packet without rows");
     return DataPacket(std::move(store));
 }
 
-Variant DecodeElement(element e) {
-    switch (e.type()) {
-        case element_type::NULL_VALUE: return Variant::Null();
-        case element_type::STRING: return Variant(StringOf(e, "value"));
-        case element_type::INT64: return Variant(std::int64_t{e.get_int64().value_unsafe()});
-        case element_type::UINT64: return Variant(static_cast<double>(e.get_uint64().value_unsafe()));
-        case element_type::DOUBLE: return Variant(e.get_double().value_unsafe());
-        case element_type::BOOL: return Variant(e.get_bool().value_unsafe());
-        case element_type::ARRAY: {
+Variant ReadValue(JsonReader& reader) {
+    const char c = reader.Peek();
+    switch (c) {
+        case '"': {
+            std::string scratch;
+            return Variant(reader.ReadString(scratch));
+        }
+        case 't':
+        case 'f':
+        case 'n': {
+            const char which = reader.ReadLiteral();
+            return which == 'n' ? Variant::Null() : Variant(which == 't');
+        }
+        case '[': {
+            reader.Enter();
+            reader.Expect('[');
             VariantArray values;
-            const simdjson::dom::array array = e.get_array().value_unsafe();
-            for (element item : array) values.push_back(DecodeElement(item));
+            if (!reader.Consume(']')) {
+                do {
+                    values.push_back(ReadValue(reader));
+                } while (reader.Consume(','));
+                reader.Expect(']');
+            }
+            reader.Leave();
             return Variant(std::move(values));
         }
-        case element_type::OBJECT: {
-            simdjson::dom::object object = e.get_object().value_unsafe();
-            std::string_view key, text;
-            if (CalendarObject(object, key, text)) {
-                const TDateTime value = ParseCalendar(key, text);
-                return key == "date" ? Variant(value.Date()) : Variant(value);
+        case '{': {
+            reader.Enter();
+            reader.Expect('{');
+            if (reader.Peek() != '"')
+                reader.Fail("unknown object (expected date, datetime or packet)");
+            std::string scratch;
+            const std::string key(reader.ReadString(scratch));
+            Variant value;
+            if (key == "date") {
+                value = Variant(ReadCalendarBody(reader, key).Date());
+            } else if (key == "datetime") {
+                value = Variant(ReadCalendarBody(reader, key));
+            } else if (key == "packet") {
+                reader.Expect(':');
+                value = Variant(ReadPacket(reader));
+                if (reader.Peek() != '}')
+                    reader.Fail("unknown object (expected date, datetime or packet)");
+                reader.Expect('}');
+            } else {
+                reader.Fail("unknown object (expected date, datetime or packet)");
             }
-            if (object.size() == 1) {
-                for (auto member : object)
-                    if (member.key == "packet") return Variant(DecodePacket(member.value));
-            }
-            Fail("unknown object (expected date, datetime or packet)");
+            reader.Leave();
+            return value;
+        }
+        default: {
+            if (c != '-' && (c < '0' || c > '9'))
+                reader.Fail(c == '\0' ? "unexpected end" : "unexpected character");
+            std::int64_t integer = 0;
+            double real = 0;
+            return reader.ReadNumber(integer, real) ? Variant(integer) : Variant(real);
         }
     }
-    Fail("unknown value");
 }
 
-simdjson::dom::object RootObject(std::string_view json, const char* what) {
-    simdjson::dom::object object;
-    if (Parse(json).get_object().get(object)) Fail(std::string(what) + " must be an object");
-    return object;
+// Reads the members of the top-level object, handing each to `member`.
+template <class Member>
+void ReadEnvelope(JsonReader& reader, const char* what, Member&& member) {
+    if (reader.Peek() != '{')
+        reader.Fail(std::string(what) + " must be an object");
+    reader.Expect('{');
+    std::string scratch;
+    if (!reader.Consume('}')) {
+        do {
+            const std::string key(reader.ReadString(scratch));
+            reader.Expect(':');
+            member(key);
+        } while (reader.Consume(','));
+        reader.Expect('}');
+    }
+    ExpectEnd(reader);
 }
 
 }  // namespace
 
 Variant Decode(std::string_view json) {
-    const ParserTrim trim(json.size());
-    return DecodeElement(Parse(json));
+    JsonReader reader = Open(json);
+    Variant value = ReadValue(reader);
+    ExpectEnd(reader);
+    return value;
 }
 
 VariantArray DecodeRequest(std::string_view body) {
-    const ParserTrim trim(body.size());
-    element args;
-    if (RootObject(body, "request")["args"].get(args)) Fail("request without args");
-    if (args.type() != element_type::ARRAY) Fail("args must be an array");
-    return DecodeElement(args).AsArray();
+    JsonReader reader = Open(body);
+    std::optional<VariantArray> args;
+    ReadEnvelope(reader, "request", [&](const std::string& key) {
+        if (key != "args" || args) {
+            reader.SkipValue();
+            return;
+        }
+        if (reader.Peek() != '[')
+            reader.Fail("args must be an array");
+        args = ReadValue(reader).AsArray();
+    });
+    if (!args)
+        reader.Fail("request without args");
+    return std::move(*args);
 }
 
 Answer DecodeAnswer(std::string_view body) {
-    const ParserTrim trim(body.size());
-    simdjson::dom::object object = RootObject(body, "answer");
-    element result;
-    if (object["result"].get(result)) Fail("answer without result");
+    JsonReader reader = Open(body);
     Answer answer;
-    answer.result = DecodeElement(result);
-    element refsElement;
-    if (!object["refs"].get(refsElement)) {
-        simdjson::dom::object refs;
-        if (refsElement.get_object().get(refs)) Fail("refs must be an object");
-        for (auto member : refs) {
-            int position = 0;
-            const std::string_view key = member.key;
-            if (key.empty() || key.size() > 6) Fail("invalid ref position");
-            for (char c : key) {
-                if (c < '0' || c > '9') Fail("invalid ref position '" + std::string(key) + "'");
-                position = position * 10 + (c - '0');
+    bool hasResult = false, hasRefs = false;
+    ReadEnvelope(reader, "answer", [&](const std::string& key) {
+        if (key == "result" && !hasResult) {
+            answer.result = ReadValue(reader);
+            hasResult = true;
+        } else if (key == "refs" && !hasRefs) {
+            hasRefs = true;
+            if (reader.Peek() != '{')
+                reader.Fail("refs must be an object");
+            reader.Expect('{');
+            std::string scratch;
+            if (!reader.Consume('}')) {
+                do {
+                    const std::string position(reader.ReadString(scratch));
+                    int index = 0;
+                    if (position.empty() || position.size() > 6)
+                        reader.Fail("invalid ref position");
+                    for (char c : position) {
+                        if (c < '0' || c > '9')
+                            reader.Fail("invalid ref position '" + position + "'");
+                        index = index * 10 + (c - '0');
+                    }
+                    if (index < 1)
+                        reader.Fail("invalid ref position '" + position + "'");
+                    reader.Expect(':');
+                    answer.refs[index] = ReadValue(reader);
+                } while (reader.Consume(','));
+                reader.Expect('}');
             }
-            if (position < 1) Fail("invalid ref position '" + std::string(key) + "'");
-            answer.refs[position] = DecodeElement(member.value);
+        } else {
+            reader.SkipValue();
         }
-    }
+    });
+    if (!hasResult)
+        reader.Fail("answer without result");
     return answer;
 }
 
 std::string DecodeError(std::string_view body) {
-    element root;
-    if (Parser().parse(body.data(), body.size(), true).get(root)) return {};
-    simdjson::dom::object object;
-    element error;
-    std::string_view text;
-    if (root.get_object().get(object) || object["error"].get(error) || error.get_string().get(text)) return {};
-    return std::string(text);
+    try {
+        JsonReader reader = Open(body);
+        std::string message;
+        bool found = false;
+        ReadEnvelope(reader, "error", [&](const std::string& key) {
+            if (key == "error" && !found && reader.Peek() == '"') {
+                std::string scratch;
+                message = std::string(reader.ReadString(scratch));
+                found = true;
+            } else {
+                reader.SkipValue();
+            }
+        });
+        return message;
+    } catch (const EWireError&) {
+        return {};
+    }
 }
 
 }  // namespace vcl::wire

@@ -13,7 +13,8 @@ namespace vcl::wire {
 namespace {
 
 void CheckUtf8(std::string_view text) {
-    if (!simdjson::validate_utf8(text.data(), text.size())) throw EWireError("string is not valid UTF-8");
+    if (!simdjson::validate_utf8(text.data(), text.size()))
+        throw EWireError("string is not valid UTF-8");
 }
 
 // Appends a JSON string literal; the text must already be valid UTF-8.
@@ -23,17 +24,32 @@ void AppendQuoted(std::string_view text, std::string& out) {
     std::size_t start = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const auto c = static_cast<unsigned char>(text[i]);
-        if (c >= 0x20 && c != '"' && c != '\\') continue;
+        if (c >= 0x20 && c != '"' && c != '\\')
+            continue;
         out.append(text.data() + start, i - start);
         start = i + 1;
         switch (c) {
-            case '"': out += "\\\""; break;
-            case '\\': out += "\\\\"; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '\t': out += "\\t"; break;
-            case '\b': out += "\\b"; break;
-            case '\f': out += "\\f"; break;
+            case '"':
+                out += "\\\"";
+                break;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
+            case '\b':
+                out += "\\b";
+                break;
+            case '\f':
+                out += "\\f";
+                break;
             default:
                 out += "\\u00";
                 out.push_back(kHex[c >> 4]);
@@ -87,26 +103,82 @@ void AppendCell(const Column& column, std::size_t row, std::string& out) {
     }
     switch (column.Def().type) {
         case FieldType::String:
-        case FieldType::FixedChar: AppendQuoted(column.Dict().Get(column.Code(row)), out); break;
-        case FieldType::Integer: AppendInteger(column.Raw(row), out); break;
-        case FieldType::Float: AppendFloat(column.Float(row), out); break;
-        case FieldType::Boolean: out += column.Raw(row) != 0 ? "true" : "false"; break;
-        case FieldType::Date: AppendDate(TDate{static_cast<std::int32_t>(column.Raw(row))}, out); break;
-        case FieldType::DateTime: AppendDateTime(TDateTime{column.Raw(row)}, out); break;
+        case FieldType::FixedChar:
+            AppendQuoted(column.Dict().Get(column.Code(row)), out);
+            break;
+        case FieldType::Integer:
+            AppendInteger(column.Raw(row), out);
+            break;
+        case FieldType::Float:
+            AppendFloat(column.Float(row), out);
+            break;
+        case FieldType::Boolean:
+            out += column.Raw(row) != 0 ? "true" : "false";
+            break;
+        case FieldType::Date:
+            AppendDate(TDate{static_cast<std::int32_t>(column.Raw(row))}, out);
+            break;
+        case FieldType::DateTime:
+            AppendDateTime(TDateTime{column.Raw(row)}, out);
+            break;
     }
+}
+
+// The quoted form of every dictionary entry of a string column whose values
+// repeat, so that each cell is one append.
+struct QuotedDict {
+    std::string text;
+    std::vector<std::uint32_t> offsets;  // entry i is text[offsets[i], offsets[i + 1])
+};
+
+QuotedDict QuoteDict(const StringDict& dict) {
+    QuotedDict quoted;
+    quoted.offsets.reserve(dict.Size() + 1);
+    quoted.offsets.push_back(0);
+    for (std::uint32_t code = 0; code < dict.Size(); ++code) {
+        AppendQuoted(dict.Get(code), quoted.text);
+        quoted.offsets.push_back(static_cast<std::uint32_t>(quoted.text.size()));
+    }
+    return quoted;
+}
+
+void AppendRow(const PacketStore& store, const std::vector<QuotedDict>& quoted, std::size_t row,
+               std::string& out) {
+    out.push_back('[');
+    for (std::size_t c = 0; c < store.columns.size(); ++c) {
+        if (c > 0)
+            out.push_back(',');
+        const Column& column = *store.columns[c];
+        if (!quoted[c].offsets.empty() && !column.IsNull(row)) {
+            const std::uint32_t code = column.Code(row);
+            out.append(quoted[c].text, quoted[c].offsets[code],
+                       quoted[c].offsets[code + 1] - quoted[c].offsets[code]);
+        } else {
+            AppendCell(column, row, out);
+        }
+    }
+    out.push_back(']');
 }
 
 void AppendPacket(const DataPacket& packet, std::string& out) {
     const PacketStore& store = *packet.Store();
     // Every dictionary entry is checked once, so cells are written without a check.
-    for (const auto& column : store.columns) {
-        if (!column->IsString()) continue;
-        for (std::uint32_t code = 0; code < column->Dict().Size(); ++code) CheckUtf8(column->Dict().Get(code));
+    std::vector<QuotedDict> quoted(store.columns.size());
+    for (std::size_t c = 0; c < store.columns.size(); ++c) {
+        const Column& column = *store.columns[c];
+        if (!column.IsString())
+            continue;
+        const StringDict& dict = column.Dict();
+        for (std::uint32_t code = 0; code < dict.Size(); ++code)
+            CheckUtf8(dict.Get(code));
+        if (dict.Size() * 2 <= store.rows && dict.Size() < 0x1000000)
+            quoted[c] = QuoteDict(dict);
     }
     out += "{\"packet\":{\"fields\":[";
     for (std::size_t i = 0; i < store.fields.size(); ++i) {
         const FieldDef& def = store.fields[i];
-        if (i > 0) out.push_back(',');
+        if (i > 0)
+            out.push_back(',');
         out += "{\"name\":";
         AppendString(def.name, out);
         out += ",\"type\":\"";
@@ -116,15 +188,17 @@ void AppendPacket(const DataPacket& packet, std::string& out) {
         out.push_back('}');
     }
     out += "],\"rows\":[";
-    if (store.rows > 0) out.reserve(out.size() + store.rows * (store.columns.size() * 8 + 4));
+    const std::size_t rowsStart = out.size();
     for (std::size_t row = 0; row < store.rows; ++row) {
-        if (row > 0) out.push_back(',');
-        out.push_back('[');
-        for (std::size_t c = 0; c < store.columns.size(); ++c) {
-            if (c > 0) out.push_back(',');
-            AppendCell(*store.columns[c], row, out);
+        if (row > 0)
+            out.push_back(',');
+        AppendRow(store, quoted, row, out);
+        // Size the text once from the first rows rather than growing it step by step.
+        constexpr std::size_t kSample = 64;
+        if (row + 1 == kSample && store.rows > kSample * 2) {
+            const std::size_t perRow = (out.size() - rowsStart) / kSample + 1;
+            out.reserve(out.size() + (store.rows - kSample) * perRow * 9 / 8 + 64);
         }
-        out.push_back(']');
     }
     out += "]}}";
 }
@@ -134,25 +208,42 @@ void AppendPacket(const DataPacket& packet, std::string& out) {
 void EncodeTo(const Variant& value, std::string& out) {
     switch (value.type()) {
         case Variant::Type::Unassigned:
-        case Variant::Type::Null: out += "null"; break;
-        case Variant::Type::String: AppendString(value.AsString(), out); break;
-        case Variant::Type::Integer: AppendInteger(value.AsInteger(), out); break;
-        case Variant::Type::Float: AppendFloat(value.AsFloat(), out); break;
-        case Variant::Type::Boolean: out += value.AsBoolean() ? "true" : "false"; break;
-        case Variant::Type::Date: AppendDate(value.AsDate(), out); break;
-        case Variant::Type::DateTime: AppendDateTime(value.AsDateTime(), out); break;
+        case Variant::Type::Null:
+            out += "null";
+            break;
+        case Variant::Type::String:
+            AppendString(value.AsString(), out);
+            break;
+        case Variant::Type::Integer:
+            AppendInteger(value.AsInteger(), out);
+            break;
+        case Variant::Type::Float:
+            AppendFloat(value.AsFloat(), out);
+            break;
+        case Variant::Type::Boolean:
+            out += value.AsBoolean() ? "true" : "false";
+            break;
+        case Variant::Type::Date:
+            AppendDate(value.AsDate(), out);
+            break;
+        case Variant::Type::DateTime:
+            AppendDateTime(value.AsDateTime(), out);
+            break;
         case Variant::Type::Array: {
             out.push_back('[');
             bool first = true;
             for (const Variant& element : value.AsArray()) {
-                if (!first) out.push_back(',');
+                if (!first)
+                    out.push_back(',');
                 first = false;
                 EncodeTo(element, out);
             }
             out.push_back(']');
             break;
         }
-        case Variant::Type::Packet: AppendPacket(value.AsPacket(), out); break;
+        case Variant::Type::Packet:
+            AppendPacket(value.AsPacket(), out);
+            break;
     }
 }
 
@@ -175,7 +266,8 @@ std::string EncodeAnswer(const Answer& answer) {
     out += ",\"refs\":{";
     bool first = true;
     for (const auto& [position, value] : answer.refs) {
-        if (!first) out.push_back(',');
+        if (!first)
+            out.push_back(',');
         first = false;
         out.push_back('"');
         AppendInteger(position, out);
@@ -193,7 +285,8 @@ std::string EncodeError(std::string_view message) {
         AppendQuoted(message, out);
     } else {
         std::string cleaned;
-        for (char c : message) cleaned.push_back(static_cast<unsigned char>(c) < 0x80 ? c : '?');
+        for (char c : message)
+            cleaned.push_back(static_cast<unsigned char>(c) < 0x80 ? c : '?');
         AppendQuoted(cleaned, out);
     }
     out.push_back('}');

@@ -31,6 +31,10 @@ void TDateEditPlus::TypeText(std::string_view text) {
     }
     if (kept.size() > 10)
         kept.resize(10);
+    // Separators alone hold no date: the edit is empty, as every emptiness
+    // check of the screens sees it.
+    if (std::none_of(kept.begin(), kept.end(), IsDigit))
+        kept.clear();
     SetText(kept);
 }
 

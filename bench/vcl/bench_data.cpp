@@ -34,7 +34,8 @@ std::string NoteFilter(const bench::NoteKey& key) {
 }
 
 void DeclareItemFields(vcl::TClientDataSet& cds) {
-    for (const vcl::FieldDef& def : bench::ItemFields()) cds.AddField(def);
+    for (const vcl::FieldDef& def : bench::ItemFields())
+        cds.AddField(def);
 }
 
 void BM_WireDecodeItems(benchmark::State& state) {
@@ -91,7 +92,8 @@ void BM_MemoryPerRow(benchmark::State& state) {
         state.counters["peak_bytes_per_row"] = static_cast<double>(bench::HeapPeak() - before) / rows;
         cds.SetFilter(NoteFilter(items.keys[0]));
         cds.SetFiltered(true);
-        state.counters["held_with_filter_index_per_row"] = static_cast<double>(bench::HeapInUse() - before) / rows;
+        state.counters["held_with_filter_index_per_row"] =
+            static_cast<double>(bench::HeapInUse() - before) / rows;
     }
 }
 BENCHMARK(BM_MemoryPerRow)->Unit(benchmark::kMillisecond)->Iterations(1);
@@ -116,7 +118,8 @@ void BM_RefilterToOneNote(benchmark::State& state) {
         cds.EnableControls();
         rowsShown += static_cast<std::size_t>(cds.RecordCount());
     }
-    state.counters["rows_per_note"] = static_cast<double>(rowsShown) / static_cast<double>(state.iterations());
+    state.counters["rows_per_note"] =
+        static_cast<double>(rowsShown) / static_cast<double>(state.iterations());
 }
 BENCHMARK(BM_RefilterToOneNote)->Unit(benchmark::kMicrosecond);
 
@@ -129,7 +132,8 @@ void BM_RefilterFilterOn(benchmark::State& state) {
     cds.SetData(vcl::Variant(items.packet));
     cds.SetFiltered(true);
     std::mt19937 random(11);
-    for (auto _ : state) cds.SetFilter(NoteFilter(items.keys[random() % items.keys.size()]));
+    for (auto _ : state)
+        cds.SetFilter(NoteFilter(items.keys[random() % items.keys.size()]));
 }
 BENCHMARK(BM_RefilterFilterOn)->Unit(benchmark::kMicrosecond);
 
@@ -156,10 +160,12 @@ void BM_LocateTwoKeys(benchmark::State& state) {
     std::mt19937 random(3);
     for (auto _ : state) {
         const auto& key = items.keys[random() % items.keys.size()];
-        const bool found = cds.Locate("CDFILIAL;NRLANCTONF",
-                                      vcl::Variant(vcl::VariantArray{vcl::Variant(key.branch), vcl::Variant(key.launch)}),
-                                      {true, false});
-        if (!found) state.SkipWithError("key not found");
+        const bool found =
+            cds.Locate("CDFILIAL;NRLANCTONF",
+                       vcl::Variant(vcl::VariantArray{vcl::Variant(key.branch), vcl::Variant(key.launch)}),
+                       {true, false});
+        if (!found)
+            state.SkipWithError("key not found");
     }
     state.counters["rows"] = static_cast<double>(cds.RecordCount());
 }
@@ -216,7 +222,8 @@ void BM_InsertPostLoop(benchmark::State& state) {
             } else {
                 target.Append();
             }
-            for (std::size_t i = 0; i < fields.size(); ++i) target.Fields()[i]->SetValue(fields[i]->Value());
+            for (std::size_t i = 0; i < fields.size(); ++i)
+                target.Fields()[i]->SetValue(fields[i]->Value());
             target.Post();
         }
         benchmark::DoNotOptimize(target.RecordCount());

@@ -41,6 +41,7 @@ std::string Fingerprint(soci::session& session) {
 class DemoDataTest : public ::testing::TestWithParam<std::string> {
 protected:
     void SetUp() override {
+        ZRM_SKIP_UNLESS_AVAILABLE(database_);
         db::InitDatabase(database_.Connect(), {.demo = true, .notes = 300});
         db::Open(session_, database_.Connect());
     }
@@ -148,7 +149,7 @@ TEST_P(DemoDataTest, DemoDataGoOnlyIntoAnEmptyDatabase) {
     EXPECT_EQ(Count(session_, "SELECT COUNT(*) FROM NOTAENTRADA"), before);
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, DemoDataTest, ::testing::ValuesIn(testdb::AvailableBackends()),
+INSTANTIATE_TEST_SUITE_P(Backends, DemoDataTest, ::testing::ValuesIn(testdb::AllBackends()),
                          testdb::BackendName());
 
 }  // namespace

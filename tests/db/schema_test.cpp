@@ -10,6 +10,7 @@ namespace {
 
 class SchemaTest : public ::testing::TestWithParam<std::string> {
 protected:
+    void SetUp() override { ZRM_SKIP_UNLESS_AVAILABLE(database_); }
     testdb::TestDatabase database_{GetParam()};
 };
 
@@ -88,7 +89,7 @@ TEST_P(SchemaTest, TheScreensLookupStatementsRunWithNamedParameters) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, SchemaTest, ::testing::ValuesIn(testdb::AvailableBackends()),
+INSTANTIATE_TEST_SUITE_P(Backends, SchemaTest, ::testing::ValuesIn(testdb::AllBackends()),
                          testdb::BackendName());
 
 }  // namespace

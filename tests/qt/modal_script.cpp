@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
+#include <QTableWidget>
 #include <QTimer>
 #include <algorithm>
 
@@ -14,7 +15,16 @@ void ModalScript::ThenMessage() {
     Then([this](QWidget* modal) {
         auto* box = qobject_cast<QMessageBox*>(modal);
         if (box == nullptr) {
-            messages_ << QStringLiteral("<not a message box: %1>").arg(modal->metaObject()->className());
+            QStringList cells;
+            if (auto* table = modal->findChild<QTableWidget*>()) {
+                for (int r = 0; r < table->rowCount(); ++r) {
+                    for (int c = 0; c < table->columnCount(); ++c) {
+                        cells << (table->item(r, c) ? table->item(r, c)->text() : QString());
+                    }
+                }
+            }
+            messages_ << QStringLiteral("<%1 \"%2\": %3>")
+                             .arg(modal->metaObject()->className(), modal->windowTitle(), cells.join(", "));
             modal->close();
             return;
         }
@@ -31,11 +41,18 @@ void ModalScript::Poll() {
     // window blocks in its loop, where the next poll must still come.
     QTimer::singleShot(10, this, &ModalScript::Poll);
     QWidget* modal = QApplication::activeModalWidget();
-    if (modal == nullptr || handlers_.empty() || !modal->isVisible()) {
+    if (modal == nullptr || !modal->isVisible()) {
         return;
     }
     const bool seen = std::any_of(handled_.begin(), handled_.end(), [&](const auto& w) { return w == modal; });
-    if (seen) {
+    if (seen || handlers_.empty()) {
+        lingeringPolls_ = lingering_ == modal ? lingeringPolls_ + 1 : 0;
+        lingering_ = modal;
+        if (lingeringPolls_ == 100) {
+            const auto* box = qobject_cast<QMessageBox*>(modal);
+            messages_ << QStringLiteral("<left open: %1>").arg(box ? box->text() : modal->windowTitle());
+            modal->close();
+        }
         return;
     }
     handled_.emplace_back(modal);

@@ -22,6 +22,9 @@ public:
     void Then(Handler handler) { handlers_.push_back(std::move(handler)); }
     // Records a message box's text and presses its first button.
     void ThenMessage();
+    // A modal window that no handler expects, or that its handler left open,
+    // is closed (and noted in Messages) so that a failing test ends instead
+    // of waiting in the window's event loop.
     // Handlers not yet used (each expected modal window appeared when this is 0).
     int Pending() const { return static_cast<int>(handlers_.size()); }
     // Texts of the message boxes seen, oldest first.
@@ -32,6 +35,8 @@ private:
 
     std::deque<Handler> handlers_;
     std::vector<QPointer<QWidget>> handled_;
+    QPointer<QWidget> lingering_;
+    int lingeringPolls_ = 0;
     QStringList messages_;
     bool stopped_ = false;
 };

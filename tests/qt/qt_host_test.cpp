@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QMainWindow>
+#include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMessageBox>
 #include <QTableWidget>
@@ -18,6 +19,7 @@
 #include "db/init_db.h"
 #include "modal_script.h"
 #include "qt/control_widgets.h"
+#include "qt/date_edit_widget.h"
 #include "qt/desktop_host.h"
 #include "qt/grid_widget.h"
 #include "qt/host_loop.h"
@@ -47,6 +49,8 @@ private slots:
     void spaceAndClickMarkNotesAndTheBoxIsDrawn();
     void refusedQuantityKeepsTheEditorOpenThenAnAcceptedOnePosts();
     void confirmingOpensTheDialogAndGenerates();
+    void calendarWritesThePickedDay();
+    void closingTheScreenRemovesItsWindowAndTheMenuMakesANewOne();
     void pickListFiltersPicksAndCancels();
     void busyOverlayAndHourglassFollowTheHost();
 
@@ -63,6 +67,9 @@ private:
         zrmqt::FormView* view = View(form);
         return view != nullptr ? view->Form().ActiveControl() : nullptr;
     }
+    // The widget Qt gives the keyboard to in its window (whether or not the
+    // window is the active one now).
+    static bool HasQtFocus(const QWidget* widget) { return widget != nullptr && widget->window()->focusWidget() == widget; }
     static int ColumnOf(const vcl::TDBGrid& grid, const std::string& field) {
         for (std::size_t i = 0; i < grid.Columns().size(); ++i) {
             if (grid.Columns()[i]->FieldName == field) {
@@ -193,7 +200,7 @@ void QtHostTest::openingShowsTheFormAsDesigned() {
 
     // The focus in the branch edit, for Qt as for the form.
     QCOMPARE(ActiveControl()->Name(), std::string("medFilial"));
-    QTRY_VERIFY(filial->hasFocus());
+    QVERIFY(HasQtFocus(filial));
     GridWidget* notes = Widget<GridWidget>("dbgNotaFiscal");
     QCOMPARE(notes->Grid().RowCount(), 0);
     QVERIFY(!notes->CellRect(0, ColumnOf(notes->Grid(), "NRNOTAFISC")).isEmpty());  // titles shown
@@ -211,15 +218,17 @@ void QtHostTest::unknownBranchKeepsTheFocusInTheBranch() {
     QTest::keyClick(Widget<EditWidget>("medFilial"), Qt::Key_Tab);
     QCOMPARE(modals.Messages(), QStringList{"Filial não cadastrada"});
     QCOMPARE(ActiveControl()->Name(), std::string("medFilial"));
-    QTRY_VERIFY(Widget<EditWidget>("medFilial")->hasFocus());
+    QVERIFY(HasQtFocus(Widget<EditWidget>("medFilial")));
 
     // A known branch lets the focus go on and shows its name.
-    QTest::keyClick(Widget<EditWidget>("medFilial"), Qt::Key_Backspace);
-    QTest::keyClicks(Widget<EditWidget>("medFilial"), "2");
+    for (int i = 0; i < 4; ++i) {
+        QTest::keyClick(Widget<EditWidget>("medFilial"), Qt::Key_Backspace);
+    }
+    QTest::keyClicks(Widget<EditWidget>("medFilial"), "0002");
     QTest::keyClick(Widget<EditWidget>("medFilial"), Qt::Key_Tab);
     QCOMPARE(ActiveControl()->Name(), std::string("medFornecedor"));
     QCOMPARE(Widget<EditWidget>("edtNmFilial")->text(), QString("Filial Campinas"));
-    QTRY_VERIFY(Widget<EditWidget>("medFornecedor")->hasFocus());
+    QVERIFY(HasQtFocus(Widget<EditWidget>("medFornecedor")));
 }
 
 void QtHostTest::leavingTheFilterLoadsTheNotes() {
@@ -227,7 +236,7 @@ void QtHostTest::leavingTheFilterLoadsTheNotes() {
     GridWidget* notes = Widget<GridWidget>("dbgNotaFiscal");
     QVERIFY(notes->Grid().RowCount() > 0);
     QCOMPARE(ActiveControl()->Name(), std::string("dbgNotaFiscal"));
-    QTRY_VERIFY(notes->hasFocus());
+    QVERIFY(HasQtFocus(notes));
     QVERIFY(Widget<GridWidget>("dbgItensNota")->Grid().RowCount() > 0);
     QCOMPARE(host_->Services().Busy(), nullptr);       // the busy overlay went away
     QCOMPARE(QApplication::overrideCursor(), nullptr);  // and so did the hourglass
@@ -250,6 +259,11 @@ void QtHostTest::spaceAndClickMarkNotesAndTheBoxIsDrawn() {
     QCOMPARE(Field("cdsNotaFiscalGrid", "IDMARCADO"), std::string("N"));
     QCOMPARE(tickPixel(1), QColor(Qt::white));
 
+    // Loading leaves the registration number selected: Space there marks nothing.
+    QTest::keyClick(notes, Qt::Key_Space);
+    QCOMPARE(Field("cdsNotaFiscalGrid", "IDMARCADO"), std::string("N"));
+    QTest::keyClick(notes, Qt::Key_Left);
+    QCOMPARE(notes->Grid().SelectedIndex(), mark);
     QTest::keyClick(notes, Qt::Key_Space);
     QCOMPARE(Field("cdsNotaFiscalGrid", "IDMARCADO"), std::string("S"));
     QCOMPARE(tickPixel(1), QColor(Qt::black));
@@ -283,7 +297,7 @@ void QtHostTest::refusedQuantityKeepsTheEditorOpenThenAnAcceptedOnePosts() {
     QVERIFY(items->Grid().EditorMode());
     QCOMPARE(items->Grid().EditorText(), std::string("99999"));
     QCOMPARE(ActiveControl()->Name(), std::string("dbgItensNota"));
-    QTRY_VERIFY(items->hasFocus());
+    QVERIFY(HasQtFocus(items));
 
     for (int i = 0; i < 5; ++i) {
         QTest::keyClick(items, Qt::Key_Backspace);
@@ -302,13 +316,16 @@ void QtHostTest::refusedQuantityKeepsTheEditorOpenThenAnAcceptedOnePosts() {
 void QtHostTest::confirmingOpensTheDialogAndGenerates() {
     FillFilterAndLoad();
     GridWidget* notes = Widget<GridWidget>("dbgNotaFiscal");
-    QTest::keyClick(notes, Qt::Key_Space);
+    ClickCell(notes, 1, "IDMARCADO");
+    QCOMPARE(Field("cdsNotaFiscalGrid", "IDMARCADO"), std::string("S"));
     const long long before = Count("NOTASAIDA");
 
-    ModalScript modals;
-    QString title;
-    modals.Then([&](QWidget* dialog) {
-        title = dialog->windowTitle();
+    QStringList titles;
+    auto fillDialog = [&](QWidget* dialog) {
+        titles << dialog->windowTitle();
+        if (auto* box = qobject_cast<QMessageBox*>(dialog)) {
+            QFAIL(qPrintable(box->text()));
+        }
         QVERIFY(View("frmGeracao") != nullptr);
         TypeInto("medFilial", "0002", "frmGeracao");
         QTest::keyClick(Widget<EditWidget>("medFilial", "frmGeracao"), Qt::Key_Tab);
@@ -316,15 +333,64 @@ void QtHostTest::confirmingOpensTheDialogAndGenerates() {
         QTest::keyClick(Widget<EditWidget>("medCdOperacao", "frmGeracao"), Qt::Key_Tab);
         TypeInto("depDtSaida", "15/12/2026", "frmGeracao");
         QTest::mouseClick(Widget<QAbstractButton>("sbtConfirma", "frmGeracao"), Qt::LeftButton);
-    });
-    modals.ThenMessage();
-    QTest::mouseClick(Widget<QAbstractButton>("sbtConfirmar"), Qt::LeftButton);
+    };
 
-    QCOMPARE(title, QString("Dados da Remessa"));
-    QCOMPARE(modals.Messages().size(), 1);
-    QVERIFY2(modals.Messages().first().contains("sucesso"), qPrintable(modals.Messages().first()));
+    // Without stock at the origin the server refuses, and the detail window
+    // lists the error under its title; nothing is generated.
+    host_->Host().dtmDBGeral.Session() << "UPDATE ESTOQUE SET QTESTOQUE = 0";
+    ModalScript refused;
+    refused.Then(fillDialog);
+    refused.ThenMessage();
+    QTest::mouseClick(Widget<QAbstractButton>("sbtConfirmar"), Qt::LeftButton);
+    QCOMPARE(titles, QStringList{"Dados da Remessa"});
+    QCOMPARE(refused.Messages().size(), 1);
+    QVERIFY2(refused.Messages().first().contains("Verifique o estoque dos produtos"),
+             qPrintable(refused.Messages().first()));
+    QCOMPARE(Count("NOTASAIDA"), before);
+    QCOMPARE(View("frmGeracao"), nullptr);
+
+    // With stock, the same marks generate one remittance note.
+    host_->Host().dtmDBGeral.Session() << "UPDATE ESTOQUE SET QTESTOQUE = 100000";
+    ModalScript accepted;
+    accepted.Then(fillDialog);
+    accepted.ThenMessage();
+    QTest::mouseClick(Widget<QAbstractButton>("sbtConfirmar"), Qt::LeftButton);
+    QVERIFY2(accepted.Messages().size() == 1 && accepted.Messages().first().contains("sucesso"),
+             qPrintable(accepted.Messages().join(" | ")));
     QCOMPARE(View("frmGeracao"), nullptr);  // the dialog closed
     QCOMPARE(Count("NOTASAIDA"), before + 1);
+}
+
+void QtHostTest::calendarWritesThePickedDay() {
+    auto* date = Widget<zrmqt::DateEditWidget>("depDtEntIni");
+    QVERIFY(date != nullptr);
+    date->OpenCalendar();
+    QVERIFY(date->Calendar() != nullptr && date->Calendar()->isVisible());
+    QCOMPARE(date->Calendar()->selectedDate(), QDate::currentDate());  // an empty edit opens on today
+    date->Calendar()->setSelectedDate(QDate(2026, 2, 28));
+    QTest::keyClick(date->Calendar(), Qt::Key_Return);  // activates the selected day
+    QVERIFY(!date->Calendar()->isVisible());
+    QCOMPARE(date->text(), QString("28/02/2026"));
+    QCOMPARE(ActiveControl()->Name(), std::string("depDtEntIni"));
+    QCOMPARE(date->palette().color(QPalette::Text), zrmqt::ToQColor(vcl::clBlue));  // a valid date
+    date->OpenCalendar();
+    QCOMPARE(date->Calendar()->selectedDate(), QDate(2026, 2, 28));
+    date->Calendar()->hide();
+}
+
+void QtHostTest::closingTheScreenRemovesItsWindowAndTheMenuMakesANewOne() {
+    QTest::mouseClick(Widget<QAbstractButton>("sbtCancel"), Qt::LeftButton);
+    QCOMPARE(View(), nullptr);
+    QTRY_COMPARE(host_->Window().MdiArea()->subWindowList().size(), 0);
+
+    host_->Window().OpenScreenAction()->trigger();
+    QVERIFY(View() != nullptr);
+    QCOMPARE(host_->Window().MdiArea()->subWindowList().size(), 1);
+    QCOMPARE(ActiveControl()->Name(), std::string("medFilial"));
+    // The new screen works: its branch check runs.
+    TypeInto("medFilial", "0001");
+    QTest::keyClick(Widget<EditWidget>("medFilial"), Qt::Key_Tab);
+    QCOMPARE(Widget<EditWidget>("edtNmFilial")->text(), QString("Matriz - São Paulo"));
 }
 
 void QtHostTest::pickListFiltersPicksAndCancels() {

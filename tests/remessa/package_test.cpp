@@ -17,7 +17,7 @@ TEST(Package, IniProcTwiceCreatesOneScreenAndShowsItEachTime) {
     EXPECT_EQ(first->ActiveControl(), first->medFilial);
 
     const vcl::Variant params = vcl::Variant::Null();
-    module.application.Dispatch([&] { IniProc(&params); });
+    EXPECT_TRUE(module.application.Dispatch([&] { IniProc(&params); }));
     EXPECT_EQ(Cli_zrm90000::frmRemessaAnalise, first);
     EXPECT_TRUE(first->Visible());
     EXPECT_EQ(module.screen.Cursor, 0);

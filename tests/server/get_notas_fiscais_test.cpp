@@ -20,6 +20,7 @@ const TDate kMarch31 = TDate::FromYmd(2026, 3, 31);
 class GetNotasFiscaisTest : public ::testing::TestWithParam<std::string> {
 protected:
     void SetUp() override {
+        ZRM_SKIP_UNLESS_AVAILABLE(database_);
         db::Open(session_, database_.Connect());
         testsrv::SeedSmall(session_);
     }
@@ -224,7 +225,7 @@ TEST_P(GetNotasFiscaisTest, GetSerieAnswersTheDefaultSeriesOrNoRow) {
     EXPECT_THROW(server::Dispatch(session_, "zrm90000.rdmRemessaAnalise", "getSerie", {}), server::CallError);
 }
 
-INSTANTIATE_TEST_SUITE_P(Backends, GetNotasFiscaisTest, ::testing::ValuesIn(testdb::AvailableBackends()),
+INSTANTIATE_TEST_SUITE_P(Backends, GetNotasFiscaisTest, ::testing::ValuesIn(testdb::AllBackends()),
                          testdb::BackendName());
 
 }  // namespace

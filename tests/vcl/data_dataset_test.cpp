@@ -38,7 +38,8 @@ public:
     void DataSetScrolled() override { trace += "link.Scrolled;"; }
     void UpdateData() override {
         trace += "link.UpdateData;";
-        if (onUpdateData) onUpdateData();
+        if (onUpdateData)
+            onUpdateData();
     }
     void FocusControl(TField* field, bool& handled) override {
         trace += "link.Focus(" + field->FieldName() + ");";
@@ -49,7 +50,8 @@ public:
 class DataSetTest : public ::testing::Test {
 protected:
     DataSetTest() : root(nullptr, "frm"), cds(root.Make<TClientDataSet>("cdsItens")) {
-        for (const FieldDef& def : ItemFields()) cds.AddField(def);
+        for (const FieldDef& def : ItemFields())
+            cds.AddField(def);
     }
 
     // Records every dataset event into `trace`, separated by ';'.
@@ -169,7 +171,8 @@ TEST_F(DataSetTest, VerbsFireTheirEventsInOrder) {
     EXPECT_EQ(Take(), "BeforePost;AfterPost;AfterScroll");
     cds.Append();
     cds.Cancel();
-    EXPECT_EQ(Take(), "BeforeInsert;BeforeScroll;AfterInsert;AfterScroll;BeforeCancel;AfterCancel;AfterScroll");
+    EXPECT_EQ(Take(),
+              "BeforeInsert;BeforeScroll;AfterInsert;AfterScroll;BeforeCancel;AfterCancel;AfterScroll");
     cds.Delete();
     EXPECT_EQ(Take(), "BeforeDelete;BeforeScroll;AfterDelete;AfterScroll");
     cds.Edit();
@@ -206,7 +209,8 @@ TEST_F(DataSetTest, InsertGoesBeforeTheCurrentRowAndCancelRemovesIt) {
 
 TEST_F(DataSetTest, DeleteWhileWalkingSkipsNothing) {
     PacketBuilder builder(ItemFields());
-    for (int i = 1; i <= 9; ++i) builder.AppendRow({Variant("0001"), Variant("1"), Variant(i), Variant(i % 3 == 0 ? 1.0 : 0.0)});
+    for (int i = 1; i <= 9; ++i)
+        builder.AppendRow({Variant("0001"), Variant("1"), Variant(i), Variant(i % 3 == 0 ? 1.0 : 0.0)});
     cds.SetData(Variant(builder.Finish()));
     cds.First();
     std::string seen;
@@ -229,7 +233,8 @@ TEST_F(DataSetTest, DeleteWhileWalkingSkipsNothing) {
 TEST_F(DataSetTest, RefusedPostKeepsTheRowInEditWithItsValues) {
     cds.SetData(ItemsPacket());
     cds.BeforePost = [](TClientDataSet* ds) {
-        if (ds->FieldByName("QT").AsFloat() > 100) Abort();
+        if (ds->FieldByName("QT").AsFloat() > 100)
+            Abort();
     };
     cds.Edit();
     cds.FieldByName("QT").SetAsFloat(500);
@@ -240,7 +245,8 @@ TEST_F(DataSetTest, RefusedPostKeepsTheRowInEditWithItsValues) {
     EXPECT_EQ(cds.RecNo(), 1) << "a refused post stops the move";
     EXPECT_THROW(cds.SetFilter("CDFILIAL = '0002'"), EAbort);
     EXPECT_EQ(cds.Filter(), "");
-    EXPECT_DOUBLE_EQ(cds.Data().AsPacket().Value(0, 3).AsFloat(), 1.5) << "the packet holds posted values only";
+    EXPECT_DOUBLE_EQ(cds.Data().AsPacket().Value(0, 3).AsFloat(), 1.5)
+        << "the packet holds posted values only";
     cds.FieldByName("QT").SetAsFloat(50);
     cds.Next();
     EXPECT_EQ(cds.State(), TDataSetState::Browse);
@@ -307,6 +313,26 @@ TEST_F(DataSetTest, FilterFollowsEditsInsertsAndDeletes) {
     EXPECT_EQ(Rows(), "0001/1/2 0001/2/1 0002/1/1 0002/1/2 0001/1/3");
 }
 
+TEST_F(DataSetTest, InsertWhileFilteredLandsBeforeTheCurrentRowOfAllRows) {
+    cds.SetData(ItemsPacket());
+    cds.SetFilter("CDFILIAL = '0002' AND NRLANCTONF = '1'");
+    cds.SetFiltered(true);
+    cds.SetRecNo(2);
+    cds.Insert();
+    cds.FieldByName("CDFILIAL").SetAsString("0002");
+    cds.FieldByName("NRLANCTONF").SetAsString("1");
+    cds.FieldByName("NRSEQ").SetAsInteger(9);
+    cds.Post();
+    EXPECT_EQ(Rows(), "0002/1/1 0002/1/9 0002/1/2");
+    cds.SetFiltered(false);
+    EXPECT_EQ(Rows(), "0001/1/1 0001/1/2 0001/2/1 0002/1/1 0002/1/9 0002/1/2");
+    cds.SetFiltered(true);
+    cds.SetRecNo(2);
+    cds.Delete();
+    cds.SetFiltered(false);
+    EXPECT_EQ(Rows(), "0001/1/1 0001/1/2 0001/2/1 0002/1/1 0002/1/2");
+}
+
 TEST_F(DataSetTest, MalformedOrUnknownFilterIsRefusedWithItsText) {
     cds.SetData(ItemsPacket());
     cds.SetFilter("CDFILIAL = '0001'");
@@ -334,7 +360,8 @@ TEST_F(DataSetTest, LocateOnTwoKeysWithCaseOption) {
     EXPECT_FALSE(cds.Locate("CDFILIAL;NRLANCTONF", Variant(VariantArray{Variant("0002"), Variant("aB")})));
     EXPECT_EQ(Take(), "");
     EXPECT_EQ(cds.RecNo(), 3);
-    EXPECT_TRUE(cds.Locate("CDFILIAL;NRLANCTONF", Variant(VariantArray{Variant("0002"), Variant("aB")}), {true, false}));
+    EXPECT_TRUE(cds.Locate("CDFILIAL;NRLANCTONF", Variant(VariantArray{Variant("0002"), Variant("aB")}),
+                           {true, false}));
     EXPECT_EQ(cds.RecNo(), 5);
     EXPECT_TRUE(cds.Locate("NRSEQ", Variant("2")));
     EXPECT_EQ(cds.RecNo(), 2);
@@ -424,7 +451,8 @@ TEST_F(DataSetTest, FilterAndLocateWorkOnColumnsOfMostlyDistinctValues) {
     cds.SetFiltered(false);
     EXPECT_TRUE(cds.Locate("NRLANCTONF", Variant("n66000")));
     EXPECT_EQ(cds.RecNo(), 66001);
-    EXPECT_TRUE(cds.Locate("CDFILIAL;NRLANCTONF", Variant(VariantArray{Variant("0001"), Variant("N67000")}), {true, false}));
+    EXPECT_TRUE(cds.Locate("CDFILIAL;NRLANCTONF", Variant(VariantArray{Variant("0001"), Variant("N67000")}),
+                           {true, false}));
     EXPECT_EQ(cds.RecNo(), 67001);
 }
 

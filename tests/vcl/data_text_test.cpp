@@ -24,7 +24,8 @@ TEST(FormatFloat, BrazilianSeparatorsAndPatterns) {
         {"R$ #,##0.00", 5, "R$ 5,00"},
         {"0.00;(0.00)", -3, "(3,00)"},
     };
-    for (const auto& c : cases) EXPECT_EQ(FormatFloat(c.pattern, c.value), c.text) << c.pattern << " " << c.value;
+    for (const auto& c : cases)
+        EXPECT_EQ(FormatFloat(c.pattern, c.value), c.text) << c.pattern << " " << c.value;
 }
 
 TEST(FormatMaskText, PlacesValueCharactersAndInsertsLiterals) {
@@ -42,10 +43,11 @@ TEST(FormatMaskText, PlacesValueCharactersAndInsertsLiterals) {
         {"\\(99\\) 9999;0;_", "119876", "(11) 9876"},
         {">LL-000;0;_", "ab123", "AB-123"},
         {"99.99;0;*", "123456", "12.34"},
-        {"", "abc", ""},
+        {"", "abc", "abc"},  // no mask: the value unchanged
         {"AA/aa;0;_", "çãou", "çã/ou"},
     };
-    for (const auto& c : cases) EXPECT_EQ(FormatMaskText(c.mask, c.value), c.text) << c.mask << " " << c.value;
+    for (const auto& c : cases)
+        EXPECT_EQ(FormatMaskText(c.mask, c.value), c.text) << c.mask << " " << c.value;
 }
 
 TEST(Filter, ParsesConditionsJoinedByAnd) {
@@ -60,13 +62,15 @@ TEST(Filter, ParsesConditionsJoinedByAnd) {
 }
 
 TEST(Filter, MalformedTextRaisesDatabaseErrorQuotingIt) {
-    for (const char* bad : {"CDFILIAL", "CDFILIAL = 0001", "CDFILIAL = '0001", "= 'x'", "A = 'x' AND", "A = 'x' B = 'y'",
-                            "A = 'x' ANDB = 'y'", "A == 'x'", "1A = 'x'", "A = 'x' OR B = 'y'"}) {
+    for (const char* bad :
+         {"CDFILIAL", "CDFILIAL = 0001", "CDFILIAL = '0001", "= 'x'", "A = 'x' AND", "A = 'x' B = 'y'",
+          "A = 'x' ANDB = 'y'", "A == 'x'", "1A = 'x'", "A = 'x' OR B = 'y'"}) {
         try {
             ParseFilter(bad);
             ADD_FAILURE() << "accepted: " << bad;
         } catch (const EDatabaseError& error) {
-            EXPECT_NE(std::string(error.what()).find(std::string("'") + bad + "'"), std::string::npos) << error.what();
+            EXPECT_NE(std::string(error.what()).find(std::string("'") + bad + "'"), std::string::npos)
+                << error.what();
         }
     }
 }

@@ -15,7 +15,8 @@ TEST(Calendar, DatesConvertBothWaysAndRejectImpossibleDays) {
     EXPECT_EQ(TDate::ParseIso("2024-02-29"), date);
     EXPECT_EQ(TDate::FromYmd(1970, 1, 1).days, 0);
     EXPECT_EQ(TDate::FromYmd(1899, 12, 30).ToBr(), "30/12/1899");
-    for (const char* bad : {"29/02/2023", "31/04/2024", "00/01/2024", "1/1/2024", "01-01-2024", "aa/bb/cccc", ""})
+    for (const char* bad :
+         {"29/02/2023", "31/04/2024", "00/01/2024", "1/1/2024", "01-01-2024", "aa/bb/cccc", ""})
         EXPECT_FALSE(TDate::ParseBr(bad)) << bad;
     const auto dateTime = TDateTime::ParseIso("2024-03-05T14:07:09");
     ASSERT_TRUE(dateTime);
@@ -41,10 +42,12 @@ TEST(Variant, AsStringOfEveryScalarType) {
         {"whole float without decimals", Variant(3.0), "3"},
         {"boolean", Variant(true), "true"},
         {"date as dd/mm/yyyy", Variant(TDate::FromYmd(2025, 1, 31)), "31/01/2025"},
-        {"date-time with its time", Variant(TDateTime{TDateTime::FromDate(TDate::FromYmd(2025, 1, 31)).seconds + 3661}),
+        {"date-time with its time",
+         Variant(TDateTime{TDateTime::FromDate(TDate::FromYmd(2025, 1, 31)).seconds + 3661}),
          "31/01/2025 01:01:01"},
     };
-    for (const auto& c : cases) EXPECT_EQ(c.value.AsString(), c.text) << c.name;
+    for (const auto& c : cases)
+        EXPECT_EQ(c.value.AsString(), c.text) << c.name;
 }
 
 TEST(Variant, NumbersParseFromTextWithPointOrComma) {
@@ -84,11 +87,13 @@ TEST(Variant, EqualityIsStructuralAndTyped) {
     EXPECT_NE(Variant(1), Variant(1.0));
     EXPECT_NE(Variant(), Variant::Null());
     EXPECT_EQ(Variant::Null(), Variant::Null());
-    EXPECT_EQ(Variant(VariantArray{Variant(1), Variant::Null()}), Variant(VariantArray{Variant(1), Variant::Null()}));
+    EXPECT_EQ(Variant(VariantArray{Variant(1), Variant::Null()}),
+              Variant(VariantArray{Variant(1), Variant::Null()}));
 }
 
 TEST(DataPacket, BuilderConvertsToColumnTypesAndRefusesBadRows) {
-    PacketBuilder builder({{"CODE", FieldType::String, 4}, {"QT", FieldType::Float, 0}, {"DT", FieldType::Date, 0}});
+    PacketBuilder builder(
+        {{"CODE", FieldType::String, 4}, {"QT", FieldType::Float, 0}, {"DT", FieldType::Date, 0}});
     builder.AppendRow({Variant("0001"), Variant("2,5"), Variant("01/02/2024")});
     EXPECT_THROW(builder.AppendRow({Variant("0002"), Variant("x"), Variant::Null()}), EConvertError);
     EXPECT_THROW(builder.AppendRow({Variant("0002")}), EConvertError);

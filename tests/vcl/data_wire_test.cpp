@@ -16,11 +16,11 @@ DataPacket SamplePacket() {
                            {"OK", FieldType::Boolean, 0},
                            {"DTENTRADA", FieldType::Date, 0},
                            {"DTVALIDADE", FieldType::DateTime, 0}});
-    builder.AppendRow({Variant("N"), Variant("Café \"forte\"\n\\ ação"), Variant(1), Variant(10.0), Variant(true),
-                       Variant(TDate::FromYmd(2024, 1, 2)),
+    builder.AppendRow({Variant("N"), Variant("Café \"forte\"\n\\ ação"), Variant(1), Variant(10.0),
+                       Variant(true), Variant(TDate::FromYmd(2024, 1, 2)),
                        Variant(TDateTime{TDateTime::FromDate(TDate::FromYmd(2025, 6, 30)).seconds + 45296})});
-    builder.AppendRow({Variant::Null(), Variant(""), Variant::Null(), Variant(-0.125), Variant(false), Variant::Null(),
-                       Variant::Null()});
+    builder.AppendRow({Variant::Null(), Variant(""), Variant::Null(), Variant(-0.125), Variant(false),
+                       Variant::Null(), Variant::Null()});
     return builder.Finish();
 }
 
@@ -44,7 +44,8 @@ TEST(Wire, EncodesEveryTypeAndDecodesItBackExactly) {
         {"boolean", Variant(false), "false"},
         {"date", Variant(TDate::FromYmd(2024, 12, 31)), R"({"date":"2024-12-31"})"},
         {"date-time", Variant(TDateTime{0}), R"({"datetime":"1970-01-01T00:00:00"})"},
-        {"nested array", Variant(VariantArray{Variant(""), Variant(VariantArray{Variant(1)}), Variant::Null()}),
+        {"nested array",
+         Variant(VariantArray{Variant(""), Variant(VariantArray{Variant(1)}), Variant::Null()}),
          R"(["",[1],null])"},
     };
     for (const auto& c : cases) {
@@ -74,18 +75,26 @@ TEST(Wire, PacketCellsAcceptIntegersForFloatsAndFieldsInAnyOrder) {
 
 TEST(Wire, MalformedInputRaisesWireErrorWithReason) {
     const std::pair<const char*, const char*> cases[] = {
-        {"", "Empty"},
-        {"[1,", "improper structure"},
+        {"", "unexpected end"},
+        {"[1] x", "trailing content"},
+        {"[01]", "leading zero"},
+        {"\"\\ud800\"", "surrogate"},
+        {"1e999", "out of range"},
+        {"[1,", "unexpected end"},
         {"{\"x\":1}", "unknown object"},
         {"{\"date\":\"2024-02-30\"}", "invalid date"},
         {"{\"date\":5}", "must be a string"},
         {"\"\xC3\x28\"", "UTF-8"},
+        {"\"a\tb\"", "control character"},
         {R"({"packet":{"fields":[{"name":"A","type":"money"}],"rows":[]}})", "unknown field type"},
         {R"({"packet":{"fields":[{"name":"A","type":"string"}]}})", "without rows"},
-        {R"({"packet":{"fields":[{"name":"A","type":"string"}],"rows":[[1]]}})", "row 1, field A: expected a string"},
+        {R"({"packet":{"fields":[{"name":"A","type":"string"}],"rows":[[1]]}})",
+         "row 1, field A: expected a string"},
         {R"({"packet":{"fields":[{"name":"A","type":"integer"}],"rows":[[1.5]]}})", "expected an integer"},
-        {R"({"packet":{"fields":[{"name":"A","type":"integer"}],"rows":[[1,2]]}})", "has 2 values for 1 fields"},
-        {R"({"packet":{"fields":[{"name":"A","type":"string"},{"name":"A","type":"string"}],"rows":[]}})", "duplicate"},
+        {R"({"packet":{"fields":[{"name":"A","type":"integer"}],"rows":[[1,2]]}})",
+         "wrong number of values for 1 fields"},
+        {R"({"packet":{"fields":[{"name":"A","type":"string"},{"name":"A","type":"string"}],"rows":[]}})",
+         "duplicate"},
         {R"({"packet":{"fields":[{"type":"string"}],"rows":[]}})", "no name"},
     };
     for (const auto& [json, reason] : cases) {
@@ -100,7 +109,9 @@ TEST(Wire, MalformedInputRaisesWireErrorWithReason) {
     EXPECT_THROW(wire::Decode(deep + std::string(5000, ']')), EWireError);
 }
 
-TEST(Wire, EncodingInvalidUtf8IsRefused) { EXPECT_THROW(wire::Encode(Variant("\xFF")), EWireError); }
+TEST(Wire, EncodingInvalidUtf8IsRefused) {
+    EXPECT_THROW(wire::Encode(Variant("\xFF")), EWireError);
+}
 
 TEST(Wire, RequestAndAnswerEnvelopes) {
     const VariantArray args{Variant("0001"), Variant::Null(), Variant(SamplePacket())};
@@ -110,7 +121,8 @@ TEST(Wire, RequestAndAnswerEnvelopes) {
     EXPECT_THROW(wire::DecodeRequest(R"({"args":5})"), EWireError);
     EXPECT_THROW(wire::DecodeRequest(R"([1])"), EWireError);
 
-    wire::Answer answer{Variant(VariantArray{Variant(""), Variant(2)}), {{3, Variant("N")}, {12, Variant::Null()}}};
+    wire::Answer answer{Variant(VariantArray{Variant(""), Variant(2)}),
+                        {{3, Variant("N")}, {12, Variant::Null()}}};
     const std::string body = wire::EncodeAnswer(answer);
     EXPECT_EQ(body, R"({"result":["",2],"refs":{"3":"N","12":null}})");
     const wire::Answer back = wire::DecodeAnswer(body);

@@ -145,6 +145,21 @@ TEST_F(Grid, RefusedPostKeepsRowColumnAndEditorText) {
     EXPECT_FALSE(grid.EditorMode());
 }
 
+TEST_F(Grid, SelectedEditorTextIsReplacedByTheNextCharacter) {
+    grid.SetSelectedIndex(3);
+    Type("15");
+    grid.SelectEditorText();
+    Type("7");
+    EXPECT_EQ(grid.EditorText(), "7");
+    Type("2");
+    EXPECT_EQ(grid.EditorText(), "72");  // only the first character replaces
+
+    grid.SelectEditorText();
+    char back = static_cast<char>(vk::Back);
+    grid.KeyPress(back);
+    EXPECT_EQ(grid.EditorText(), "");
+}
+
 TEST_F(Grid, EditorTextReachesTheFieldOnColumnAndRowMoves) {
     grid.SetSelectedIndex(3);
     Type("2");

@@ -18,8 +18,13 @@ protected:
 
 TEST_F(DateEditPlusTest, TypingKeepsDigitsAndSlashesAndShapesEightDigits) {
     const std::pair<const char*, const char*> cases[] = {
-        {"05/03/2026", "05/03/2026"},     {"05032026", "05/03/2026"}, {"5a/3b/26", "5/3/26"}, {"", ""},
+        {"05/03/2026", "05/03/2026"},
+        {"05032026", "05/03/2026"},
+        {"5a/3b/26", "5/3/26"},
+        {"", ""},
         {"01/01/20261234", "01/01/2026"},
+        {"  /  /    ", ""},
+        {"/", ""},
     };
     for (const auto& [typed, shown] : cases) {
         depDtSaida.TypeText(typed);
