@@ -15,8 +15,10 @@ int main(int argc, char** argv) {
     std::string error;
     const auto line = zrmqt::ParseCommandLine(argc, argv, error);
     if (!line) {
-        std::fprintf(stderr, "zrm-host: %s\nusage: zrm-host [--db CONNECT] [--server HOST:PORT] "
-                     "[--filial CODE] [--tour DIR]\n", error.c_str());
+        std::fprintf(stderr,
+                     "zrm-host: %s\nusage: zrm-host [--db CONNECT] [--server HOST:PORT] "
+                     "[--filial CODE] [--tour DIR]\n",
+                     error.c_str());
         return 2;
     }
     QApplication app(argc, argv);
@@ -25,7 +27,8 @@ int main(int argc, char** argv) {
         host.Window().show();
         if (line->tourDir) {
             zrmqt::Tour tour(host, QString::fromStdString(*line->tourDir));
-            QObject::connect(&tour, &zrmqt::Tour::Finished, &app, [&app](int failures) { app.exit(failures == 0 ? 0 : 1); });
+            QObject::connect(&tour, &zrmqt::Tour::Finished, &app,
+                             [&app](int failures) { app.exit(failures == 0 ? 0 : 1); });
             tour.Start();
             return app.exec();
         }

@@ -21,13 +21,15 @@ int initCount = 0;
 }
 
 void Initialization() {
-    if (initCount++ != 0) return;
+    if (initCount++ != 0)
+        return;
     boPesqTipoOp = false;
     boPesqFilRem = false;
 }
 
 void Finalization() {
-    if (initCount == 0 || --initCount != 0) return;
+    if (initCount == 0 || --initCount != 0)
+        return;
     stEmpresa.clear();
     stSerie.clear();
 }
@@ -38,7 +40,8 @@ TfrmGeracao::TfrmGeracao(vcl::TComponent* owner, std::string name, vlm::THost& h
 }
 
 TfrmGeracao::~TfrmGeracao() {
-    if (frmGeracao == this) frmGeracao = nullptr;
+    if (frmGeracao == this)
+        frmGeracao = nullptr;
 }
 
 void TfrmGeracao::FormCreate(vcl::TObject* Sender) {
@@ -47,7 +50,9 @@ void TfrmGeracao::FormCreate(vcl::TObject* Sender) {
     cdsErro->FieldByName("CDARVPROD").EditMask = Valmora.DBPict(0);
 }
 
-void TfrmGeracao::FormActivate(vcl::TObject* /*Sender*/) { Realign(); }
+void TfrmGeracao::FormActivate(vcl::TObject* /*Sender*/) {
+    Realign();
+}
 
 // ---- Destination branch ----
 
@@ -70,16 +75,19 @@ void TfrmGeracao::medFilialChange(vcl::TObject* /*Sender*/) {
 }
 
 void TfrmGeracao::medFilialExit(vcl::TObject* /*Sender*/) {
-    if (boPesqFilRem) return;
+    if (boPesqFilRem)
+        return;
     vcl::RunRecovering(
         [&] {
-            if (TConsiste::EmptyString(medFilial->Text())) return;
+            if (TConsiste::EmptyString(medFilial->Text()))
+                return;
             medFilial->SetText(TConsiste::Ajusta(medFilial->Text(), 4));
             qryFilial->Close();
             qryFilial->ParamByName("P_CDFILIAL").SetValue(medFilial->Text());
             qryFilial->ParamByName("P_TCDFILIAL").Clear();
             qryFilial->Open();
-            if (qryFilial->IsEmpty()) Consiste.MensErro(frmRemessaAnalise->msgPadrao->Msg("Fil_Cad"), true);
+            if (qryFilial->IsEmpty())
+                Consiste.MensErro(frmRemessaAnalise->msgPadrao->Msg("Fil_Cad"), true);
             medNmFilial->SetText(qryFilial->FieldByName("NMFILIAL").AsString());
             boPesqFilRem = true;
         },
@@ -108,7 +116,8 @@ void TfrmGeracao::medCdOperacaoChange(vcl::TObject* /*Sender*/) {
 
 void TfrmGeracao::medCdOperacaoExit(vcl::TObject* /*Sender*/) {
     medCdOperacao->SetText(TConsiste::Ajusta(medCdOperacao->Text(), 2));
-    if (!boPesqTipoOp) Vd_TipoOper(false);
+    if (!boPesqTipoOp)
+        Vd_TipoOper(false);
 }
 
 void TfrmGeracao::Vd_TipoOper(bool Obrigatorio) {
@@ -116,16 +125,19 @@ void TfrmGeracao::Vd_TipoOper(bool Obrigatorio) {
     vcl::RunRecovering(
         [&] {
             if (empty) {
-                if (Obrigatorio) Consiste.MensErro(msgPadrao->Msg("Oper_Inf"), true);
+                if (Obrigatorio)
+                    Consiste.MensErro(msgPadrao->Msg("Oper_Inf"), true);
                 return;
             }
-            if (boPesqTipoOp) return;  // a picked code is trusted
+            if (boPesqTipoOp)
+                return;  // a picked code is trusted
             medCdOperacao->SetText(TConsiste::Ajusta(medCdOperacao->Text(), 2));
             qryPesqOper->Close();
             qryPesqOper->ParamByName("P_CDTIPOOPER").SetValue(medCdOperacao->Text());
             qryPesqOper->ParamByName("P_TCDTIPOOPER").Clear();
             qryPesqOper->Open();
-            if (qryPesqOper->IsEmpty()) Consiste.MensErro(msgPadrao->Msg("Oper_Cad"), true);
+            if (qryPesqOper->IsEmpty())
+                Consiste.MensErro(msgPadrao->Msg("Oper_Cad"), true);
             edtNmOperacao->SetText(qryPesqOper->FieldByName("NMTIPOOPER").AsString());
         },
         [&] {
@@ -136,14 +148,17 @@ void TfrmGeracao::Vd_TipoOper(bool Obrigatorio) {
 
 // ---- Departure date ----
 
-void TfrmGeracao::depDtSaidaExit(vcl::TObject* /*Sender*/) { Vd_DataSaida(false); }
+void TfrmGeracao::depDtSaidaExit(vcl::TObject* /*Sender*/) {
+    Vd_DataSaida(false);
+}
 
 void TfrmGeracao::Vd_DataSaida(bool Obrigatorio) {
     const bool empty = TConsiste::EmptyString(depDtSaida->Text());
     vcl::RunRecovering(
         [&] {
             if (empty) {
-                if (Obrigatorio) Consiste.MensErro(msgPadrao->Msg("DtSaida_Inf"), true);
+                if (Obrigatorio)
+                    Consiste.MensErro(msgPadrao->Msg("DtSaida_Inf"), true);
                 return;
             }
             depDtSaida->CheckValidDate();

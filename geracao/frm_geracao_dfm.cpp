@@ -68,8 +68,8 @@ void TfrmGeracao::BuildForm() {
         l.Font = BoldLabelFont();
         return &l;
     };
-    auto searchButton = [this](const char* name, int left, int top, vcl::TCustomEdit* associate, const char* title,
-                               vcl::TDataSource* source, const char* emptyError) {
+    auto searchButton = [this](const char* name, int left, int top, vcl::TCustomEdit* associate,
+                               const char* title, vcl::TDataSource* source, const char* emptyError) {
         vlm::TBtnPesquisa& b = Make<vlm::TBtnPesquisa>(name, Host.Services);
         b.SetParent(grbDadosRel);
         b.SetBounds(left, top, 21, 21);

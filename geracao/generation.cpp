@@ -11,25 +11,29 @@ using Cli_zrm90000::frmRemessaAnalise;
 using vlm::TConsiste;
 
 void TfrmGeracao::sbtConfirmaClick(vcl::TObject* /*Sender*/) {
-    if (TConsiste::EmptyString(medFilial->Text())) Consiste.MensErro(msgPadrao->Msg("Fil_Deve"), true);
-    if (medFilial->Text() == frmRemessaAnalise->medFilial->Text()) Consiste.MensErro(msgPadrao->Msg("Fil_Dif"), true);
+    if (TConsiste::EmptyString(medFilial->Text()))
+        Consiste.MensErro(msgPadrao->Msg("Fil_Deve"), true);
+    if (medFilial->Text() == frmRemessaAnalise->medFilial->Text())
+        Consiste.MensErro(msgPadrao->Msg("Fil_Dif"), true);
     getSerie();
     Vd_TipoOper(true);
     Vd_DataSaida(true);
-    if (stSerie.empty()) Consiste.MensErro(msgPadrao->Msg("Serie_Vazia"), true);
+    if (stSerie.empty())
+        Consiste.MensErro(msgPadrao->Msg("Serie_Vazia"), true);
 
     Showavi.ActiveShowAvi(frmRemessaAnalise, 6, frmRemessaAnalise->msgPadrao->Msg("get"));
     vcl::RunRecovering(
         [&] {
             const vcl::Variant answer = frmRemessaAnalise->netRemesAnalise->AppServer(
                 "GeraSaida", {frmRemessaAnalise->cdsNotaAux->Data(), frmRemessaAnalise->cdsItensAux->Data(),
-                              medFilial->Text(), &stSerie, &stEmpresa, depDtSaida->GetDate(), medCdOperacao->Text(),
-                              Valmora.FiliProc()});
+                              medFilial->Text(), &stSerie, &stEmpresa, depDtSaida->GetDate(),
+                              medCdOperacao->Text(), Valmora.FiliProc()});
             cdsNotasGeradas->SetData(answer[1]);
             cdsErro->SetData(answer[2]);
             const std::string status = answer[0].AsString();
             if (status == "OK") {
-                msgPadrao->ShowMsg("Lan_Sucesso", contracts::TMsgDlgType::Information, {contracts::TMsgDlgBtn::OK}, 0);
+                msgPadrao->ShowMsg("Lan_Sucesso", contracts::TMsgDlgType::Information,
+                                   {contracts::TMsgDlgBtn::OK}, 0);
             } else if (status == "N") {
                 Dbinfo.ShowDetail(msgPadrao->Msg("Erros_Geracao"), "", cdsErro, cdsErro->Data(), 0, nullptr);
             } else {

@@ -12,7 +12,8 @@ namespace {
 vlm::THost* boundHost = nullptr;
 
 vlm::THost& Host() {
-    if (boundHost == nullptr) throw vcl::Exception("Pkg_zrm90000: the package was not initialised by its host");
+    if (boundHost == nullptr)
+        throw vcl::Exception("Pkg_zrm90000: the package was not initialised by its host");
     return *boundHost;
 }
 
@@ -29,7 +30,8 @@ void Initialize(vlm::THost* host) {
 void Finalize() {
     if (boundHost != nullptr) {
         // Forms still alive go with the package.
-        if (Cli_zrm90001::frmGeracao != nullptr) boundHost->Application.ReleaseForm(*Cli_zrm90001::frmGeracao);
+        if (Cli_zrm90001::frmGeracao != nullptr)
+            boundHost->Application.ReleaseForm(*Cli_zrm90001::frmGeracao);
         if (Cli_zrm90000::frmRemessaAnalise != nullptr)
             boundHost->Application.ReleaseForm(*Cli_zrm90000::frmRemessaAnalise);
     }
@@ -59,8 +61,9 @@ void criaRemessaAnalise() {
 }
 
 const ZrmVersionInfo* PackageVersionInfo() {
-    static const ZrmVersionInfo info{"6.25.9.0", "6.25.9.0", "6.25.009", 0x0416, 1252,
-                                     "Equipe de Sistemas", "Remessa para análise", "Uso interno"};
+    static const ZrmVersionInfo info{
+        "6.25.9.0",   "6.25.9.0", "6.25.009", 0x0416, 1252, "Equipe de Sistemas", "Remessa para análise",
+        "Uso interno"};
     return &info;
 }
 }

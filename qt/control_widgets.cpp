@@ -50,7 +50,9 @@ ContainerWidget::ContainerWidget(vcl::TControl& control, QWidget* parent)
     }
 }
 
-void ContainerWidget::Sync() { update(); }
+void ContainerWidget::Sync() {
+    update();
+}
 
 void ContainerWidget::paintEvent(QPaintEvent* /*event*/) {
     QPainter painter(this);
@@ -150,7 +152,8 @@ EditWidget::EditWidget(vcl::TCustomEdit& edit, QWidget* parent)
 }
 
 QString EditWidget::ShownText() const {
-    if (const auto* masked = dynamic_cast<const vcl::TMaskEdit*>(&edit_); masked && !masked->EditMask.empty()) {
+    if (const auto* masked = dynamic_cast<const vcl::TMaskEdit*>(&edit_);
+        masked && !masked->EditMask.empty()) {
         // The positions still to fill are left off the end, so that typing
         // appends as it does in an edit without a mask.
         QString shown = QString::fromStdString(masked->DisplayText());
@@ -164,7 +167,9 @@ QString EditWidget::ShownText() const {
     return QString::fromStdString(edit_.Text());
 }
 
-QColor EditWidget::TextColor() const { return ToQColor(edit_.Font.Color); }
+QColor EditWidget::TextColor() const {
+    return ToQColor(edit_.Font.Color);
+}
 
 void EditWidget::Sync() {
     const QString shown = ShownText();

@@ -111,10 +111,11 @@ DesktopHost::DesktopHost(DesktopOptions options)
 
     window_ = std::make_unique<MainWindow>([this] { OpenScreen(); });
     loop_->SetMdiArea(window_->MdiArea());
-    window_->SetStatus(QStringLiteral("Filial %1  ·  servidor %2:%3  ·  %4")
-                           .arg(QString::fromStdString(config.filiProc), QString::fromStdString(config.webUrl))
-                           .arg(config.webPort)
-                           .arg(QString::fromStdString(options_.db)));
+    window_->SetStatus(
+        QStringLiteral("Filial %1  ·  servidor %2:%3  ·  %4")
+            .arg(QString::fromStdString(config.filiProc), QString::fromStdString(config.webUrl))
+            .arg(config.webPort)
+            .arg(QString::fromStdString(options_.db)));
 
     package_ = std::make_unique<PackageLibrary>(options_.packagePath.empty() ? PackageLibrary::DefaultPath()
                                                                              : options_.packagePath);
@@ -143,6 +144,8 @@ void DesktopHost::OpenScreen() {
     loop_->Act([this] { package_->IniProc(vcl::Variant()); });
 }
 
-FormView* DesktopHost::ScreenView() const { return loop_->ViewNamed("frmRemessaAnalise"); }
+FormView* DesktopHost::ScreenView() const {
+    return loop_->ViewNamed("frmRemessaAnalise");
+}
 
 }  // namespace zrmqt

@@ -2,6 +2,7 @@
 
 #include <QKeyEvent>
 #include <QPainter>
+#include <QResizeEvent>
 
 #include "qt/control_widgets.h"
 #include "qt/date_edit_widget.h"
@@ -184,7 +185,8 @@ ControlBinding* FormView::MakeBinding(vcl::TControl& control, QWidget* parent) {
     if (auto* image = dynamic_cast<vcl::TImage*>(&control)) {
         return new ImageWidget(*image, parent);
     }
-    if (dynamic_cast<vcl::TWinControl*>(&control) != nullptr || dynamic_cast<vcl::TSplitter*>(&control) != nullptr) {
+    if (dynamic_cast<vcl::TWinControl*>(&control) != nullptr ||
+        dynamic_cast<vcl::TSplitter*>(&control) != nullptr) {
         return new ContainerWidget(control, parent);
     }
     return nullptr;  // nothing to show
@@ -260,6 +262,25 @@ QSize FormView::sizeHint() const {
     return {client.Width(), client.Height()};
 }
 
+void FormView::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    const vcl::TRect client = form_.ClientRect();
+    const int dw = event->size().width() - client.Width();
+    const int dh = event->size().height() - client.Height();
+    if (syncing_ || !isVisible() || (dw == 0 && dh == 0)) {
+        return;
+    }
+    form_.SetBounds(form_.Left, form_.Top, form_.Width + dw, form_.Height + dh);
+    if (form_.ClientWidth > 0) {
+        form_.ClientWidth += dw;
+    }
+    if (form_.ClientHeight > 0) {
+        form_.ClientHeight += dh;
+    }
+    form_.Realign();
+    Sync();
+}
+
 bool FormView::focusNextPrevChild(bool /*next*/) {
     return true;  // Tab moves are the headless form's
 }
@@ -270,7 +291,8 @@ void FormView::paintEvent(QPaintEvent* /*event*/) {
 }
 
 FormView* ViewOf(const QWidget* widget) {
-    for (QWidget* w = widget != nullptr ? widget->parentWidget() : nullptr; w != nullptr; w = w->parentWidget()) {
+    for (QWidget* w = widget != nullptr ? widget->parentWidget() : nullptr; w != nullptr;
+         w = w->parentWidget()) {
         if (auto* view = qobject_cast<FormView*>(w)) {
             return view;
         }

@@ -81,6 +81,8 @@ public:
 
 protected:
     bool focusNextPrevChild(bool next) override;
+    // The user resized the window: the form takes the new size and realigns.
+    void resizeEvent(QResizeEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
 private:

@@ -70,15 +70,20 @@ std::vector<int> GridWidget::ShownColumns() const {
     return shown;
 }
 
-int GridWidget::RowHeight() const { return grid_.DefaultRowHeight + 1; }  // the row line below
-int GridWidget::TitleHeight() const { return grid_.HasOption(vcl::TGridOption::Titles) ? RowHeight() : 0; }
+int GridWidget::RowHeight() const {
+    return grid_.DefaultRowHeight + 1;
+}  // the row line below
+int GridWidget::TitleHeight() const {
+    return grid_.HasOption(vcl::TGridOption::Titles) ? RowHeight() : 0;
+}
 
 int GridWidget::RowsOnView() const {
     return std::max(1, (viewport()->height() - TitleHeight()) / RowHeight());
 }
 
 int GridWidget::ColumnLeft(int column) const {
-    int x = (grid_.HasOption(vcl::TGridOption::Indicator) ? kIndicatorWidth + 1 : 0) - horizontalScrollBar()->value();
+    int x = (grid_.HasOption(vcl::TGridOption::Indicator) ? kIndicatorWidth + 1 : 0) -
+            horizontalScrollBar()->value();
     for (const int shown : ShownColumns()) {
         if (shown == column) {
             return x;
@@ -201,14 +206,15 @@ void GridWidget::paintEvent(QPaintEvent* /*event*/) {
         const QRect title(0, 0, kIndicatorWidth, TitleHeight() - 1);
         painter.fillRect(title, ToQColor(vcl::clBtnFace));
         for (int row = grid_.TopRow; row <= grid_.RowCount() && row < grid_.TopRow + RowsOnView(); ++row) {
-            const QRect cell(0, TitleHeight() + (row - grid_.TopRow) * RowHeight(), kIndicatorWidth, RowHeight() - 1);
+            const QRect cell(0, TitleHeight() + (row - grid_.TopRow) * RowHeight(), kIndicatorWidth,
+                             RowHeight() - 1);
             painter.fillRect(cell, ToQColor(vcl::clBtnFace));
             if (row == recNo) {
                 painter.setPen(Qt::black);
                 painter.setBrush(Qt::black);
                 const QPoint c = cell.center();
-                painter.drawPolygon(QPolygon({QPoint(c.x() - 2, c.y() - 4), QPoint(c.x() + 2, c.y()),
-                                              QPoint(c.x() - 2, c.y() + 4)}));
+                painter.drawPolygon(QPolygon(
+                    {QPoint(c.x() - 2, c.y() - 4), QPoint(c.x() + 2, c.y()), QPoint(c.x() - 2, c.y() + 4)}));
             }
         }
     }
@@ -316,8 +322,8 @@ void GridWidget::PaintEditor(QPainter& painter, const QRect& rect, const vcl::TC
         const QFontMetrics metrics(painter.font());
         const int textWidth = metrics.horizontalAdvance(text);
         const int x = column.Alignment == vcl::TAlignment::RightJustify ? inside.right() + 1
-                      : column.Alignment == vcl::TAlignment::Center ? inside.center().x() + textWidth / 2
-                                                                     : inside.left() + textWidth;
+                      : column.Alignment == vcl::TAlignment::Center     ? inside.center().x() + textWidth / 2
+                                                                        : inside.left() + textWidth;
         painter.drawLine(x, rect.top() + 2, x, rect.bottom() - 2);
     }
 }

@@ -22,7 +22,7 @@ public:
     vcl::TDBGrid& Grid() const { return grid_; }
 
     struct Cell {
-        int row = 0;  // 0: the title row; else 1-based among the rows shown
+        int row = 0;     // 0: the title row; else 1-based among the rows shown
         int column = 0;  // index into the grid's columns
     };
     // Where a cell is, in viewport coordinates; empty when it is not on view.

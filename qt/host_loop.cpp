@@ -18,7 +18,8 @@ namespace {
 // belongs to the form's controls.
 class ModalDialog : public QDialog {
 public:
-    ModalDialog(vcl::TForm& form, ActionSink& sink, QWidget* parent) : QDialog(parent), form_(form), sink_(sink) {}
+    ModalDialog(vcl::TForm& form, ActionSink& sink, QWidget* parent)
+        : QDialog(parent), form_(form), sink_(sink) {}
     void reject() override {}
 
 protected:
@@ -43,7 +44,9 @@ QWidget* MainWindowOf(QWidget* any) {
 
 }  // namespace
 
-HostLoop::HostLoop(vcl::TApplication& application) : application_(application) { application_.SetHostLoop(this); }
+HostLoop::HostLoop(vcl::TApplication& application) : application_(application) {
+    application_.SetHostLoop(this);
+}
 
 HostLoop::~HostLoop() {
     CloseWindows();
@@ -62,7 +65,8 @@ bool HostLoop::Act(const std::function<void()>& action) {
 }
 
 const HostLoop::Window* HostLoop::Find(const vcl::TForm& form) const {
-    const auto found = std::find_if(windows_.begin(), windows_.end(), [&](const Window& w) { return w.form == &form; });
+    const auto found =
+        std::find_if(windows_.begin(), windows_.end(), [&](const Window& w) { return w.form == &form; });
     return found != windows_.end() ? &*found : nullptr;
 }
 
@@ -145,7 +149,9 @@ bool HostLoop::eventFilter(QObject* watched, QEvent* event) {
 void HostLoop::Sync() {
     ++syncDepth_;
     const std::vector<vcl::TForm*> live = application_.Forms();
-    auto alive = [&](const vcl::TForm* form) { return std::find(live.begin(), live.end(), form) != live.end(); };
+    auto alive = [&](const vcl::TForm* form) {
+        return std::find(live.begin(), live.end(), form) != live.end();
+    };
     // Windows of freed forms, or of a new form that took a freed one's place.
     for (std::size_t i = windows_.size(); i-- > 0;) {
         const Window& window = windows_[i];
@@ -193,7 +199,8 @@ void HostLoop::ShowError(const std::string& message) {
         reportError_(message);
         return;
     }
-    QMessageBox::critical(QApplication::activeWindow(), QStringLiteral("Erro"), QString::fromStdString(message));
+    QMessageBox::critical(QApplication::activeWindow(), QStringLiteral("Erro"),
+                          QString::fromStdString(message));
 }
 
 void HostLoop::RunModal(vcl::TForm& form) {
@@ -221,7 +228,8 @@ void HostLoop::RunModal(vcl::TForm& form) {
     if (form.Visible()) {
         loop.exec(QEventLoop::DialogExec);
     }
-    modal_.erase(std::find_if(modal_.begin(), modal_.end(), [&](const ModalRun& run) { return run.loop == &loop; }));
+    modal_.erase(
+        std::find_if(modal_.begin(), modal_.end(), [&](const ModalRun& run) { return run.loop == &loop; }));
     for (std::size_t i = 0; i < windows_.size(); ++i) {
         if (windows_[i].frame == dialog) {
             DropWindow(i);

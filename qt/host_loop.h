@@ -31,7 +31,9 @@ public:
     // MDI children open here; without an area they open as top-level windows.
     void SetMdiArea(QMdiArea* area) { mdiArea_ = area; }
     // How ShowError reaches the user (the host services' error dialog).
-    void SetErrorReporter(std::function<void(const std::string&)> reporter) { reportError_ = std::move(reporter); }
+    void SetErrorReporter(std::function<void(const std::string&)> reporter) {
+        reportError_ = std::move(reporter);
+    }
 
     bool Act(const std::function<void()>& action) override;
     // Re-renders: windows for newly shown forms, none for hidden or freed

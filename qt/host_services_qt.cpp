@@ -61,7 +61,8 @@ QString TitleOf(TMsgDlgType type) {
 }
 
 QTableWidget* TableOf(const contracts::TextTable& table, QWidget* parent) {
-    auto* widget = new QTableWidget(static_cast<int>(table.rows.size()), static_cast<int>(table.columns.size()), parent);
+    auto* widget =
+        new QTableWidget(static_cast<int>(table.rows.size()), static_cast<int>(table.columns.size()), parent);
     QStringList headers;
     for (const std::string& column : table.columns) {
         headers << QString::fromStdString(column);
@@ -124,7 +125,9 @@ void BusyOverlay::paintEvent(QPaintEvent* /*event*/) {
 
 QtHostServices::QtHostServices(HostLoop& loop) : loop_(loop) {}
 
-QtHostServices::~QtHostServices() { delete busy_.data(); }
+QtHostServices::~QtHostServices() {
+    delete busy_.data();
+}
 
 QWidget* QtHostServices::DialogParent() const {
     if (QWidget* modal = QApplication::activeModalWidget()) {
@@ -164,7 +167,7 @@ TMsgDlgBtn QtHostServices::ShowMessage(TMsgDlgType type, const std::string& text
     }
     // Closed by Escape or the window's close box.
     return std::find(buttons.begin(), buttons.end(), TMsgDlgBtn::Cancel) != buttons.end() ? TMsgDlgBtn::Cancel
-           : buttons.empty()                                                             ? TMsgDlgBtn::OK
+           : buttons.empty()                                                              ? TMsgDlgBtn::OK
                                                                                           : buttons.back();
 }
 

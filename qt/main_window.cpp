@@ -28,6 +28,8 @@ MainWindow::MainWindow(std::function<void()> openScreen, QWidget* parent)
     resize(1400, 720);
 }
 
-void MainWindow::SetStatus(const QString& text) { statusBar()->showMessage(text); }
+void MainWindow::SetStatus(const QString& text) {
+    statusBar()->showMessage(text);
+}
 
 }  // namespace zrmqt

@@ -24,7 +24,8 @@ PackageLibrary::PackageLibrary(const std::string& path) {
     handle_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
     if (handle_ == nullptr) {
         const char* reason = dlerror();
-        throw std::runtime_error("cannot load the package " + path + ": " + (reason ? reason : "unknown reason"));
+        throw std::runtime_error("cannot load the package " + path + ": " +
+                                 (reason ? reason : "unknown reason"));
     }
     initialize_ = Bind<void (*)(vlm::THost*)>(handle_, "Initialize", path);
     finalize_ = Bind<void (*)()>(handle_, "Finalize", path);

@@ -13,7 +13,10 @@
 namespace zrmqt {
 
 PickListDialog::PickListDialog(const std::string& title, const contracts::TextTable& table, QWidget* parent)
-    : QDialog(parent), table_(table), filter_(new QLineEdit(this)), rows_(new QTableWidget(this)),
+    : QDialog(parent),
+      table_(table),
+      filter_(new QLineEdit(this)),
+      rows_(new QTableWidget(this)),
       count_(new QLabel(this)) {
     setWindowTitle(QString::fromStdString(title));
     filter_->setPlaceholderText(QStringLiteral("Digite para filtrar"));

@@ -13,7 +13,8 @@ QColor ToQColor(vcl::TColor color) {
 QFont ToQFont(const vcl::TFont& font) {
     // The classic bitmap sans-serif is not on this platform; the default
     // sans-serif family at the same pixel size keeps the layout.
-    QFont qfont(font.Name == "MS Sans Serif" ? QStringLiteral("Sans Serif") : QString::fromStdString(font.Name));
+    QFont qfont(font.Name == "MS Sans Serif" ? QStringLiteral("Sans Serif")
+                                             : QString::fromStdString(font.Name));
     qfont.setStyleHint(QFont::SansSerif);
     const int height = font.Height < 0 ? -font.Height : std::max(1, font.Height * 4 / 5);
     qfont.setPixelSize(std::max(1, height));
@@ -33,7 +34,9 @@ QImage ToQImage(const vcl::TBitmap& bitmap) {
     return image;
 }
 
-QRect ToQRect(const vcl::TRect& rect) { return QRect(rect.Left, rect.Top, rect.Width(), rect.Height()); }
+QRect ToQRect(const vcl::TRect& rect) {
+    return QRect(rect.Left, rect.Top, rect.Width(), rect.Height());
+}
 
 namespace {
 

@@ -43,7 +43,9 @@ KeyStroke CharStroke(char ch) {
 
 }  // namespace
 
-Tour::Tour(DesktopHost& host, QString folder) : host_(host), folder_(std::move(folder)) { BuildSteps(); }
+Tour::Tour(DesktopHost& host, QString folder) : host_(host), folder_(std::move(folder)) {
+    BuildSteps();
+}
 
 void Tour::Start() {
     QDir().mkpath(folder_);
@@ -207,20 +209,25 @@ void Tour::BuildSteps() {
         {{}, type("frmRemessaAnalise", "depDtEntIni", "01/01/2026"), {}},
         {{}, type("frmRemessaAnalise", "depDtEntFin", "31/03/2026"), {}},
         {"02-filtro-preenchido", noMessage, screen},
-        {{}, [this, grid] {
+        {{},
+         [this, grid] {
              if (GridWidget* notes = grid("dbgNotaFiscal")) {
                  notes->UserFocuses();
              } else {
                  Fail("no notes grid");
              }
-         }, {}},
+         },
+         {}},
         {"03-notas-carregadas", noMessage, screen},
         {{}, clickCell("dbgNotaFiscal", 1, "IDMARCADO"), {}},
         {{}, clickCell("dbgNotaFiscal", 3, "IDMARCADO"), {}},
         {{}, keys("frmRemessaAnalise", {down, KeyStroke{vcl::vk::Space, 0, " "}}), {}},
         {"04-notas-marcadas", noMessage, screen},
         {{}, clickCell("dbgItensNota", 1, "QTENVIADA"), {}},
-        {{}, keys("frmRemessaAnalise", {CharStroke('9'), CharStroke('9'), CharStroke('9'), CharStroke('9'), CharStroke('9'), down}), {}},
+        {{},
+         keys("frmRemessaAnalise",
+              {CharStroke('9'), CharStroke('9'), CharStroke('9'), CharStroke('9'), CharStroke('9'), down}),
+         {}},
         {"05-quantidade-recusada", {}, message},
         {{}, acceptMessage, {}},
         {"06-editor-mantido", noMessage, screen},

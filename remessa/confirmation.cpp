@@ -11,10 +11,12 @@ namespace Cli_zrm90000 {
 void TfrmRemessaAnalise::sbtConfirmarClick(vcl::TObject* /*Sender*/) {
     // With the notes closed (the filter panel was entered) there is nothing to
     // confirm: say so before anything is touched.
-    if (!cdsNotaFiscalGrid->Active()) Consiste.MensErro(msgPadrao->Msg("Nota_Marcada"), true);
+    if (!cdsNotaFiscalGrid->Active())
+        Consiste.MensErro(msgPadrao->Msg("Nota_Marcada"), true);
 
     // 1. A pending quantity is posted first, with its check and the note's send flag.
-    if (cdsItensNota->State() == vcl::TDataSetState::Edit || cdsItensNota->State() == vcl::TDataSetState::Insert) {
+    if (cdsItensNota->State() == vcl::TDataSetState::Edit ||
+        cdsItensNota->State() == vcl::TDataSetState::Insert) {
         cdsItensNota->Post();
     }
 
@@ -42,8 +44,10 @@ void TfrmRemessaAnalise::sbtConfirmarClick(vcl::TObject* /*Sender*/) {
     }
 
     // 3. Decide.
-    if (!marked) Consiste.MensErro(msgPadrao->Msg("Nota_Marcada"), true);
-    if (nothingToSend) Consiste.MensErro(msgPadrao->Msg("QtEnv_zero"), true);
+    if (!marked)
+        Consiste.MensErro(msgPadrao->Msg("Nota_Marcada"), true);
+    if (nothingToSend)
+        Consiste.MensErro(msgPadrao->Msg("QtEnv_zero"), true);
 
     // 4. Copy every note and every item.
     cdsNotaAux->SetData(cdsNotaFiscalGrid->Data());

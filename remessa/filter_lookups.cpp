@@ -31,16 +31,19 @@ void TfrmRemessaAnalise::medFilialChange(vcl::TObject* /*Sender*/) {
 }
 
 void TfrmRemessaAnalise::medFilialExit(vcl::TObject* /*Sender*/) {
-    if (boPesqFilial) return;
+    if (boPesqFilial)
+        return;
     vcl::RunRecovering(
         [&] {
-            if (TConsiste::EmptyString(medFilial->Text())) return;
+            if (TConsiste::EmptyString(medFilial->Text()))
+                return;
             medFilial->SetText(TConsiste::Ajusta(medFilial->Text(), 4));
             qryFilial->Close();
             qryFilial->ParamByName("P_CDFILIAL").SetValue(medFilial->Text());
             qryFilial->ParamByName("P_TCDFILIAL").Clear();
             qryFilial->Open();
-            if (qryFilial->IsEmpty()) Consiste.MensErro(msgPadrao->Msg("Fil_Cad"), true);
+            if (qryFilial->IsEmpty())
+                Consiste.MensErro(msgPadrao->Msg("Fil_Cad"), true);
             edtNmFilial->SetText(qryFilial->FieldByName("NMFILIAL").AsString());
             boPesqFilial = true;
         },
@@ -67,19 +70,23 @@ void TfrmRemessaAnalise::medFornecedorChange(vcl::TObject* /*Sender*/) {
     edtNmFornecedor->Clear();
     boPesqForn = false;
     medNumNota->Clear();
-    if (TConsiste::EmptyString(medFornecedor->Text())) stCdForneced.clear();
+    if (TConsiste::EmptyString(medFornecedor->Text()))
+        stCdForneced.clear();
 }
 
 void TfrmRemessaAnalise::medFornecedorExit(vcl::TObject* /*Sender*/) {
-    if (boPesqForn) return;
+    if (boPesqForn)
+        return;
     vcl::RunRecovering(
         [&] {
-            if (TConsiste::EmptyString(medFornecedor->Text())) return;
+            if (TConsiste::EmptyString(medFornecedor->Text()))
+                return;
             qryFornecedor->Close();
             qryFornecedor->ParamByName("P_NRINSJURFORN").SetValue(medFornecedor->Text());
             qryFornecedor->ParamByName("P_TNRINSJURFORN").Clear();
             qryFornecedor->Open();
-            if (qryFornecedor->IsEmpty()) Consiste.MensErro(msgPadrao->Msg("For_Cad"), true);
+            if (qryFornecedor->IsEmpty())
+                Consiste.MensErro(msgPadrao->Msg("For_Cad"), true);
             edtNmFornecedor->SetText(qryFornecedor->FieldByName("NMRAZSOCFORN").AsString());
             stCdForneced = qryFornecedor->FieldByName("CDFORNECED").AsString();
             boPesqForn = true;
@@ -88,7 +95,7 @@ void TfrmRemessaAnalise::medFornecedorExit(vcl::TObject* /*Sender*/) {
 }
 
 void TfrmRemessaAnalise::qryFornecedorNRINSJURFORNGetText(vcl::TField* Sender, std::string& Text,
-                                                         bool /*DisplayText*/) {
+                                                          bool /*DisplayText*/) {
     const std::string personType = qryFornecedor->FieldByName("IDTPIJURFORN").AsString();
     Text = vcl::FormatMaskText(TConsiste::PictPess(personType), Sender->AsString());
 }
@@ -113,15 +120,18 @@ void TfrmRemessaAnalise::medSerieNfChange(vcl::TObject* /*Sender*/) {
 }
 
 void TfrmRemessaAnalise::medSerieNfExit(vcl::TObject* /*Sender*/) {
-    if (boPesqSerie) return;
+    if (boPesqSerie)
+        return;
     vcl::RunRecovering(
         [&] {
-            if (TConsiste::EmptyString(medSerieNf->Text())) return;
+            if (TConsiste::EmptyString(medSerieNf->Text()))
+                return;
             qrySerieNF->Close();
             qrySerieNF->ParamByName("P_CDSERIEENTR").SetValue(medSerieNf->Text());
             qrySerieNF->ParamByName("P_TCDSERIEENTR").Clear();
             qrySerieNF->Open();
-            if (qrySerieNF->IsEmpty()) Consiste.MensErro(msgPadrao->Msg("Serie_Cad"), true);
+            if (qrySerieNF->IsEmpty())
+                Consiste.MensErro(msgPadrao->Msg("Serie_Cad"), true);
             boPesqSerie = true;
         },
         [&] { medSerieNf->SetFocus(); });
@@ -130,7 +140,8 @@ void TfrmRemessaAnalise::medSerieNfExit(vcl::TObject* /*Sender*/) {
 // ---- Dates ----
 
 void TfrmRemessaAnalise::depDtEntIniExit(vcl::TObject* Sender) {
-    if (auto* dateEdit = dynamic_cast<vlm::TDateEditPlus*>(Sender)) dateEdit->CheckValidDate();
+    if (auto* dateEdit = dynamic_cast<vlm::TDateEditPlus*>(Sender))
+        dateEdit->CheckValidDate();
 }
 
 void TfrmRemessaAnalise::vd_datas() {

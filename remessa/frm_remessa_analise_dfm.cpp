@@ -48,7 +48,8 @@ void AddFields(vcl::TClientDataSet& cds, std::initializer_list<FieldSpec> specs,
         field.DisplayFormat = spec.format;
         field.Visible = false;
         for (const char* name : visible) {
-            if (std::string_view(spec.name) == name) field.Visible = true;
+            if (std::string_view(spec.name) == name)
+                field.Visible = true;
         }
     }
 }
@@ -74,15 +75,22 @@ void AddNoteFields(vcl::TClientDataSet& cds, bool withFlags, std::initializer_li
 
 // The items datasets; cdsItensAux lacks DTVALILOTE and SGUNIDADE.
 void AddItemFields(vcl::TClientDataSet& cds, bool withShownOnly, std::initializer_list<const char*> hidden) {
-    std::initializer_list<FieldSpec> head{
-        {"IDMARCADO", FieldType::FixedChar, 1, "", ""},  {"CDFILIAL", kString, 4, "", ""},
-        {"NRLANCTONF", kString, 10, "", ""},             {"NRSEQITPROD", kString, 4, "", ""},
-        {"CDPRODUTO", kString, 10, "", ""},              {"CDARVPROD", kString, 20, "", ""},
-        {"NMPRODUTO", kString, 50, "", ""},              {"QTITEMPROD", FieldType::Float, 0, "", "#,##0.000"},
-        {"QTENVIADA", FieldType::Float, 0, "", "#,##0.000"}, {"VRUNITITEM", FieldType::Float, 0, "", "#,##0.00"},
-        {"VRTOTAITEM", FieldType::Float, 0, "", "#,##0.00"}, {"CDFILIMOVI", kString, 4, "", ""},
-        {"CDALMOXARIFE", kString, 6, "", ""},           {"CDLOCALESTOQ", kString, 6, "", ""},
-        {"NRLOTEESTQ", kString, 20, "", ""},             {"NRSUBLOTE", kString, 4, "", ""}};
+    std::initializer_list<FieldSpec> head{{"IDMARCADO", FieldType::FixedChar, 1, "", ""},
+                                          {"CDFILIAL", kString, 4, "", ""},
+                                          {"NRLANCTONF", kString, 10, "", ""},
+                                          {"NRSEQITPROD", kString, 4, "", ""},
+                                          {"CDPRODUTO", kString, 10, "", ""},
+                                          {"CDARVPROD", kString, 20, "", ""},
+                                          {"NMPRODUTO", kString, 50, "", ""},
+                                          {"QTITEMPROD", FieldType::Float, 0, "", "#,##0.000"},
+                                          {"QTENVIADA", FieldType::Float, 0, "", "#,##0.000"},
+                                          {"VRUNITITEM", FieldType::Float, 0, "", "#,##0.00"},
+                                          {"VRTOTAITEM", FieldType::Float, 0, "", "#,##0.00"},
+                                          {"CDFILIMOVI", kString, 4, "", ""},
+                                          {"CDALMOXARIFE", kString, 6, "", ""},
+                                          {"CDLOCALESTOQ", kString, 6, "", ""},
+                                          {"NRLOTEESTQ", kString, 20, "", ""},
+                                          {"NRSUBLOTE", kString, 4, "", ""}};
     for (const FieldSpec& spec : head) {
         vcl::TField& field = cds.AddField(FieldDef{spec.name, spec.type, spec.size});
         field.DisplayFormat = spec.format;
@@ -92,7 +100,8 @@ void AddItemFields(vcl::TClientDataSet& cds, bool withShownOnly, std::initialize
         cds.AddField({"SGUNIDADE", kString, 10});
     }
     cds.AddField({"CDPRODESTO", kString, 10});
-    for (const char* name : hidden) cds.FieldByName(name).Visible = false;
+    for (const char* name : hidden)
+        cds.FieldByName(name).Visible = false;
 }
 
 struct ColumnSpec {
@@ -225,8 +234,8 @@ void TfrmRemessaAnalise::BuildForm() {
         e.TabOrder = tabOrder;
         return &e;
     };
-    auto searchButton = [this](const char* name, int left, int top, vcl::TCustomEdit* associate, const char* title,
-                               vcl::TDataSource* source, const char* emptyError) {
+    auto searchButton = [this](const char* name, int left, int top, vcl::TCustomEdit* associate,
+                               const char* title, vcl::TDataSource* source, const char* emptyError) {
         vlm::TBtnPesquisa& b = Make<vlm::TBtnPesquisa>(name, Host.Services);
         b.SetParent(panFiltro);
         b.SetBounds(left, top, 21, 21);
@@ -281,7 +290,8 @@ void TfrmRemessaAnalise::BuildForm() {
 
     lblSerieNf = label("lblSerieNf", "Série NF", 8, 78);
     medSerieNf = maskEdit("medSerieNf", 128, 72, 50, 5, vcl::clWindow, 6);
-    btpSerieNf = searchButton("btpSerieNf", 181, 72, medSerieNf, "Série", dtsSerieNF, "Não há série cadastrada");
+    btpSerieNf =
+        searchButton("btpSerieNf", 181, 72, medSerieNf, "Série", dtsSerieNF, "Não há série cadastrada");
 
     lblNumota = label("lblNumota", "Nº da NF", 216, 78);
     medNumNota = maskEdit("medNumNota", 274, 72, 121, 20, vcl::clWindow, 8);
@@ -313,9 +323,8 @@ void TfrmRemessaAnalise::BuildForm() {
     AddItemFields(*cdsItensAux, false, {});
 
     // Each row's registration number is shown with the mask of its own person type.
-    cdsNotaFiscalGrid->FieldByName("NRINSJURFORN").OnGetText = [this](vcl::TField* f, std::string& t, bool d) {
-        NRINSJURFORNGridGetText(f, t, d);
-    };
+    cdsNotaFiscalGrid->FieldByName("NRINSJURFORN").OnGetText =
+        [this](vcl::TField* f, std::string& t, bool d) { NRINSJURFORNGridGetText(f, t, d); };
     cdsNotaFiscalGrid->AfterScroll = [this](vcl::TClientDataSet* ds) { cdsNotaFiscalGridAfterScroll(ds); };
     cdsItensNota->BeforeInsert = [this](vcl::TClientDataSet* ds) { cdsItensNotaBeforeInsert(ds); };
     cdsItensNota->BeforePost = [this](vcl::TClientDataSet* ds) { cdsItensNotaBeforePost(ds); };
@@ -341,7 +350,9 @@ void TfrmRemessaAnalise::BuildForm() {
     dbgNotaFiscal->OnCellClick = [this](vcl::TColumn& c) { dbgNotaFiscalCellClick(c); };
     dbgNotaFiscal->OnDrawColumnCell = [this](vcl::TObject* s, const vcl::TRect& r, int d, vcl::TColumn& c,
                                              unsigned st) { dbgNotaFiscalDrawColumnCell(s, r, d, c, st); };
-    dbgNotaFiscal->OnKeyDown = [this](vcl::TObject* s, int& k, unsigned sh) { dbgNotaFiscalKeyDown(s, k, sh); };
+    dbgNotaFiscal->OnKeyDown = [this](vcl::TObject* s, int& k, unsigned sh) {
+        dbgNotaFiscalKeyDown(s, k, sh);
+    };
     dbgNotaFiscal->OnTitleClick = [this](vcl::TColumn& c) { dbgNotaFiscalTitleClick(c); };
 
     splNfItem = &Make<vcl::TSplitter>("splNfItem");
@@ -374,7 +385,9 @@ void TfrmRemessaAnalise::BuildForm() {
     dbgItensNota->OnColEnter = [this](vcl::TObject* s) { dbgItensNotaColEnter(s); };
     dbgItensNota->OnColExit = [this](vcl::TObject* s) { dbgItensNotaColExit(s); };
     dbgItensNota->OnKeyPress = [this](vcl::TObject* s, char& k) { dbgItensNotaKeyPress(s, k); };
-    dbgItensNota->OnKeyDown = [this](vcl::TObject* s, int& k, unsigned sh) { dbgNotaFiscalKeyDown(s, k, sh); };
+    dbgItensNota->OnKeyDown = [this](vcl::TObject* s, int& k, unsigned sh) {
+        dbgNotaFiscalKeyDown(s, k, sh);
+    };
 
     // Lookup queries over the host's database module.
     vlm::TdtmDBGeral& db = Host.dtmDBGeral;
@@ -396,7 +409,8 @@ void TfrmRemessaAnalise::BuildForm() {
 
     qrySerieNF = &Make<vlm::TADOIBQuery>("qrySerieNF", db);
     qrySerieNF->SQL = {"SELECT CDSERIEENTR, DSSERIEENTR", "  FROM SERIEENTR",
-                       " WHERE ((CDSERIEENTR = :P_CDSERIEENTR) OR (:P_TCDSERIEENTR = 'T'))", " ORDER BY CDSERIEENTR"};
+                       " WHERE ((CDSERIEENTR = :P_CDSERIEENTR) OR (:P_TCDSERIEENTR = 'T'))",
+                       " ORDER BY CDSERIEENTR"};
     qrySerieNF->AddStringField("CDSERIEENTR", 5, "Código");
     qrySerieNF->AddStringField("DSSERIEENTR", 20, "Descrição");
 
@@ -444,7 +458,8 @@ void TfrmRemessaAnalise::BuildForm() {
         "TipOp_Cad|Tipo de operação não cadastrado",
         "QtEnv_Maior|Quantidade enviada deve ser menor ou igual a quantidade original",
         "Nota_Marcada|Nenhuma nota foi marcada para envio",
-        "QtEnv_zero|Quantidade enviada deve ser diferente de zero para pelo menos um produto da nota selecionada",
+        "QtEnv_zero|Quantidade enviada deve ser diferente de zero para pelo menos um produto da nota "
+        "selecionada",
     };
 }
 

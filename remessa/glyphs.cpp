@@ -10,22 +10,38 @@ namespace Cli_zrm90000 {
 namespace {
 
 // Standard 16-colour palette indexes.
-enum : std::uint8_t { Black = 0, Maroon = 1, Olive = 3, Navy = 4, Gray = 7, Silver = 8, Yellow = 11,
-                      Blue = 12, White = 15 };
+enum : std::uint8_t {
+    Black = 0,
+    Maroon = 1,
+    Olive = 3,
+    Navy = 4,
+    Gray = 7,
+    Silver = 8,
+    Yellow = 11,
+    Blue = 12,
+    White = 15
+};
 
 using Pixels = std::vector<std::uint8_t>;
 
-void Set(Pixels& p, int width, int x, int y, std::uint8_t index) { p[y * width + x] = index; }
+void Set(Pixels& p, int width, int x, int y, std::uint8_t index) {
+    p[y * width + x] = index;
+}
 
 // The 16x16 box every check image shares, with its inside in `inside`.
 Pixels Box(std::uint8_t inside) {
     Pixels p(16 * 16, Olive);
-    for (int x = 2; x <= 11; ++x) Set(p, 16, x, 2, Black);
-    for (int y = 2; y <= 11; ++y) Set(p, 16, 2, y, Black);
+    for (int x = 2; x <= 11; ++x)
+        Set(p, 16, x, 2, Black);
+    for (int y = 2; y <= 11; ++y)
+        Set(p, 16, 2, y, Black);
     for (int y = 3; y <= 11; ++y)
-        for (int x = 3; x <= 11; ++x) Set(p, 16, x, y, inside);
-    for (int y = 1; y <= 13; ++y) Set(p, 16, 13, y, Silver);
-    for (int x = 1; x <= 13; ++x) Set(p, 16, x, 13, Silver);
+        for (int x = 3; x <= 11; ++x)
+            Set(p, 16, x, y, inside);
+    for (int y = 1; y <= 13; ++y)
+        Set(p, 16, 13, y, Silver);
+    for (int x = 1; x <= 13; ++x)
+        Set(p, 16, x, 13, Silver);
     return p;
 }
 
@@ -35,15 +51,33 @@ Pixels Art(const std::vector<std::string_view>& rows) {
     for (std::string_view row : rows) {
         for (char c : row) {
             switch (c) {
-                case 'k': p.push_back(Black); break;
-                case 'w': p.push_back(White); break;
-                case 's': p.push_back(Silver); break;
-                case 'g': p.push_back(Gray); break;
-                case 'y': p.push_back(Yellow); break;
-                case 'b': p.push_back(Blue); break;
-                case 'n': p.push_back(Navy); break;
-                case 'm': p.push_back(Maroon); break;
-                default: p.push_back(Olive); break;
+                case 'k':
+                    p.push_back(Black);
+                    break;
+                case 'w':
+                    p.push_back(White);
+                    break;
+                case 's':
+                    p.push_back(Silver);
+                    break;
+                case 'g':
+                    p.push_back(Gray);
+                    break;
+                case 'y':
+                    p.push_back(Yellow);
+                    break;
+                case 'b':
+                    p.push_back(Blue);
+                    break;
+                case 'n':
+                    p.push_back(Navy);
+                    break;
+                case 'm':
+                    p.push_back(Maroon);
+                    break;
+                default:
+                    p.push_back(Olive);
+                    break;
             }
         }
     }
@@ -52,39 +86,53 @@ Pixels Art(const std::vector<std::string_view>& rows) {
 
 }  // namespace
 
-vcl::TBitmap UncheckBitmap() { return vcl::TBitmap::FromPalette16(16, 16, Box(White)); }
+vcl::TBitmap UncheckBitmap() {
+    return vcl::TBitmap::FromPalette16(16, 16, Box(White));
+}
 
-vcl::TBitmap DescheckBitmap() { return vcl::TBitmap::FromPalette16(16, 16, Box(Silver)); }
+vcl::TBitmap DescheckBitmap() {
+    return vcl::TBitmap::FromPalette16(16, 16, Box(Silver));
+}
 
 vcl::TBitmap CheckBitmap() {
     Pixels p = Box(White);
     const std::array<std::array<int, 3>, 9> tick{{
-        {4, 10, 10}, {5, 9, 10}, {6, 4, 4}, {6, 8, 10}, {7, 4, 5}, {7, 7, 9}, {8, 4, 8}, {9, 5, 7}, {10, 6, 6},
+        {4, 10, 10},
+        {5, 9, 10},
+        {6, 4, 4},
+        {6, 8, 10},
+        {7, 4, 5},
+        {7, 7, 9},
+        {8, 4, 8},
+        {9, 5, 7},
+        {10, 6, 6},
     }};
     for (const auto& [row, from, to] : tick)
-        for (int x = from; x <= to; ++x) Set(p, 16, x, row, Black);
+        for (int x = from; x <= to; ++x)
+            Set(p, 16, x, row, Black);
     return vcl::TBitmap::FromPalette16(16, 16, p);
 }
 
 vcl::TBitmap ThumbsUpGlyph() {
-    return vcl::TBitmap::FromPalette16(16, 16, Art({
-        "................",
-        "......kk........",
-        ".....kyyk.......",
-        ".....kyyk.......",
-        "....kyyyk.......",
-        "....kyyk........",
-        "kkkkyyykkkkkk...",
-        "kbbkyyyyyyyyyk..",
-        "kbbkyyyyyykkk...",
-        "kbbkyyyyyyyyyk..",
-        "kbbkyyyyyykkk...",
-        "kbbkyyyyyyyyyk..",
-        "kbbkyyyyyykkk...",
-        "kkkkkkkkkkkk....",
-        "................",
-        "................",
-    }));
+    return vcl::TBitmap::FromPalette16(16, 16,
+                                       Art({
+                                           "................",
+                                           "......kk........",
+                                           ".....kyyk.......",
+                                           ".....kyyk.......",
+                                           "....kyyyk.......",
+                                           "....kyyk........",
+                                           "kkkkyyykkkkkk...",
+                                           "kbbkyyyyyyyyyk..",
+                                           "kbbkyyyyyykkk...",
+                                           "kbbkyyyyyyyyyk..",
+                                           "kbbkyyyyyykkk...",
+                                           "kbbkyyyyyyyyyk..",
+                                           "kbbkyyyyyykkk...",
+                                           "kkkkkkkkkkkk....",
+                                           "................",
+                                           "................",
+                                       }));
 }
 
 vcl::TBitmap SearchGlyph() {
@@ -108,24 +156,25 @@ vcl::TBitmap SearchGlyph() {
 }
 
 vcl::TBitmap CalendarGlyph() {
-    return vcl::TBitmap::FromPalette16(16, 16, Art({
-        "................",
-        "..k..k..k..k....",
-        ".kmmmmmmmmmmmk..",
-        ".kmmmmmmmmmmmk..",
-        ".kwwwwwwwwwwwk..",
-        ".kwkwkwkwkwkwk..",
-        ".kwwwwwwwwwwwk..",
-        ".kwkwkwkwkwkwk..",
-        ".kwwwwwwwwwwwk..",
-        ".kwkwkwkwkwkwk..",
-        ".kwwwwwwwwwwwk..",
-        ".kwkwkwkwbbwwk..",
-        ".kwwwwwwwbbwwk..",
-        ".kkkkkkkkkkkkk..",
-        "................",
-        "................",
-    }));
+    return vcl::TBitmap::FromPalette16(16, 16,
+                                       Art({
+                                           "................",
+                                           "..k..k..k..k....",
+                                           ".kmmmmmmmmmmmk..",
+                                           ".kmmmmmmmmmmmk..",
+                                           ".kwwwwwwwwwwwk..",
+                                           ".kwkwkwkwkwkwk..",
+                                           ".kwwwwwwwwwwwk..",
+                                           ".kwkwkwkwkwkwk..",
+                                           ".kwwwwwwwwwwwk..",
+                                           ".kwkwkwkwkwkwk..",
+                                           ".kwwwwwwwwwwwk..",
+                                           ".kwkwkwkwbbwwk..",
+                                           ".kwwwwwwwbbwwk..",
+                                           ".kkkkkkkkkkkkk..",
+                                           "................",
+                                           "................",
+                                       }));
 }
 
 }  // namespace Cli_zrm90000

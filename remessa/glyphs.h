@@ -9,11 +9,11 @@ namespace Cli_zrm90000 {
 
 constexpr vcl::TColor clCheckTransparent = 0x008080;  // olive, RGB (128, 128, 0)
 
-vcl::TBitmap CheckBitmap();    // white box with a black tick
-vcl::TBitmap UncheckBitmap();  // empty white box
-vcl::TBitmap DescheckBitmap(); // box filled with silver
-vcl::TBitmap ThumbsUpGlyph();  // confirm buttons, one glyph
-vcl::TBitmap SearchGlyph();    // search buttons: a hand pointing at a list, normal and greyed (32x16)
-vcl::TBitmap CalendarGlyph();  // drop-down button of the date edits
+vcl::TBitmap CheckBitmap();     // white box with a black tick
+vcl::TBitmap UncheckBitmap();   // empty white box
+vcl::TBitmap DescheckBitmap();  // box filled with silver
+vcl::TBitmap ThumbsUpGlyph();   // confirm buttons, one glyph
+vcl::TBitmap SearchGlyph();     // search buttons: a hand pointing at a list, normal and greyed (32x16)
+vcl::TBitmap CalendarGlyph();   // drop-down button of the date edits
 
 }  // namespace Cli_zrm90000

@@ -26,7 +26,8 @@ void TfrmRemessaAnalise::dbgItensNotaColEnter(vcl::TObject* /*Sender*/) {
 }
 
 void TfrmRemessaAnalise::dbgItensNotaColExit(vcl::TObject* /*Sender*/) {
-    if (dbgItensNota->SelectedIndex() == TConsiste::IndiceCol(dbgItensNota, "QTENVIADA") && Editing(*cdsItensNota)) {
+    if (dbgItensNota->SelectedIndex() == TConsiste::IndiceCol(dbgItensNota, "QTENVIADA") &&
+        Editing(*cdsItensNota)) {
         cdsItensNota->Post();
     }
 }
@@ -46,20 +47,25 @@ void TfrmRemessaAnalise::dbgItensNotaKeyPress(vcl::TObject* /*Sender*/, char& Ke
     }
 }
 
-void TfrmRemessaAnalise::cdsItensNotaBeforeInsert(vcl::TClientDataSet* /*DataSet*/) { vcl::Abort(); }
+void TfrmRemessaAnalise::cdsItensNotaBeforeInsert(vcl::TClientDataSet* /*DataSet*/) {
+    vcl::Abort();
+}
 
 void TfrmRemessaAnalise::cdsItensNotaBeforePost(vcl::TClientDataSet* /*DataSet*/) {
-    if (cdsItensNota->FieldByName("QTENVIADA").AsFloat() > 0) vd_quantidade();
+    if (cdsItensNota->FieldByName("QTENVIADA").AsFloat() > 0)
+        vd_quantidade();
 }
 
 void TfrmRemessaAnalise::vd_quantidade() {
     vcl::TField* selected = dbgItensNota->SelectedField();
-    if (!Editing(*cdsItensNota) || selected == nullptr || selected->FieldName() != "QTENVIADA") return;
+    if (!Editing(*cdsItensNota) || selected == nullptr || selected->FieldName() != "QTENVIADA")
+        return;
     vcl::RunRecovering(
         [&] {
             const double original = TConsiste::RoundDec(cdsItensNota->FieldByName("QTITEMPROD").AsFloat(), 3);
             const double toSend = TConsiste::RoundDec(cdsItensNota->FieldByName("QTENVIADA").AsFloat(), 3);
-            if (toSend > original) Consiste.MensErro(msgPadrao->Msg("QtEnv_Maior"), true);
+            if (toSend > original)
+                Consiste.MensErro(msgPadrao->Msg("QtEnv_Maior"), true);
         },
         [&] { cdsItensNota->FieldByName("QTENVIADA").FocusControl(); });
 }
@@ -91,7 +97,8 @@ void TfrmRemessaAnalise::cdsItensNotaAfterPost(vcl::TClientDataSet* /*DataSet*/)
         cdsItensNota->EnableControls();
         cdsNotaFiscalGrid->Post();
         // The items grid goes back to the item just posted.
-        cdsItensNota->Locate("CDFILIAL;NRLANCTONF;NRSEQITPROD", vcl::VariantArray{cdFilial, nrLanctoNf, nrSeqItProd});
+        cdsItensNota->Locate("CDFILIAL;NRLANCTONF;NRSEQITPROD",
+                             vcl::VariantArray{cdFilial, nrLanctoNf, nrSeqItProd});
     }
     cdsNotaFiscalGrid->EnableControls();
 }

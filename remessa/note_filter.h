@@ -10,7 +10,8 @@ inline std::string QuotedStr(const std::string& value) {
     std::string quoted = "'";
     for (char c : value) {
         quoted += c;
-        if (c == '\'') quoted += '\'';
+        if (c == '\'')
+            quoted += '\'';
     }
     return quoted + "'";
 }

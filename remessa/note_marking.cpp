@@ -8,23 +8,26 @@
 
 namespace Cli_zrm90000 {
 
-void TfrmRemessaAnalise::dbgNotaFiscalDrawColumnCell(vcl::TObject* Sender, const vcl::TRect& Rect, int /*DataCol*/,
-                                                      vcl::TColumn& Column, unsigned /*State*/) {
+void TfrmRemessaAnalise::dbgNotaFiscalDrawColumnCell(vcl::TObject* Sender, const vcl::TRect& Rect,
+                                                     int /*DataCol*/, vcl::TColumn& Column,
+                                                     unsigned /*State*/) {
     vcl::TField* field = Column.Field();
-    if (cdsNotaFiscalGrid->IsEmpty() || field == nullptr || field->FieldName() != "IDMARCADO") return;
+    if (cdsNotaFiscalGrid->IsEmpty() || field == nullptr || field->FieldName() != "IDMARCADO")
+        return;
     const vcl::TImage* image = field->AsString() == "N" ? imgUncheck : imgCheck;
     const vcl::TBitmap bitmap = image->Picture;
     vcl::TCanvas& canvas = *static_cast<vcl::TDBGrid*>(Sender)->Canvas();
     canvas.FillRect(Rect);
     const int width = bitmap.Width();
     const int height = Rect.Bottom - Rect.Top;
-    canvas.BrushCopy(vcl::Bounds(Rect.Left + 1, Rect.Top, width, height), bitmap, vcl::Bounds(0, 0, width, height),
-                     clCheckTransparent);
+    canvas.BrushCopy(vcl::Bounds(Rect.Left + 1, Rect.Top, width, height), bitmap,
+                     vcl::Bounds(0, 0, width, height), clCheckTransparent);
 }
 
 void TfrmRemessaAnalise::dbgNotaFiscalCellClick(vcl::TColumn& /*Column*/) {
     vcl::TField* selected = dbgNotaFiscal->SelectedField();
-    if (cdsNotaFiscalGrid->IsEmpty() || selected == nullptr || selected->FieldName() != "IDMARCADO") return;
+    if (cdsNotaFiscalGrid->IsEmpty() || selected == nullptr || selected->FieldName() != "IDMARCADO")
+        return;
     vcl::TClientDataSet* dataSet = dtsNotaFiscalGrid->DataSet();
     dataSet->DisableControls();
     dataSet->Edit();
@@ -38,7 +41,8 @@ void TfrmRemessaAnalise::dbgNotaFiscalTitleClick(vcl::TColumn& Column) {
     vcl::TScreen& screen = Host.Application.Screen();
     screen.Cursor = static_cast<int>(vcl::TCursor::HourGlass);
     vcl::TField* columnField = Column.Field();
-    const bool isMark = columnField != nullptr ? columnField->FieldName() == "IDMARCADO" : Column.FieldName == "IDMARCADO";
+    const bool isMark =
+        columnField != nullptr ? columnField->FieldName() == "IDMARCADO" : Column.FieldName == "IDMARCADO";
     if (isMark && !cdsNotaFiscalGrid->IsEmpty()) {
         // A quantity still in edit is posted, with its check, before the items
         // grid is frozen: a frozen grid cannot hand over the typed text, and
@@ -53,7 +57,8 @@ void TfrmRemessaAnalise::dbgNotaFiscalTitleClick(vcl::TColumn& Column) {
                 cdsNotaFiscalGrid->DisableControls();
                 cdsItensNota->DisableControls();
                 cdsNotaFiscalGrid->First();
-                const std::string target = cdsNotaFiscalGrid->FieldByName("IDMARCADO").AsString() == "S" ? "N" : "S";
+                const std::string target =
+                    cdsNotaFiscalGrid->FieldByName("IDMARCADO").AsString() == "S" ? "N" : "S";
                 cdsNotaFiscalGrid->First();
                 while (!cdsNotaFiscalGrid->Eof()) {
                     vcl::TField& mark = cdsNotaFiscalGrid->FieldByName("IDMARCADO");
@@ -85,21 +90,25 @@ void TfrmRemessaAnalise::dbgNotaFiscalKeyDown(vcl::TObject* Sender, int& Key, un
     if (Sender == dbgNotaFiscal && Key == vcl::vk::Space && selected != nullptr &&
         selected->FieldName() == "IDMARCADO") {
         if (ctrl) {
-            dbgNotaFiscalTitleClick(*dbgNotaFiscal->Columns()[vlm::TConsiste::IndiceCol(dbgNotaFiscal, "IDMARCADO")]);
+            dbgNotaFiscalTitleClick(
+                *dbgNotaFiscal->Columns()[vlm::TConsiste::IndiceCol(dbgNotaFiscal, "IDMARCADO")]);
         } else {
             dbgNotaFiscalCellClick(*dbgNotaFiscal->Columns()[0]);
         }
     }
-    if (ctrl && Key == vcl::vk::Delete) Key = 0;
+    if (ctrl && Key == vcl::vk::Delete)
+        Key = 0;
 }
 
 void TfrmRemessaAnalise::cdsNotaFiscalGridAfterScroll(vcl::TClientDataSet* /*DataSet*/) {
-    if (restoringNote_) return;
+    if (restoringNote_)
+        return;
     // A pending quantity is posted before the items follow the new note. Its
     // post moves the notes back to the item's own note; the notes then return
     // to the note the user moved to. A refused post brings the notes back to
     // the item's note, where the refused value waits in the items grid.
-    if (cdsItensNota->State() == vcl::TDataSetState::Edit || cdsItensNota->State() == vcl::TDataSetState::Insert) {
+    if (cdsItensNota->State() == vcl::TDataSetState::Edit ||
+        cdsItensNota->State() == vcl::TDataSetState::Insert) {
         const std::string cdFilial = cdsNotaFiscalGrid->FieldByName("CDFILIAL").AsString();
         const std::string nrLanctoNf = cdsNotaFiscalGrid->FieldByName("NRLANCTONF").AsString();
         vcl::RunRecovering([&] { cdsItensNota->Post(); },

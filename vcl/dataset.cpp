@@ -132,7 +132,9 @@ void TClientDataSet::ForEachLink(Fn&& fn) {
 }
 
 void TClientDataSet::NotifyLinks(LinkEvent event, TField* field) {
-    if (disableCount_ > 0)
+    // A frozen display still hands over a pending editor value: it is what the
+    // user typed, and the record about to be stored must carry it.
+    if (disableCount_ > 0 && event != LinkEvent::UpdateData)
         return;
     ForEachLink([&](TDataLink& link) {
         switch (event) {

@@ -21,7 +21,8 @@ void Load(Cli_zrm90000::TfrmRemessaAnalise& form, int notes, int perNote, const 
     for (int n = 1; n <= notes; ++n) {
         const std::string filial = n % 2 == 0 ? "0001" : "0002";
         noteRows.push_back(NoteRow(filial, Lancto(n), mark, std::to_string(n)));
-        for (int i = 1; i <= perNote; ++i) itemRows.push_back(ItemRow(filial, Lancto(n), std::to_string(i), 10, 5));
+        for (int i = 1; i <= perNote; ++i)
+            itemRows.push_back(ItemRow(filial, Lancto(n), std::to_string(i), 10, 5));
     }
     form.cdsItensNota->SetData(Packet(ItemFields(), itemRows));
     form.cdsNotaFiscalGrid->SetData(Packet(NoteFields(), noteRows));

@@ -7,9 +7,13 @@
 #include <QTimer>
 #include <algorithm>
 
-ModalScript::ModalScript() { QTimer::singleShot(10, this, &ModalScript::Poll); }
+ModalScript::ModalScript() {
+    QTimer::singleShot(10, this, &ModalScript::Poll);
+}
 
-ModalScript::~ModalScript() { stopped_ = true; }
+ModalScript::~ModalScript() {
+    stopped_ = true;
+}
 
 void ModalScript::ThenMessage() {
     Then([this](QWidget* modal) {
@@ -44,7 +48,8 @@ void ModalScript::Poll() {
     if (modal == nullptr || !modal->isVisible()) {
         return;
     }
-    const bool seen = std::any_of(handled_.begin(), handled_.end(), [&](const auto& w) { return w == modal; });
+    const bool seen =
+        std::any_of(handled_.begin(), handled_.end(), [&](const auto& w) { return w == modal; });
     if (seen || handlers_.empty()) {
         lingeringPolls_ = lingering_ == modal ? lingeringPolls_ + 1 : 0;
         lingering_ = modal;

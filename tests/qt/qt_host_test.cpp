@@ -5,6 +5,7 @@
 #include <soci/soci.h>
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QFile>
 #include <QMainWindow>
@@ -49,6 +50,7 @@ private slots:
     void spaceAndClickMarkNotesAndTheBoxIsDrawn();
     void refusedQuantityKeepsTheEditorOpenThenAnAcceptedOnePosts();
     void confirmingOpensTheDialogAndGenerates();
+    void resizingTheWindowRealignsTheForm();
     void calendarWritesThePickedDay();
     void closingTheScreenRemovesItsWindowAndTheMenuMakesANewOne();
     void pickListFiltersPicksAndCancels();
@@ -69,7 +71,9 @@ private:
     }
     // The widget Qt gives the keyboard to in its window (whether or not the
     // window is the active one now).
-    static bool HasQtFocus(const QWidget* widget) { return widget != nullptr && widget->window()->focusWidget() == widget; }
+    static bool HasQtFocus(const QWidget* widget) {
+        return widget != nullptr && widget->window()->focusWidget() == widget;
+    }
     static int ColumnOf(const vcl::TDBGrid& grid, const std::string& field) {
         for (std::size_t i = 0; i < grid.Columns().size(); ++i) {
             if (grid.Columns()[i]->FieldName == field) {
@@ -95,11 +99,13 @@ private:
         TypeInto("depDtEntIni", "01/01/2026");
         TypeInto("depDtEntFin", "31/03/2026");
         GridWidget* notes = Widget<GridWidget>("dbgNotaFiscal");
-        QTest::mouseClick(notes->viewport(), Qt::LeftButton, {}, notes->viewport()->rect().bottomRight() - QPoint(5, 5));
+        QTest::mouseClick(notes->viewport(), Qt::LeftButton, {},
+                          notes->viewport()->rect().bottomRight() - QPoint(5, 5));
     }
     std::string Field(const char* dataset, const char* field) const {
         auto* data = dynamic_cast<vcl::TClientDataSet*>(View()->Form().FindComponent(dataset));
-        return data != nullptr && data->Active() ? data->FieldByName(field).AsString() : std::string("<closed>");
+        return data != nullptr && data->Active() ? data->FieldByName(field).AsString()
+                                                 : std::string("<closed>");
     }
     long long Count(const std::string& table) const {
         long long count = -1;
@@ -132,7 +138,9 @@ void QtHostTest::init() {
     QVERIFY(View() != nullptr);
 }
 
-void QtHostTest::cleanup() { host_.reset(); }
+void QtHostTest::cleanup() {
+    host_.reset();
+}
 
 void QtHostTest::commandLine_data() {
     QTest::addColumn<QStringList>("arguments");
@@ -140,11 +148,15 @@ void QtHostTest::commandLine_data() {
     QTest::addColumn<QString>("server");
     QTest::addColumn<QString>("filial");
     QTest::newRow("defaults") << QStringList{} << true << QString() << QString("0001");
-    QTest::newRow("all options") << QStringList{"--db", "sqlite3://db=x.db", "--server", "host:8080", "--filial",
-                                                "0002", "--tour", "out"}
+    QTest::newRow("all options") << QStringList{"--db",     "sqlite3://db=x.db",
+                                                "--server", "host:8080",
+                                                "--filial", "0002",
+                                                "--tour",   "out"}
                                  << true << QString("host:8080") << QString("0002");
-    QTest::newRow("server without port") << QStringList{"--server", "host"} << false << QString() << QString();
-    QTest::newRow("server with a bad port") << QStringList{"--server", "host:80a"} << false << QString() << QString();
+    QTest::newRow("server without port")
+        << QStringList{"--server", "host"} << false << QString() << QString();
+    QTest::newRow("server with a bad port")
+        << QStringList{"--server", "host:80a"} << false << QString() << QString();
     QTest::newRow("option without value") << QStringList{"--filial"} << false << QString() << QString();
     QTest::newRow("unknown option") << QStringList{"--verbose"} << false << QString() << QString();
 }
@@ -188,7 +200,8 @@ void QtHostTest::openingShowsTheFormAsDesigned() {
     EditWidget* name = Widget<EditWidget>("edtNmFilial");
     QVERIFY(!name->isEnabled());
     QCOMPARE(name->palette().color(QPalette::Disabled, QPalette::Base), zrmqt::ToQColor(vcl::clBtnFace));
-    QCOMPARE(Widget<EditWidget>("medFornecedor")->palette().color(QPalette::Base), zrmqt::ToQColor(vcl::clWindow));
+    QCOMPARE(Widget<EditWidget>("medFornecedor")->palette().color(QPalette::Base),
+             zrmqt::ToQColor(vcl::clWindow));
     auto* label = Widget<QLabel>("lblFilial");
     QCOMPARE(label->text(), QString("Filial"));
     QVERIFY(label->font().bold());
@@ -204,7 +217,7 @@ void QtHostTest::openingShowsTheFormAsDesigned() {
     GridWidget* notes = Widget<GridWidget>("dbgNotaFiscal");
     QCOMPARE(notes->Grid().RowCount(), 0);
     QVERIFY(!notes->CellRect(0, ColumnOf(notes->Grid(), "NRNOTAFISC")).isEmpty());  // titles shown
-    QVERIFY(notes->CellRect(0, ColumnOf(notes->Grid(), "CDFILIAL")).isEmpty());    // hidden column
+    QVERIFY(notes->CellRect(0, ColumnOf(notes->Grid(), "CDFILIAL")).isEmpty());     // hidden column
 
     // The menu entry again brings the same screen forward.
     host_->Window().OpenScreenAction()->trigger();
@@ -238,10 +251,11 @@ void QtHostTest::leavingTheFilterLoadsTheNotes() {
     QCOMPARE(ActiveControl()->Name(), std::string("dbgNotaFiscal"));
     QVERIFY(HasQtFocus(notes));
     QVERIFY(Widget<GridWidget>("dbgItensNota")->Grid().RowCount() > 0);
-    QCOMPARE(host_->Services().Busy(), nullptr);       // the busy overlay went away
+    QCOMPARE(host_->Services().Busy(), nullptr);        // the busy overlay went away
     QCOMPARE(QApplication::overrideCursor(), nullptr);  // and so did the hourglass
     // Totals with Brazilian separators, as the field displays them.
-    const QString total = QString::fromStdString(notes->Grid().CellText(1, ColumnOf(notes->Grid(), "VRNOTAFISC")));
+    const QString total =
+        QString::fromStdString(notes->Grid().CellText(1, ColumnOf(notes->Grid(), "VRNOTAFISC")));
     QVERIFY2(QRegularExpression("^[0-9.]+,[0-9]{2}$").match(total).hasMatch(), qPrintable(total));
 }
 
@@ -293,7 +307,8 @@ void QtHostTest::refusedQuantityKeepsTheEditorOpenThenAnAcceptedOnePosts() {
     modals.ThenMessage();
     QTest::keyClicks(items, "99999");
     QTest::keyClick(items, Qt::Key_Down);
-    QCOMPARE(modals.Messages(), QStringList{"Quantidade enviada deve ser menor ou igual a quantidade original"});
+    QCOMPARE(modals.Messages(),
+             QStringList{"Quantidade enviada deve ser menor ou igual a quantidade original"});
     QVERIFY(items->Grid().EditorMode());
     QCOMPARE(items->Grid().EditorText(), std::string("99999"));
     QCOMPARE(ActiveControl()->Name(), std::string("dbgItensNota"));
@@ -361,6 +376,21 @@ void QtHostTest::confirmingOpensTheDialogAndGenerates() {
     QCOMPARE(Count("NOTASAIDA"), before + 1);
 }
 
+void QtHostTest::resizingTheWindowRealignsTheForm() {
+    auto* frame = qobject_cast<QMdiSubWindow*>(host_->Loop().WindowOf(View()->Form()));
+    GridWidget* notes = Widget<GridWidget>("dbgNotaFiscal");
+    GridWidget* items = Widget<GridWidget>("dbgItensNota");
+    const QSize notesBefore = notes->size(), itemsBefore = items->size();
+    frame->resize(frame->width() - 200, frame->height() + 40);
+    QTRY_COMPARE(View()->Form().ClientRect().Width(), 1264 - 200);
+    // The notes panel fills what is left (client-aligned); the items panel
+    // keeps its height at the bottom; the button column stays at the right.
+    QCOMPARE(notes->size(), QSize(notesBefore.width() - 200, notesBefore.height() + 40));
+    QCOMPARE(items->size(), QSize(itemsBefore.width() - 200, itemsBefore.height()));
+    QWidget* menu = View()->WidgetOf("panMenu");
+    QCOMPARE(menu->x() + menu->width(), 1264 - 200);
+}
+
 void QtHostTest::calendarWritesThePickedDay() {
     auto* date = Widget<zrmqt::DateEditWidget>("depDtEntIni");
     QVERIFY(date != nullptr);
@@ -368,7 +398,9 @@ void QtHostTest::calendarWritesThePickedDay() {
     QVERIFY(date->Calendar() != nullptr && date->Calendar()->isVisible());
     QCOMPARE(date->Calendar()->selectedDate(), QDate::currentDate());  // an empty edit opens on today
     date->Calendar()->setSelectedDate(QDate(2026, 2, 28));
-    QTest::keyClick(date->Calendar(), Qt::Key_Return);  // activates the selected day
+    auto* days = date->Calendar()->findChild<QAbstractItemView*>();
+    QVERIFY(days != nullptr);
+    QTest::keyClick(days, Qt::Key_Return);  // activates the selected day
     QVERIFY(!date->Calendar()->isVisible());
     QCOMPARE(date->text(), QString("28/02/2026"));
     QCOMPARE(ActiveControl()->Name(), std::string("depDtEntIni"));
@@ -394,8 +426,9 @@ void QtHostTest::closingTheScreenRemovesItsWindowAndTheMenuMakesANewOne() {
 }
 
 void QtHostTest::pickListFiltersPicksAndCancels() {
-    contracts::TextTable table{{"Código", "Nome"},
-                               {{"0001", "Matriz - São Paulo"}, {"0002", "Filial Campinas"}, {"0003", "Filial Rio"}}};
+    contracts::TextTable table{
+        {"Código", "Nome"},
+        {{"0001", "Matriz - São Paulo"}, {"0002", "Filial Campinas"}, {"0003", "Filial Rio"}}};
     ModalScript modals;
     QStringList shown;
     modals.Then([&](QWidget* modal) {

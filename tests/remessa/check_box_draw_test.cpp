@@ -32,7 +32,8 @@ void ExpectSamePixels(const vcl::TBitmap& actual, const vcl::TBitmap& expected, 
     int differing = 0;
     for (int y = 0; y < actual.Height(); ++y)
         for (int x = 0; x < actual.Width(); ++x)
-            if (!(actual.Pixel(x, y) == expected.Pixel(x, y))) ++differing;
+            if (!(actual.Pixel(x, y) == expected.Pixel(x, y)))
+                ++differing;
     EXPECT_EQ(differing, 0) << what;
 }
 
@@ -70,10 +71,10 @@ TEST(CheckBoxDraw, CheckImageCarriesTheTickAndTheBoxEdges) {
     const vcl::TBitmap uncheck = Cli_zrm90000::UncheckBitmap();
     const vcl::TRgb black{0, 0, 0}, white{255, 255, 255}, silver{192, 192, 192}, olive{128, 128, 0};
     EXPECT_EQ(check.Pixel(0, 0), olive);
-    EXPECT_EQ(check.Pixel(2, 2), black);    // top-left corner of the box
-    EXPECT_EQ(check.Pixel(11, 2), black);   // end of the top edge
-    EXPECT_EQ(check.Pixel(13, 13), silver); // shadow corner
-    EXPECT_EQ(check.Pixel(6, 10), black);   // bottom of the tick
+    EXPECT_EQ(check.Pixel(2, 2), black);     // top-left corner of the box
+    EXPECT_EQ(check.Pixel(11, 2), black);    // end of the top edge
+    EXPECT_EQ(check.Pixel(13, 13), silver);  // shadow corner
+    EXPECT_EQ(check.Pixel(6, 10), black);    // bottom of the tick
     EXPECT_EQ(uncheck.Pixel(6, 10), white);
     EXPECT_EQ(check.Pixel(3, 3), white);
 }

@@ -78,21 +78,40 @@ inline std::vector<vcl::FieldDef> ItemFields() {
 inline std::vector<vcl::Variant> NoteRow(const std::string& filial, const std::string& lancto,
                                          const std::string& mark, const std::string& numero = "1",
                                          const std::string& envia = "S") {
-    return {filial, lancto, mark, "12345678901", vcl::TDateTime::FromDate(vcl::TDate::FromYmd(2026, 3, 10)),
-            numero, "1", 100.0, filial, envia, "F"};
+    return {filial, lancto, mark,  "12345678901", vcl::TDateTime::FromDate(vcl::TDate::FromYmd(2026, 3, 10)),
+            numero, "1",    100.0, filial,        envia,
+            "F"};
 }
 
 // One item row of a note with its quantities.
 inline std::vector<vcl::Variant> ItemRow(const std::string& filial, const std::string& lancto,
                                          const std::string& seq, double received, double toSend) {
-    return {"N", filial, lancto, seq, "P" + seq, "1234567", "Produto " + seq, received, toSend, 2.5,
-            2.5 * received, filial, "ALM1", "LOC1", "L1", "1",
-            vcl::TDateTime::FromDate(vcl::TDate::FromYmd(2027, 1, 1)), "UN", "P" + seq};
+    return {"N",
+            filial,
+            lancto,
+            seq,
+            "P" + seq,
+            "1234567",
+            "Produto " + seq,
+            received,
+            toSend,
+            2.5,
+            2.5 * received,
+            filial,
+            "ALM1",
+            "LOC1",
+            "L1",
+            "1",
+            vcl::TDateTime::FromDate(vcl::TDate::FromYmd(2027, 1, 1)),
+            "UN",
+            "P" + seq};
 }
 
-inline vcl::DataPacket Packet(std::vector<vcl::FieldDef> fields, const std::vector<std::vector<vcl::Variant>>& rows) {
+inline vcl::DataPacket Packet(std::vector<vcl::FieldDef> fields,
+                              const std::vector<std::vector<vcl::Variant>>& rows) {
     vcl::PacketBuilder builder(std::move(fields));
-    for (const auto& row : rows) builder.AppendRow(row);
+    for (const auto& row : rows)
+        builder.AppendRow(row);
     return builder.Finish();
 }
 

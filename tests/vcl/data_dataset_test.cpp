@@ -263,6 +263,14 @@ TEST_F(DataSetTest, PostAsksTheLinksForPendingEditorText) {
     cds.Edit();
     cds.Post();
     EXPECT_DOUBLE_EQ(cds.FieldByName("QT").AsFloat(), 7.25);
+
+    // Also with the controls disabled: the typed value is not lost.
+    link.onUpdateData = [&] { cds.FieldByName("QT").SetEditText("3"); };
+    cds.DisableControls();
+    cds.Edit();
+    cds.Post();
+    cds.EnableControls();
+    EXPECT_DOUBLE_EQ(cds.FieldByName("QT").AsFloat(), 3);
     link.trace.clear();
     cds.FieldByName("QT").FocusControl();
     EXPECT_EQ(link.trace, "link.Focus(QT);");
