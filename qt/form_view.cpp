@@ -118,6 +118,9 @@ std::optional<KeyStroke> TranslateKey(const QKeyEvent& event) {
 void ForwardKey(ActionSink& sink, vcl::TForm& form, const KeyStroke& stroke) {
     sink.Act([&form, key = stroke.key, shift = stroke.shift]() mutable { form.KeyDown(key, shift); });
     for (const char ch : stroke.chars) {
+        if (!sink.Alive(form)) {
+            return;  // the key closed the form
+        }
         sink.Act([&form, typed = ch]() mutable { form.KeyPress(typed); });
     }
 }

@@ -21,6 +21,8 @@ class ActionSink {
 public:
     virtual ~ActionSink() = default;
     virtual bool Act(const std::function<void()>& action) = 0;
+    // Whether the form still exists (an action may have freed it).
+    virtual bool Alive(const vcl::TForm& form) const = 0;
 };
 
 // A virtual key with its shift state and the characters it types.

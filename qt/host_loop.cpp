@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QDialog>
 #include <QEventLoop>
+#include <QLayout>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMessageBox>
@@ -62,6 +63,11 @@ bool HostLoop::Act(const std::function<void()>& action) {
     const bool completed = application_.Dispatch(action);
     Sync();
     return completed;
+}
+
+bool HostLoop::Alive(const vcl::TForm& form) const {
+    const std::vector<vcl::TForm*> live = application_.Forms();
+    return std::find(live.begin(), live.end(), &form) != live.end();
 }
 
 const HostLoop::Window* HostLoop::Find(const vcl::TForm& form) const {
@@ -147,17 +153,28 @@ bool HostLoop::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void HostLoop::Sync() {
-    ++syncDepth_;
     const std::vector<vcl::TForm*> live = application_.Forms();
     auto alive = [&](const vcl::TForm* form) {
         return std::find(live.begin(), live.end(), form) != live.end();
     };
     // Windows of freed forms, or of a new form that took a freed one's place.
     for (std::size_t i = windows_.size(); i-- > 0;) {
-        const Window& window = windows_[i];
-        const bool gone = !alive(window.form) || window.view == nullptr ||
-                          window.view->Built() != window.view->CurrentControls();
-        if (gone || (!window.modal && !window.form->Visible())) {
+        Window& window = windows_[i];
+        if (!alive(window.form) || window.view == nullptr) {
+            DropWindow(i);
+        } else if (window.view->Built() != window.view->CurrentControls()) {
+            // The form's controls changed (or another form took a freed one's
+            // place): the view is built again.
+            if (window.modal) {
+                window.view->hide();
+                window.view->deleteLater();
+                window.view = new FormView(*window.form, *this, window.frame);
+                window.frame->layout()->addWidget(window.view);
+                window.view->show();
+            } else {
+                DropWindow(i);
+            }
+        } else if (!window.modal && !window.form->Visible()) {
             DropWindow(i);
         }
     }
@@ -178,7 +195,6 @@ void HostLoop::Sync() {
         }
     }
     ApplyCursor();
-    --syncDepth_;
     emit Synced();
 }
 

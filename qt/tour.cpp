@@ -1,6 +1,7 @@
 #include "qt/tour.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QMessageBox>
 #include <QPainter>
@@ -13,6 +14,7 @@
 #include "qt/desktop_host.h"
 #include "qt/grid_widget.h"
 #include "qt/host_loop.h"
+#include "qt/pick_list_dialog.h"
 #include "vcl/grid.h"
 
 namespace zrmqt {
@@ -119,6 +121,7 @@ void Tour::BuildSteps() {
     auto screen = [frameOf] { return frameOf("frmRemessaAnalise"); };
     auto dialog = [frameOf] { return frameOf("frmGeracao"); };
     auto message = []() -> QWidget* { return qobject_cast<QMessageBox*>(QApplication::activeModalWidget()); };
+    auto anyModal = []() -> QWidget* { return QApplication::activeModalWidget(); };
 
     auto type = [this, view](const char* form, const char* control, QString text) {
         return [this, view, form, control, text] {
@@ -173,6 +176,28 @@ void Tour::BuildSteps() {
         std::printf("message: %s\n", box->text().toUtf8().constData());
         box->buttons().first()->click();
     };
+    // The generation's answer: the success message, or the window listing
+    // the server's errors (a database used before may lack stock by now).
+    auto closeResult = [this] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+            std::printf("message: %s\n", box->text().toUtf8().constData());
+            box->buttons().first()->click();
+        } else if (auto* window = qobject_cast<QDialog*>(modal)) {
+            std::printf("detail: %s\n", window->windowTitle().toUtf8().constData());
+            window->accept();
+        } else {
+            Fail("the generation showed no result");
+        }
+    };
+    // The first row of the pick list, as the user picks it with Enter.
+    auto pickFirst = [this] {
+        auto* list = qobject_cast<PickListDialog*>(QApplication::activeModalWidget());
+        if (list == nullptr) {
+            return Fail("no pick list");
+        }
+        list->PickCurrent();
+    };
     auto noMessage = [this] {
         if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
             Fail("unexpected message: " + box->text());
@@ -204,11 +229,13 @@ void Tour::BuildSteps() {
     steps_ = {
         {{}, [this] { host_.OpenScreen(); }, {}},
         {"01-tela-aberta", noMessage, screen},
-        {{}, type("frmRemessaAnalise", "medFilial", "0001"), {}},
+        {{}, click("frmRemessaAnalise", "btpFilial"), {}},
+        {"02-lista-de-filiais", {}, anyModal},
+        {{}, pickFirst, {}},
         {{}, keys("frmRemessaAnalise", {tab}), {}},
         {{}, type("frmRemessaAnalise", "depDtEntIni", "01/01/2026"), {}},
-        {{}, type("frmRemessaAnalise", "depDtEntFin", "31/03/2026"), {}},
-        {"02-filtro-preenchido", noMessage, screen},
+        {{}, type("frmRemessaAnalise", "depDtEntFin", "31/12/2026"), {}},
+        {"03-filtro-preenchido", noMessage, screen},
         {{},
          [this, grid] {
              if (GridWidget* notes = grid("dbgNotaFiscal")) {
@@ -218,33 +245,33 @@ void Tour::BuildSteps() {
              }
          },
          {}},
-        {"03-notas-carregadas", noMessage, screen},
+        {"04-notas-carregadas", noMessage, screen},
         {{}, clickCell("dbgNotaFiscal", 1, "IDMARCADO"), {}},
         {{}, clickCell("dbgNotaFiscal", 3, "IDMARCADO"), {}},
         {{}, keys("frmRemessaAnalise", {down, KeyStroke{vcl::vk::Space, 0, " "}}), {}},
-        {"04-notas-marcadas", noMessage, screen},
+        {"05-notas-marcadas", noMessage, screen},
         {{}, clickCell("dbgItensNota", 1, "QTENVIADA"), {}},
         {{},
          keys("frmRemessaAnalise",
               {CharStroke('9'), CharStroke('9'), CharStroke('9'), CharStroke('9'), CharStroke('9'), down}),
          {}},
-        {"05-quantidade-recusada", {}, message},
+        {"06-quantidade-recusada", {}, message},
         {{}, acceptMessage, {}},
-        {"06-editor-mantido", noMessage, screen},
+        {"07-editor-mantido", noMessage, screen},
         {{}, halfQuantity, {}},
-        {"07-quantidade-editada", noMessage, screen},
+        {"08-quantidade-editada", noMessage, screen},
         {{}, click("frmRemessaAnalise", "sbtConfirmar"), {}},
-        {"08-dialogo-aberto", noMessage, dialog},
+        {"09-dialogo-aberto", noMessage, dialog},
         {{}, type("frmGeracao", "medFilial", "0002"), {}},
         {{}, keys("frmGeracao", {tab}), {}},
         {{}, type("frmGeracao", "medCdOperacao", "01"), {}},
         {{}, keys("frmGeracao", {tab}), {}},
         {{}, type("frmGeracao", "depDtSaida", "15/12/2026"), {}},
-        {"09-dialogo-preenchido", noMessage, dialog},
+        {"10-dialogo-preenchido", noMessage, dialog},
         {{}, click("frmGeracao", "sbtConfirma"), {}},
-        {"10-remessa-gerada", {}, message},
-        {{}, acceptMessage, {}},
-        {"11-tela-final", noMessage, screen},
+        {"11-resultado", {}, anyModal},
+        {{}, closeResult, {}},
+        {"12-tela-final", noMessage, screen},
     };
 }
 

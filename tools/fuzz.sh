@@ -12,7 +12,7 @@ for target in build-fuzz/fuzz_*; do
     corpus=fuzz/corpus/${name#fuzz_}
     mkdir -p build-fuzz/work/"$name"
     echo "-- $name (${seconds}s)"
-    "$target" -max_total_time="$seconds" -print_final_stats=0 build-fuzz/work/"$name" \
+    "$target" -max_total_time="$seconds" -print_final_stats=0 -artifact_prefix=build-fuzz/work/"$name"- build-fuzz/work/"$name" \
         $( [ -d "$corpus" ] && echo "$corpus" ) 2>build-fuzz/work/"$name".log ||
         { tail -n 40 build-fuzz/work/"$name".log; echo "$name found a crash" >&2; exit 1; }
 done

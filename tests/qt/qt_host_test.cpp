@@ -50,6 +50,7 @@ private slots:
     void spaceAndClickMarkNotesAndTheBoxIsDrawn();
     void refusedQuantityKeepsTheEditorOpenThenAnAcceptedOnePosts();
     void confirmingOpensTheDialogAndGenerates();
+    void closingTheDialogWindowReturnsWithoutGenerating();
     void resizingTheWindowRealignsTheForm();
     void calendarWritesThePickedDay();
     void closingTheScreenRemovesItsWindowAndTheMenuMakesANewOne();
@@ -374,6 +375,27 @@ void QtHostTest::confirmingOpensTheDialogAndGenerates() {
              qPrintable(accepted.Messages().join(" | ")));
     QCOMPARE(View("frmGeracao"), nullptr);  // the dialog closed
     QCOMPARE(Count("NOTASAIDA"), before + 1);
+}
+
+void QtHostTest::closingTheDialogWindowReturnsWithoutGenerating() {
+    FillFilterAndLoad();
+    ClickCell(Widget<GridWidget>("dbgNotaFiscal"), 1, "IDMARCADO");
+    const long long before = Count("NOTASAIDA");
+    ModalScript modals;
+    bool sawDialog = false;
+    modals.Then([&](QWidget* dialog) {
+        sawDialog = View("frmGeracao") != nullptr;
+        QTest::keyClick(dialog, Qt::Key_Escape);  // the form has no use for Escape: still open
+        QVERIFY(dialog->isVisible());
+        dialog->close();  // the window's close box
+    });
+    QTest::mouseClick(Widget<QAbstractButton>("sbtConfirmar"), Qt::LeftButton);
+    QVERIFY(sawDialog);
+    QCOMPARE(modals.Pending(), 0);
+    QVERIFY2(modals.Messages().isEmpty(), qPrintable(modals.Messages().join(" | ")));
+    QCOMPARE(View("frmGeracao"), nullptr);
+    QCOMPARE(Count("NOTASAIDA"), before);
+    QCOMPARE(View()->Form().ActiveControl()->Name(), std::string("dbgNotaFiscal"));
 }
 
 void QtHostTest::resizingTheWindowRealignsTheForm() {
