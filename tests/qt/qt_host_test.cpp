@@ -295,6 +295,11 @@ void QtHostTest::spaceAndClickMarkNotesAndTheBoxIsDrawn() {
     QCOMPARE(notes->Grid().DataSet()->RecNo(), 1);
     QCOMPARE(Field("cdsNotaFiscalGrid", "IDMARCADO"), std::string("N"));
     QCOMPARE(tickPixel(1), QColor(Qt::white));
+
+    // A click on the mark column's title marks them all again.
+    QTest::mouseClick(notes->viewport(), Qt::LeftButton, {}, notes->CellRect(0, mark).center());
+    QCOMPARE(tickPixel(1), QColor(Qt::black));
+    QCOMPARE(tickPixel(2), QColor(Qt::black));
 }
 
 void QtHostTest::refusedQuantityKeepsTheEditorOpenThenAnAcceptedOnePosts() {
