@@ -6,6 +6,7 @@
 #include <set>
 #include <tuple>
 
+#include "contracts/packets.h"
 #include "server/arguments.h"
 #include "server/call_error.h"
 #include "server/remessa_methods.h"
@@ -43,32 +44,10 @@ Variant DateTimeOrNull(const std::string& iso, soci::indicator indicator) {
     return date ? Variant(vcl::TDateTime::FromDate(*date)) : Variant::Null();
 }
 
-std::vector<FieldDef> NoteFields() {
-    return {{"CDFILIAL", FieldType::String, 4},     {"NRLANCTONF", FieldType::String, 10},
-            {"IDMARCADO", FieldType::FixedChar, 1}, {"NRINSJURFORN", FieldType::String, 20},
-            {"DTENTRSAID", FieldType::DateTime, 0}, {"NRNOTAFISC", FieldType::String, 20},
-            {"CDSERIEENTR", FieldType::String, 5},  {"VRNOTAFISC", FieldType::Float, 0},
-            {"CDFILIRECE", FieldType::String, 4},   {"ENVIA", FieldType::String, 1},
-            {"IDTPIJURNF", FieldType::String, 1}};
-}
-
-std::vector<FieldDef> ItemFields() {
-    return {{"IDMARCADO", FieldType::FixedChar, 1}, {"CDFILIAL", FieldType::String, 4},
-            {"NRLANCTONF", FieldType::String, 10},  {"NRSEQITPROD", FieldType::String, 4},
-            {"CDPRODUTO", FieldType::String, 10},   {"CDARVPROD", FieldType::String, 20},
-            {"NMPRODUTO", FieldType::String, 50},   {"QTITEMPROD", FieldType::Float, 0},
-            {"QTENVIADA", FieldType::Float, 0},     {"VRUNITITEM", FieldType::Float, 0},
-            {"VRTOTAITEM", FieldType::Float, 0},    {"CDFILIMOVI", FieldType::String, 4},
-            {"CDALMOXARIFE", FieldType::String, 6}, {"CDLOCALESTOQ", FieldType::String, 6},
-            {"NRLOTEESTQ", FieldType::String, 20},  {"NRSUBLOTE", FieldType::String, 4},
-            {"DTVALILOTE", FieldType::DateTime, 0}, {"SGUNIDADE", FieldType::String, 10},
-            {"CDPRODESTO", FieldType::String, 10}};
-}
-
 struct NoteRow {
     std::string entryDate;  // ISO, for ordering
     std::string branch, launch;
-    std::array<Variant, 11> values;  // in the order of NoteFields()
+    std::array<Variant, 11> values;  // in the order of contracts::NotesPacketFields()
 };
 
 // The notes matching `where` (a condition over NOTAENTRADA N), in the order
@@ -246,8 +225,8 @@ vcl::wire::Answer GetNotasFiscais(soci::session& session, const vcl::VariantArra
         if (to < from)
             return Failure("Data inicial deve ser menor que a data final", supplierRef);
 
-        vcl::PacketBuilder notes(NoteFields());
-        vcl::PacketBuilder items(ItemFields());
+        vcl::PacketBuilder notes(contracts::NotesPacketFields());
+        vcl::PacketBuilder items(contracts::ItemsPacketFields());
         if (flag == "S" && !packetIsNull) {
             // The client's notes, whatever the filter says: looked up by key.
             std::sort(keys.begin(), keys.end());

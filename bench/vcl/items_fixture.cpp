@@ -1,5 +1,7 @@
 #include "items_fixture.h"
 
+#include "contracts/packets.h"
+
 #include <cstdio>
 #include <random>
 
@@ -9,16 +11,7 @@ using vcl::FieldType;
 using vcl::Variant;
 
 std::vector<vcl::FieldDef> ItemFields() {
-    return {{"IDMARCADO", FieldType::FixedChar, 1}, {"CDFILIAL", FieldType::String, 4},
-            {"NRLANCTONF", FieldType::String, 10},  {"NRSEQITPROD", FieldType::String, 4},
-            {"CDPRODUTO", FieldType::String, 10},   {"CDARVPROD", FieldType::String, 20},
-            {"NMPRODUTO", FieldType::String, 50},   {"QTITEMPROD", FieldType::Float, 0},
-            {"QTENVIADA", FieldType::Float, 0},     {"VRUNITITEM", FieldType::Float, 0},
-            {"VRTOTAITEM", FieldType::Float, 0},    {"CDFILIMOVI", FieldType::String, 4},
-            {"CDALMOXARIFE", FieldType::String, 6}, {"CDLOCALESTOQ", FieldType::String, 6},
-            {"NRLOTEESTQ", FieldType::String, 20},  {"NRSUBLOTE", FieldType::String, 4},
-            {"DTVALILOTE", FieldType::DateTime, 0}, {"SGUNIDADE", FieldType::String, 10},
-            {"CDPRODESTO", FieldType::String, 10}};
+    return contracts::ItemsPacketFields();
 }
 
 namespace {
