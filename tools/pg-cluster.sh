@@ -2,6 +2,15 @@
 # Sourced: pg_cluster_start sets ZRM_PG_CONNECT; pg_cluster_stop removes it.
 # PostgreSQL refuses to run as root, so the cluster belongs to the postgres user.
 
+# A loopback port nothing listens on: tried at random in the ephemeral range.
+free_loopback_port() {
+    local port
+    while :; do
+        port=$((20000 + RANDOM % 30000))
+        (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null || { echo "$port"; return; }
+    done
+}
+
 pg_cluster_start() {
     local bindir
     bindir=$(ls -d /usr/lib/postgresql/*/bin 2>/dev/null | sort -V | tail -n 1)
@@ -11,7 +20,7 @@ pg_cluster_start() {
     fi
     PG_DIR=$(mktemp -d /tmp/zrm-pg.XXXXXX)
     local port
-    port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')
+    port=$(free_loopback_port)
     local as_pg=()
     if [ "$(id -u)" -eq 0 ]; then
         chown postgres:postgres "$PG_DIR"
