@@ -10,6 +10,6 @@ inline constexpr std::string_view kEstoqueServer = "Est00000.rdmEstoque";
 
 inline constexpr std::string_view kGetNotasFiscais = "getNotasFiscais";  // 8 arguments, #3 by reference
 inline constexpr std::string_view kGetSerie = "getSerie";                // 1 argument
-inline constexpr std::string_view kGeraSaida = "GeraSaida";              // 8 arguments, #4 and #5 by reference
+inline constexpr std::string_view kGeraSaida = "GeraSaida";  // 8 arguments, #4 and #5 by reference
 
 }  // namespace contracts

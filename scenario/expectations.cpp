@@ -234,7 +234,8 @@ void Runner::ExpectGrid(const Command& command) {
         if (column == columns.end()) {
             throw std::invalid_argument(command.Arg(1) + " has no column for " + command.Arg(3));
         }
-        const std::string what = "cell " + command.Arg(2) + " " + command.Arg(3) + " " + Quoted(command.Arg(4));
+        const std::string what =
+            "cell " + command.Arg(2) + " " + command.Arg(3) + " " + Quoted(command.Arg(4));
         if (row < 1 || row > grid.RowCount()) {
             Check(command, false, what, std::to_string(grid.RowCount()) + " rows shown");
             return;
@@ -319,8 +320,8 @@ void Runner::ExpectHost(const Command& command) {
         const auto& events = world_->Services().Events();
         const auto wanted = kind == "picklist-row" ? vlm::ScriptedServices::Kind::PickList
                                                    : vlm::ScriptedServices::Kind::Detail;
-        const auto last = std::find_if(events.rbegin(), events.rend(),
-                                       [&](const auto& e) { return e.kind == wanted; });
+        const auto last =
+            std::find_if(events.rbegin(), events.rend(), [&](const auto& e) { return e.kind == wanted; });
         const std::string expected = kind + " " + command.Arg(1) + " " + Quoted(command.Arg(2));
         const int row = *ParseCount(command.Arg(1));
         if (last == events.rend() || row < 1 || static_cast<std::size_t>(row) > last->table.rows.size()) {

@@ -12,7 +12,9 @@ namespace vcl {
 struct EAbort {};
 
 // Raises the silent abort.
-[[noreturn]] inline void Abort() { throw EAbort{}; }
+[[noreturn]] inline void Abort() {
+    throw EAbort{};
+}
 
 // Every reported error derives from Exception; the category tells where it
 // came from, the message is what the user reads.

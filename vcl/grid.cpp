@@ -301,8 +301,9 @@ void TDBGrid::KeyPress(char& key) {
     const bool keepText = editorMode_ && !editorSelected_;
     if (static_cast<unsigned char>(key) == vk::Back) {
         editorSelected_ = false;
-        OpenEditor(keepText ? std::string(utf8::DropLast(editorText_))
-                            : editorMode_ ? std::string() : std::string(utf8::DropLast(field.EditText())));
+        OpenEditor(keepText      ? std::string(utf8::DropLast(editorText_))
+                   : editorMode_ ? std::string()
+                                 : std::string(utf8::DropLast(field.EditText())));
         return;
     }
     if (static_cast<unsigned char>(key) < 32 || !AcceptsChar(field, key)) {
