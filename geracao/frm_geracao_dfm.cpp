@@ -21,10 +21,10 @@ struct FieldSpec {
 };
 
 void AddFields(vcl::TClientDataSet& cds, std::initializer_list<FieldSpec> specs) {
-    for (const FieldSpec& spec : specs) {
-        vcl::TField& field = cds.AddField({spec.name, spec.type, spec.size});
-        field.DisplayLabel = spec.label;
-        field.Visible = *spec.label != '\0';
+    for (const FieldSpec& entry : specs) {
+        vcl::TField& field = cds.AddField({entry.name, entry.type, entry.size});
+        field.DisplayLabel = entry.label;
+        field.Visible = *entry.label != '\0';
     }
 }
 

@@ -42,13 +42,13 @@ struct FieldSpec {
 
 void AddFields(vcl::TClientDataSet& cds, std::initializer_list<FieldSpec> specs,
                std::initializer_list<const char*> visible) {
-    for (const FieldSpec& spec : specs) {
-        vcl::TField& field = cds.AddField(FieldDef{spec.name, spec.type, spec.size});
-        field.DisplayLabel = spec.label;
-        field.DisplayFormat = spec.format;
+    for (const FieldSpec& entry : specs) {
+        vcl::TField& field = cds.AddField(FieldDef{entry.name, entry.type, entry.size});
+        field.DisplayLabel = entry.label;
+        field.DisplayFormat = entry.format;
         field.Visible = false;
         for (const char* name : visible) {
-            if (std::string_view(spec.name) == name)
+            if (std::string_view(entry.name) == name)
                 field.Visible = true;
         }
     }
@@ -91,9 +91,9 @@ void AddItemFields(vcl::TClientDataSet& cds, bool withShownOnly, std::initialize
                                           {"CDLOCALESTOQ", kString, 6, "", ""},
                                           {"NRLOTEESTQ", kString, 20, "", ""},
                                           {"NRSUBLOTE", kString, 4, "", ""}};
-    for (const FieldSpec& spec : head) {
-        vcl::TField& field = cds.AddField(FieldDef{spec.name, spec.type, spec.size});
-        field.DisplayFormat = spec.format;
+    for (const FieldSpec& entry : head) {
+        vcl::TField& field = cds.AddField(FieldDef{entry.name, entry.type, entry.size});
+        field.DisplayFormat = entry.format;
     }
     if (withShownOnly) {
         cds.AddField({"DTVALILOTE", FieldType::DateTime, 0});
@@ -115,16 +115,16 @@ struct ColumnSpec {
 };
 
 void AddColumns(vcl::TDBGrid& grid, std::initializer_list<ColumnSpec> specs) {
-    for (const ColumnSpec& spec : specs) {
-        vcl::TColumn& column = grid.AddColumn(spec.field);
-        column.Title.Caption = spec.title;
-        column.Title.Alignment = spec.titleAlignment;
-        column.Width = spec.width;
-        column.Visible = spec.visible;
-        column.ReadOnly = spec.readOnly;
-        column.Alignment = spec.alignment;
+    for (const ColumnSpec& entry : specs) {
+        vcl::TColumn& column = grid.AddColumn(entry.field);
+        column.Title.Caption = entry.title;
+        column.Title.Alignment = entry.titleAlignment;
+        column.Width = entry.width;
+        column.Visible = entry.visible;
+        column.ReadOnly = entry.readOnly;
+        column.Alignment = entry.alignment;
         column.Color = vcl::clInfoBk;
-        if (std::string_view(spec.title) == "4" && std::string_view(spec.field) == "IDMARCADO") {
+        if (std::string_view(entry.title) == "4" && std::string_view(entry.field) == "IDMARCADO") {
             column.Title.Font = SymbolTitleFont();
         }
     }
