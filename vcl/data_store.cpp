@@ -72,8 +72,10 @@ void Column::Reserve(std::size_t rows) {
 }
 
 void Column::ShrinkIfSlack() {
+    // A bulk load reserves an estimate with an eighth to spare: keep that
+    // margin rather than copy the whole column to give it back.
     auto shrink = [](auto& vector) {
-        if (vector.capacity() > vector.size() + vector.size() / 32 + 64)
+        if (vector.capacity() > vector.size() + vector.size() / 6 + 64)
             vector.shrink_to_fit();
     };
     shrink(codes_);
@@ -143,12 +145,6 @@ void Column::AppendNull() {
         cells_.push_back(0);
         SetNullBit(cells_.size() - 1, true);
     }
-}
-
-void Column::AppendRaw(std::int64_t raw) {
-    cells_.push_back(raw);
-    if ((cells_.size() - 1) >> 6 >= nulls_.size())
-        nulls_.push_back(0);
 }
 
 void Column::Append(const Variant& value) {

@@ -50,23 +50,23 @@ public:
     bool KeyOfText(std::string_view text, std::uint64_t& key) const;
 
     // Two-step append for bulk loads: Prepare hashes the text and prefetches
-    // its dictionary slot; AppendPrepared interns it. Returns false (nothing
-    // to prepare) when the text repeats the last one.
-    bool Prepare(std::string_view text, std::uint32_t& hash) const {
-        if (lastCode_ != kNullCode && SameText(dict_.Get(lastCode_), text))
-            return false;
-        hash = StringDict::Hash(text);
+    // its dictionary slot (a later AppendPrepared interns it); AppendRepeat
+    // appends the last appended text again.
+    std::uint32_t Prepare(std::string_view text) const {
+        if (!dict_.Indexed())
+            return 0;  // without the index the hash would go unused
+        const std::uint32_t hash = StringDict::Hash(text);
         dict_.Prefetch(hash);
-        return true;
+        return hash;
     }
-    void AppendPrepared(std::string_view text, bool prepared, std::uint32_t hash) {
-        if (prepared) {
-            lastCode_ = dict_.Intern(text, hash);
-            if ((codes_.size() & 0xFFFF) == 0xFFFF)
-                CheckCardinality();
-        }
+    void AppendPrepared(std::string_view text, std::uint32_t hash) {
+        lastCode_ = dict_.Intern(text, hash);
+        if ((codes_.size() & 0xFFFF) == 0xFFFF)
+            CheckCardinality();
         codes_.push_back(lastCode_);
     }
+    // Precondition: the last append was a text.
+    void AppendRepeat() { codes_.push_back(lastCode_); }
     void AppendNull();
     void AppendText(std::string_view text) {
         // Neighbouring rows often repeat a value (the items of one note): skip the lookup.
@@ -77,7 +77,11 @@ public:
         }
         codes_.push_back(lastCode_);
     }
-    void AppendRaw(std::int64_t raw);  // non-string types
+    void AppendRaw(std::int64_t raw) {  // non-string types
+        cells_.push_back(raw);
+        if ((cells_.size() - 1) >> 6 >= nulls_.size())
+            nulls_.push_back(0);
+    }
     void AppendFloat(double value) { AppendRaw(std::bit_cast<std::int64_t>(value)); }
     // Converts the variant to the column type (EConvertError when it cannot).
     void Append(const Variant& value);

@@ -1,8 +1,12 @@
 #include "vcl/json_reader.h"
 
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "vcl/exceptions.h"
 
@@ -28,6 +32,30 @@ void AppendUtf8(std::string& out, unsigned code) {
     }
 }
 
+// High bit set in each byte of the 8 at `p` that is '"', '\\' or below 0x20.
+// Only the lowest marked byte is exact (borrows may mark bytes above it).
+std::uint64_t SpecialBytes(const char* p) {
+    static_assert(std::endian::native == std::endian::little);
+    constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+    constexpr std::uint64_t kHigh = 0x8080808080808080ull;
+    std::uint64_t v;
+    std::memcpy(&v, p, 8);
+    auto zeroBytes = [](std::uint64_t x) { return (x - kOnes) & ~x & kHigh; };
+    const std::uint64_t below = (v - kOnes * 0x20) & ~v & kHigh;
+    return zeroBytes(v ^ (kOnes * '"')) | zeroBytes(v ^ (kOnes * '\\')) | below;
+}
+
+#if defined(__SSE2__)
+// Bit i set when byte i of the 16 at `p` is '"', '\\' or below 0x20.
+unsigned SpecialBytes16(const char* p) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const __m128i quote = _mm_cmpeq_epi8(v, _mm_set1_epi8('"'));
+    const __m128i backslash = _mm_cmpeq_epi8(v, _mm_set1_epi8('\\'));
+    const __m128i below = _mm_cmpeq_epi8(_mm_max_epu8(v, _mm_set1_epi8(0x1F)), _mm_set1_epi8(0x1F));
+    return static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(_mm_or_si128(quote, backslash), below)));
+}
+#endif
+
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
@@ -37,11 +65,9 @@ void JsonReader::Fail(const std::string& reason) const {
     throw EWireError("malformed wire data: " + reason + " at offset " + std::to_string(pos_));
 }
 
-void JsonReader::Expect(char c) {
-    if (!Consume(c)) {
-        const char found = Peek();
-        Fail(std::string("expected '") + c + "'" + (found == '\0' ? " before the end" : ""));
-    }
+void JsonReader::ExpectFailed(char c) {
+    const char found = Peek();
+    Fail(std::string("expected '") + c + "'" + (found == '\0' ? " before the end" : ""));
 }
 
 void JsonReader::Enter() {
@@ -72,15 +98,46 @@ unsigned JsonReader::ReadHex4() {
 std::string_view JsonReader::ReadString(std::string& scratch) {
     Expect('"');
     const std::size_t start = pos_;
-    // Fast path: no escapes, the literal is a view of the text.
-    while (pos_ < text_.size()) {
-        const auto c = static_cast<unsigned char>(text_[pos_]);
+    const std::size_t size = text_.size();
+    const char* const text = text_.data();
+    // Fast path: no escapes, the literal is a view of the text. Sixteen or
+    // eight bytes at a time while they fit, looking for a quote, a backslash
+    // or a control character.
+#if defined(__SSE2__)
+    while (pos_ + 16 <= size) {
+        const unsigned stop = SpecialBytes16(text + pos_);
+        if (stop != 0) {
+            pos_ += static_cast<std::size_t>(std::countr_zero(stop));
+            if (text[pos_] != '"')
+                return ReadEscaped(start, scratch);
+            return std::string_view(text + start, pos_++ - start);
+        }
+        pos_ += 16;
+    }
+#endif
+    while (pos_ + 8 <= size) {
+        const std::uint64_t stop = SpecialBytes(text + pos_);
+        if (stop != 0) {
+            pos_ += static_cast<std::size_t>(std::countr_zero(stop)) / 8;
+            if (text[pos_] != '"')
+                return ReadEscaped(start, scratch);
+            return std::string_view(text + start, pos_++ - start);
+        }
+        pos_ += 8;
+    }
+    while (pos_ < size) {
+        const auto c = static_cast<unsigned char>(text[pos_]);
         if (c == '"')
-            return text_.substr(start, pos_++ - start);
+            return std::string_view(text + start, pos_++ - start);
         if (c == '\\' || c < 0x20)
             break;
         ++pos_;
     }
+    return ReadEscaped(start, scratch);
+}
+
+// The rest of a literal from the first escape or control character at pos_.
+std::string_view JsonReader::ReadEscaped(std::size_t start, std::string& scratch) {
     scratch.assign(text_.substr(start, pos_ - start));
     while (pos_ < text_.size()) {
         const auto c = static_cast<unsigned char>(text_[pos_++]);
@@ -144,46 +201,75 @@ std::string_view JsonReader::ReadString(std::string& scratch) {
 
 bool JsonReader::ReadNumber(std::int64_t& integer, double& real) {
     SkipBlanks();
-    const std::size_t start = pos_;
-    auto digitsFrom = [&] {
-        const std::size_t from = pos_;
-        while (pos_ < text_.size() && IsDigit(text_[pos_]))
-            ++pos_;
-        return pos_ - from;
+    const char* const first = text_.data() + pos_;
+    const char* const end = text_.data() + text_.size();
+    const char* p = first;
+    // Digits are gathered into `mantissa` on the way (only meaningful while
+    // there are at most 19 of them) so that common numbers skip from_chars.
+    std::uint64_t mantissa = 0;
+    auto digits = [&] {
+        const char* from = p;
+        while (p < end && IsDigit(*p))
+            mantissa = mantissa * 10 + static_cast<unsigned>(*p++ - '0');
+        return p - from;
     };
-    if (pos_ < text_.size() && text_[pos_] == '-')
-        ++pos_;
-    if (pos_ < text_.size() && text_[pos_] == '0') {
-        ++pos_;
-        if (pos_ < text_.size() && IsDigit(text_[pos_]))
-            Fail("leading zero in number");
-    } else if (digitsFrom() == 0) {
-        Fail("invalid number");
+    auto fail = [&](const char* reason) {
+        pos_ += static_cast<std::size_t>(p - first);
+        Fail(reason);
+    };
+    const bool negative = p < end && *p == '-';
+    if (negative)
+        ++p;
+    std::ptrdiff_t count = 0;
+    if (p < end && *p == '0') {
+        ++p;
+        if (p < end && IsDigit(*p))
+            fail("leading zero in number");
+        count = 1;
+    } else if ((count = digits()) == 0) {
+        fail("invalid number");
     }
-    bool isInteger = true;
-    if (pos_ < text_.size() && text_[pos_] == '.') {
-        ++pos_;
-        if (digitsFrom() == 0)
-            Fail("invalid number");
-        isInteger = false;
+    std::ptrdiff_t fraction = 0;
+    if (p < end && *p == '.') {
+        ++p;
+        if ((fraction = digits()) == 0)
+            fail("invalid number");
     }
-    if (pos_ < text_.size() && (text_[pos_] == 'e' || text_[pos_] == 'E')) {
-        ++pos_;
-        if (pos_ < text_.size() && (text_[pos_] == '+' || text_[pos_] == '-'))
-            ++pos_;
-        if (digitsFrom() == 0)
-            Fail("invalid number");
-        isInteger = false;
+    bool exponent = false;
+    if (p < end && (*p == 'e' || *p == 'E')) {
+        ++p;
+        if (p < end && (*p == '+' || *p == '-'))
+            ++p;
+        const char* from = p;
+        while (p < end && IsDigit(*p))
+            ++p;
+        if (p == from)
+            fail("invalid number");
+        exponent = true;
     }
-    const char* first = text_.data() + start;
-    const char* last = text_.data() + pos_;
+    pos_ += static_cast<std::size_t>(p - first);
+    const bool isInteger = fraction == 0 && !exponent;
+    if (isInteger && count <= 18) {
+        const auto value = static_cast<std::int64_t>(mantissa);
+        integer = negative ? -value : value;
+        return true;
+    }
+    // At most 15 digits: the mantissa and the power of ten are exact doubles,
+    // so one correctly rounded division gives the same double as from_chars.
+    static constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                              1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    if (!exponent && count + fraction <= 15) {
+        const double value = static_cast<double>(mantissa) / kPowersOfTen[fraction];
+        real = negative ? -value : value;
+        return false;
+    }
     if (isInteger) {
-        auto [end, ec] = std::from_chars(first, last, integer);
-        if (ec == std::errc{} && end == last)
+        auto [last, ec] = std::from_chars(first, p, integer);
+        if (ec == std::errc{} && last == p)
             return true;
     }
-    auto [end, ec] = std::from_chars(first, last, real);
-    if (ec != std::errc{} || end != last || !std::isfinite(real))
+    auto [last, ec] = std::from_chars(first, p, real);
+    if (ec != std::errc{} || last != p || !std::isfinite(real))
         Fail("number out of range");
     return false;
 }

@@ -25,7 +25,10 @@ public:
         ++pos_;
         return true;
     }
-    void Expect(char c);
+    void Expect(char c) {
+        if (!Consume(c))
+            ExpectFailed(c);
+    }
 
     // A string literal; the view points into the text, or into `scratch`
     // when the literal holds escapes.
@@ -49,13 +52,15 @@ public:
 private:
     void SkipBlanks() {
         while (pos_ < text_.size()) {
-            const char c = text_[pos_];
-            if (c != ' ' && c != '\n' && c != '\r' && c != '\t')
+            const auto c = static_cast<unsigned char>(text_[pos_]);
+            if (c > ' ' || (c != ' ' && c != '\n' && c != '\r' && c != '\t'))
                 break;
             ++pos_;
         }
     }
     unsigned ReadHex4();
+    [[noreturn]] void ExpectFailed(char c);
+    std::string_view ReadEscaped(std::size_t start, std::string& scratch);
 
     std::string_view text_;
     std::size_t pos_ = 0;

@@ -14,27 +14,6 @@ StringDict::StringDict() : offsets_{0}, slots_(16, kFreeSlot) {
     Intern({});
 }
 
-std::uint32_t StringDict::Hash(std::string_view text) {
-    constexpr std::uint64_t kMul = 0x9E3779B97F4A7C15ull;
-    std::uint64_t h = text.size() * kMul;
-    std::size_t i = 0;
-    for (; i + 8 <= text.size(); i += 8) {
-        std::uint64_t word;
-        std::memcpy(&word, text.data() + i, 8);
-        h = (h ^ word) * kMul;
-        h ^= h >> 29;
-    }
-    std::uint64_t tail = 0;
-    if (i < text.size()) {
-        std::memcpy(&tail, text.data() + i, text.size() - i);
-        h = (h ^ tail) * kMul;
-    }
-    h ^= h >> 32;
-    h *= 0xD6E8FEB86659FD93ull;
-    h ^= h >> 32;
-    return static_cast<std::uint32_t>(h);
-}
-
 std::uint32_t StringDict::Find(std::string_view text) const {
     if (!Indexed()) {
         for (std::uint32_t code = 0; code < Size(); ++code)

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -62,7 +63,7 @@ public:
     void DropIndex();
     bool Indexed() const { return !slots_.empty(); }
     std::string_view Get(std::uint32_t code) const {
-        return std::string_view(chars_).substr(offsets_[code], offsets_[code + 1] - offsets_[code]);
+        return std::string_view(chars_.data() + offsets_[code], offsets_[code + 1] - offsets_[code]);
     }
     std::size_t Size() const { return offsets_.size() - 1; }
     std::size_t MemoryBytes() const;
@@ -78,5 +79,49 @@ private:
     // code (low half), so probes compare texts only on equal hashes.
     std::vector<std::uint64_t> slots_;
 };
+
+namespace detail {
+inline std::uint64_t Load8(const char* p) {
+    std::uint64_t v;
+    std::memcpy(&v, p, 8);
+    return v;
+}
+inline std::uint64_t Load4(const char* p) {
+    std::uint32_t v;
+    std::memcpy(&v, p, 4);
+    return v;
+}
+}  // namespace detail
+
+inline std::uint32_t StringDict::Hash(std::string_view text) {
+    constexpr std::uint64_t kMul = 0x9E3779B97F4A7C15ull;
+    const char* p = text.data();
+    const std::size_t n = text.size();
+    std::uint64_t h = n * kMul;
+    std::size_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        h = (h ^ detail::Load8(p + i)) * kMul;
+        h ^= h >> 29;
+    }
+    if (i < n) {
+        // The tail through fixed-size loads that may overlap bytes already
+        // hashed: the length is mixed in, so the result is still a function of the text.
+        std::uint64_t tail;
+        if (n >= 8) {
+            tail = detail::Load8(p + n - 8);
+        } else if (n >= 4) {
+            tail = detail::Load4(p) | (detail::Load4(p + n - 4) << 32);
+        } else {
+            tail = std::uint64_t{static_cast<unsigned char>(p[0])} |
+                   std::uint64_t{static_cast<unsigned char>(p[n / 2])} << 8 |
+                   std::uint64_t{static_cast<unsigned char>(p[n - 1])} << 16;
+        }
+        h = (h ^ tail) * kMul;
+    }
+    h ^= h >> 32;
+    h *= 0xD6E8FEB86659FD93ull;
+    h ^= h >> 32;
+    return static_cast<std::uint32_t>(h);
+}
 
 }  // namespace vcl

@@ -110,7 +110,7 @@ std::vector<FieldDef> ReadFields(JsonReader& reader) {
 // One parsed cell waiting to be appended to its column.
 struct Cell {
     bool null = false;
-    bool prepared = false;
+    bool repeat = false;  // the same text as the row before
     std::string_view text;
     std::uint32_t hash = 0;
     std::int64_t raw = 0;
@@ -121,7 +121,8 @@ struct Cell {
     reader.Fail("row " + std::to_string(row + 1) + ", field " + def.name + ": expected " + expected);
 }
 
-void ReadCell(JsonReader& reader, const Column& column, std::size_t row, Cell& cell) {
+// `previous` is the same column's cell in the row before, if any.
+void ReadCell(JsonReader& reader, const Column& column, std::size_t row, const Cell* previous, Cell& cell) {
     const FieldDef& def = column.Def();
     const char c = reader.Peek();
     cell.null = c == 'n';
@@ -135,7 +136,10 @@ void ReadCell(JsonReader& reader, const Column& column, std::size_t row, Cell& c
             if (c != '"')
                 FailCell(reader, row, def, "a string");
             cell.text = reader.ReadString(cell.scratch);
-            cell.prepared = column.Prepare(cell.text, cell.hash);
+            // Neighbouring rows often repeat a value (the items of one note): skip the lookup.
+            cell.repeat = previous && !previous->null && SameText(previous->text, cell.text);
+            if (!cell.repeat)
+                cell.hash = column.Prepare(cell.text);
             return;
         case FieldType::Integer:
         case FieldType::Float: {
@@ -167,7 +171,7 @@ void ReadCell(JsonReader& reader, const Column& column, std::size_t row, Cell& c
             reader.Expect('{');
             if (reader.Peek() != '"')
                 FailCell(reader, row, def, expected);
-            const std::string key(reader.ReadString(cell.scratch));
+            const std::string_view key = reader.ReadString(cell.scratch);
             if (key != "date" && (key != "datetime" || def.type == FieldType::Date))
                 FailCell(reader, row, def, expected);
             const TDateTime value = ReadCalendarBody(reader, key);
@@ -177,12 +181,31 @@ void ReadCell(JsonReader& reader, const Column& column, std::size_t row, Cell& c
     }
 }
 
+void AppendRow(PacketStore& store, const std::vector<Cell>& cells) {
+    for (std::size_t c = 0; c < cells.size(); ++c) {
+        Column& column = *store.columns[c];
+        const Cell& cell = cells[c];
+        if (cell.null) {
+            column.AppendNull();
+        } else if (!column.IsString()) {
+            column.AppendRaw(cell.raw);
+        } else if (cell.repeat) {
+            column.AppendRepeat();
+        } else {
+            column.AppendPrepared(cell.text, cell.hash);
+        }
+    }
+}
+
 void ReadRows(JsonReader& reader, PacketStore& store) {
     if (reader.Peek() != '[')
         reader.Fail("packet rows must be an array");
     reader.Expect('[');
     const std::size_t width = store.columns.size();
-    std::vector<Cell> cells(width);
+    // Rows are appended one row late: the dictionary slots prefetched while
+    // parsing a row have the whole next row's parse to arrive. Texts with
+    // escapes live in their cell's scratch, so the two rows have their own cells.
+    std::vector<Cell> buffers[2] = {std::vector<Cell>(width), std::vector<Cell>(width)};
     std::size_t row = 0;
     if (reader.Consume(']'))
         return;
@@ -198,31 +221,23 @@ void ReadRows(JsonReader& reader, PacketStore& store) {
         if (reader.Peek() != '[')
             reader.Fail("row " + std::to_string(row + 1) + " is not an array");
         reader.Expect('[');
-        // Parse the whole row (hashing texts and prefetching their dictionary
-        // slots), then append: the cache misses of one row overlap.
+        std::vector<Cell>& cells = buffers[row & 1];
+        const std::vector<Cell>* previous = row > 0 ? &buffers[(row - 1) & 1] : nullptr;
         for (std::size_t c = 0; c < width; ++c) {
             if (c > 0 && !reader.Consume(','))
                 reader.Fail("row " + std::to_string(row + 1) + " has a wrong number of values for " +
                             std::to_string(width) + " fields");
-            ReadCell(reader, *store.columns[c], row, cells[c]);
+            ReadCell(reader, *store.columns[c], row, previous ? &(*previous)[c] : nullptr, cells[c]);
         }
         if (!reader.Consume(']'))
             reader.Fail("row " + std::to_string(row + 1) + " has a wrong number of values for " +
                         std::to_string(width) + " fields");
-        for (std::size_t c = 0; c < width; ++c) {
-            Column& column = *store.columns[c];
-            const Cell& cell = cells[c];
-            if (cell.null) {
-                column.AppendNull();
-            } else if (column.IsString()) {
-                column.AppendPrepared(cell.text, cell.prepared, cell.hash);
-            } else {
-                column.AppendRaw(cell.raw);
-            }
-        }
+        if (previous)
+            AppendRow(store, *previous);
         ++row;
     } while (reader.Consume(','));
     reader.Expect(']');
+    AppendRow(store, buffers[(row - 1) & 1]);
     store.rows = row;
     for (auto& column : store.columns)
         column->ShrinkIfSlack();

@@ -1,5 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <charconv>
+#include <cstring>
+#include <memory>
+#include <random>
+
 #include "vcl/data_packet.h"
 #include "vcl/exceptions.h"
 #include "vcl/wire.h"
@@ -137,4 +143,121 @@ TEST(Wire, RequestAndAnswerEnvelopes) {
     EXPECT_EQ(wire::DecodeError(wire::EncodeError("Filial não cadastrada")), "Filial não cadastrada");
     EXPECT_EQ(wire::DecodeError(R"({"result":1})"), "");
     EXPECT_EQ(wire::DecodeError("not json"), "");
+}
+
+namespace {
+// The value std::from_chars gives for a JSON number text.
+Variant ReferenceNumber(const std::string& text) {
+    std::int64_t integer = 0;
+    const bool plain = text.find_first_of(".eE") == std::string::npos;
+    if (plain) {
+        auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), integer);
+        if (ec == std::errc{} && end == text.data() + text.size())
+            return Variant(integer);
+    }
+    double real = 0;
+    std::from_chars(text.data(), text.data() + text.size(), real);
+    return Variant(real);
+}
+
+// Bitwise comparison: keeps -0.0 apart from 0.0 and integers apart from floats.
+void ExpectSameNumber(const std::string& text) {
+    const Variant decoded = wire::Decode(text);
+    const Variant expected = ReferenceNumber(text);
+    ASSERT_EQ(decoded.type(), expected.type()) << text;
+    if (expected.type() == Variant::Type::Float)
+        EXPECT_EQ(std::bit_cast<std::uint64_t>(decoded.AsFloat()),
+                  std::bit_cast<std::uint64_t>(expected.AsFloat()))
+            << text;
+    else
+        EXPECT_EQ(decoded.AsInteger(), expected.AsInteger()) << text;
+}
+}  // namespace
+
+TEST(Wire, NumbersDecodeExactlyAsFromChars) {
+    const char* cases[] = {"0",
+                           "-0",
+                           "-0.0",
+                           "0.1",
+                           "123.45",
+                           "-1249.75",
+                           "654138.6875",
+                           "123456789012.345",   // 15 digits, the last exact by division
+                           "1234567890123.456",  // 16 digits: beyond exact division
+                           "0.000000000000000000001",
+                           "999999999999999999",    // 18-digit integer
+                           "9223372036854775807",   // largest integer
+                           "-9223372036854775808",  // smallest integer
+                           "9223372036854775808",   // beyond: a float
+                           "1e5",
+                           "1.5E-3",
+                           "2.2250738585072014e-308",
+                           "163447.26249999998"};
+    for (const char* text : cases)
+        ExpectSameNumber(text);
+
+    // Random digit strings with the point anywhere, from 1 to 19 digits.
+    std::mt19937_64 random(42);
+    for (int i = 0; i < 20000; ++i) {
+        const int digits = 1 + static_cast<int>(random() % 19);
+        std::string text = random() % 4 == 0 ? "-" : "";
+        text += static_cast<char>('1' + random() % 9);
+        for (int d = 1; d < digits; ++d)
+            text += static_cast<char>('0' + random() % 10);
+        const std::size_t point = random() % (text.size() + 1);
+        if (point > (text[0] == '-' ? 1u : 0u) && point < text.size())
+            text.insert(point, ".");
+        ExpectSameNumber(text);
+    }
+}
+
+TEST(Wire, StringsFindEscapesAndControlsAtEveryPosition) {
+    // Around the block sizes the scanner reads at once, and at the very end of
+    // an exactly sized buffer (the sanitizer build catches a read past it).
+    for (std::size_t length = 0; length <= 40; ++length) {
+        for (std::size_t at = 0; at < length; ++at) {
+            std::string plain(length, 'x');
+            plain[at] = '\n';
+            std::string json = "\"" + plain + "\"";
+            json.replace(at + 1, 1, "\\n");
+            EXPECT_EQ(wire::Decode(json), Variant(plain)) << json;
+
+            std::string withControl = "\"" + std::string(length, 'x') + "\"";
+            withControl[at + 1] = '\x1F';
+            EXPECT_THROW(wire::Decode(withControl), EWireError) << length << " " << at;
+        }
+        const std::string text = std::string(length, 'x') + "ção";
+        EXPECT_EQ(wire::Decode("\"" + text + "\""), Variant(text));
+
+        const std::string unterminated = "\"" + std::string(length, 'y');
+        const auto exact = std::make_unique<char[]>(unterminated.size());
+        std::memcpy(exact.get(), unterminated.data(), unterminated.size());
+        EXPECT_THROW(wire::Decode(std::string_view(exact.get(), unterminated.size())), EWireError);
+    }
+}
+
+TEST(Wire, LargePacketRoundTripsWithRepeatsNullsEscapesAndDistinctTexts) {
+    // Over 65536 rows, so that the nearly distinct column stops being indexed
+    // midway; the repeating column mixes repeats, nulls and escaped texts.
+    const std::vector<FieldDef> fields{{"REPEATS", FieldType::String, 10},
+                                       {"DISTINCT", FieldType::String, 10},
+                                       {"QT", FieldType::Float, 0},
+                                       {"SEQ", FieldType::Integer, 0}};
+    const Variant pattern[] = {Variant("a"),      Variant("a"),      Variant::Null(),   Variant("a"),
+                               Variant("b\n\"c"), Variant("b\n\"c"), Variant("b\n\"c"), Variant(""),
+                               Variant(""),       Variant::Null(),   Variant::Null(),   Variant("ação"),
+                               Variant("a"),      Variant("b\n\"c"), Variant("a")};
+    PacketBuilder builder(fields);
+    for (int i = 0; i < 70'000; ++i) {
+        const int step = i % 500 < 250 ? i / 3 : i;  // runs of three, then every value in turn
+        const Variant row[] = {pattern[step % std::size(pattern)], Variant("D" + std::to_string(i)),
+                               Variant(i * 0.25 - 100), i % 5 == 0 ? Variant::Null() : Variant(i)};
+        builder.AppendRow(row);
+    }
+    const DataPacket packet = builder.Finish();
+    const std::string json = wire::Encode(Variant(packet));
+    const Variant back = wire::Decode(json);
+    ASSERT_TRUE(back.IsPacket());
+    EXPECT_EQ(back.AsPacket(), packet);
+    EXPECT_EQ(wire::Encode(back), json);
 }
