@@ -5,6 +5,7 @@
 
 #include "geracao/frm_geracao.h"
 #include "remessa/glyphs.h"
+#include "remessa/resource_helpers.h"
 #include "vlm/db_geral.h"
 
 namespace Cli_zrm90001 {
@@ -26,12 +27,6 @@ void AddFields(vcl::TClientDataSet& cds, std::initializer_list<FieldSpec> specs)
         field.DisplayLabel = entry.label;
         field.Visible = *entry.label != '\0';
     }
-}
-
-vcl::TFont BoldLabelFont() {
-    vcl::TFont font;
-    font.Bold = true;
-    return font;
 }
 
 }  // namespace
@@ -65,25 +60,9 @@ void TfrmGeracao::BuildForm() {
         l.SetParent(grbDadosRel);
         l.SetBounds(left, top, width, 13);
         l.Caption = caption;
-        l.Font = BoldLabelFont();
+        l.Font = Cli_zrm90000::BoldLabelFont();
         return &l;
     };
-    auto searchButton = [this](const char* name, int left, int top, vcl::TCustomEdit* associate,
-                               const char* title, vcl::TDataSource* source, const char* emptyError) {
-        vlm::TBtnPesquisa& b = Make<vlm::TBtnPesquisa>(name, Host.Services);
-        b.SetParent(grbDadosRel);
-        b.SetBounds(left, top, 21, 21);
-        b.Hint = "Pesquisar";
-        b.ShowHint = true;
-        b.Glyph = Cli_zrm90000::SearchGlyph();
-        b.NumGlyphs = 2;
-        b.Associate = associate;
-        b.Title = title;
-        b.DataSource = source;
-        b.EmptyError = emptyError;
-        return &b;
-    };
-
     lblFilial = label("lblFilial", "Filial", 8, 14, 27);
     medFilial = &Make<vcl::TMaskEdit>("medFilial");
     medFilial->SetParent(grbDadosRel);
@@ -92,7 +71,8 @@ void TfrmGeracao::BuildForm() {
     medFilial->Color = vcl::clInfoBk;
     medFilial->TabOrder = 0;
     medFilial->TabStop = true;
-    btnFilial = searchButton("btnFilial", 174, 11, medFilial, "Filial", dtsFilial, "");
+    btnFilial = &Cli_zrm90000::MakeSearchButton(*this, "btnFilial", grbDadosRel, 174, 11, medFilial, "Filial",
+                                                dtsFilial, "");
     medNmFilial = &Make<vcl::TMaskEdit>("medNmFilial");
     medNmFilial->SetParent(grbDadosRel);
     medNmFilial->SetBounds(200, 11, 249, 21);
@@ -109,8 +89,9 @@ void TfrmGeracao::BuildForm() {
     medCdOperacao->Color = vcl::clInfoBk;
     medCdOperacao->TabOrder = 1;
     medCdOperacao->TabStop = true;
-    btpOperacao = searchButton("btpOperacao", 154, 35, medCdOperacao, "Tipo de Operação", dtsPesqOper,
-                               "Não há tipo de operação cadastrado");
+    btpOperacao = &Cli_zrm90000::MakeSearchButton(*this, "btpOperacao", grbDadosRel, 154, 35, medCdOperacao,
+                                                  "Tipo de Operação", dtsPesqOper,
+                                                  "Não há tipo de operação cadastrado");
     edtNmOperacao = &Make<vcl::TEdit>("edtNmOperacao");
     edtNmOperacao->SetParent(grbDadosRel);
     edtNmOperacao->SetBounds(181, 35, 268, 21);

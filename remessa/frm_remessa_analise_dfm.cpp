@@ -7,6 +7,7 @@
 
 #include "remessa/frm_remessa_analise.h"
 #include "remessa/glyphs.h"
+#include "remessa/resource_helpers.h"
 #include "vcl/forms.h"
 #include "vlm/db_geral.h"
 
@@ -18,12 +19,6 @@ using vcl::FieldDef;
 using vcl::FieldType;
 
 constexpr auto kString = FieldType::String;
-
-vcl::TFont BoldLabelFont() {
-    vcl::TFont font;
-    font.Bold = true;
-    return font;
-}
 
 vcl::TFont SymbolTitleFont() {
     vcl::TFont font;
@@ -234,21 +229,6 @@ void TfrmRemessaAnalise::BuildForm() {
         e.TabOrder = tabOrder;
         return &e;
     };
-    auto searchButton = [this](const char* name, int left, int top, vcl::TCustomEdit* associate,
-                               const char* title, vcl::TDataSource* source, const char* emptyError) {
-        vlm::TBtnPesquisa& b = Make<vlm::TBtnPesquisa>(name, Host.Services);
-        b.SetParent(panFiltro);
-        b.SetBounds(left, top, 21, 21);
-        b.Hint = "Pesquisar";
-        b.ShowHint = true;
-        b.Glyph = SearchGlyph();
-        b.NumGlyphs = 2;
-        b.Associate = associate;
-        b.Title = title;
-        b.DataSource = source;
-        b.EmptyError = emptyError;
-        return &b;
-    };
     auto dateEdit = [this](const char* name, int left, int top, int tabOrder) {
         vlm::TDateEditPlus& d = Make<vlm::TDateEditPlus>(name, Host.Services);
         d.SetParent(panFiltro);
@@ -274,13 +254,14 @@ void TfrmRemessaAnalise::BuildForm() {
 
     lblFilial = label("lblFilial", "Filial", 8, 6);
     medFilial = maskEdit("medFilial", 128, 0, 50, 4, vcl::clInfoBk, 1);
-    btpFilial = searchButton("btpFilial", 181, 0, medFilial, "Filial", dtsFilial, "Não há filial cadastrada");
+    btpFilial = &MakeSearchButton(*this, "btpFilial", panFiltro, 181, 0, medFilial, "Filial", dtsFilial,
+                                  "Não há filial cadastrada");
     edtNmFilial = nameDisplay("edtNmFilial", 206, 0, 558, 10);
 
     lblFornecedor = label("lblFornecedor", "Fornecedor", 8, 30);
     medFornecedor = maskEdit("medFornecedor", 128, 23, 121, 20, vcl::clWindow, 2);
-    btpFornecedor = searchButton("btpFornecedor", 253, 23, medFornecedor, "Fornecedor", dtsFornecedor,
-                                 "Não há fornecedor cadastrado");
+    btpFornecedor = &MakeSearchButton(*this, "btpFornecedor", panFiltro, 253, 23, medFornecedor, "Fornecedor",
+                                      dtsFornecedor, "Não há fornecedor cadastrado");
     edtNmFornecedor = nameDisplay("edtNmFornecedor", 281, 23, 483, 11);
 
     lblDtEntIni = label("lblDtEntIni", "Dt. Entrada Inicial", 8, 54);
@@ -290,12 +271,13 @@ void TfrmRemessaAnalise::BuildForm() {
 
     lblSerieNf = label("lblSerieNf", "Série NF", 8, 78);
     medSerieNf = maskEdit("medSerieNf", 128, 72, 50, 5, vcl::clWindow, 6);
-    btpSerieNf =
-        searchButton("btpSerieNf", 181, 72, medSerieNf, "Série", dtsSerieNF, "Não há série cadastrada");
+    btpSerieNf = &MakeSearchButton(*this, "btpSerieNf", panFiltro, 181, 72, medSerieNf, "Série", dtsSerieNF,
+                                   "Não há série cadastrada");
 
     lblNumota = label("lblNumota", "Nº da NF", 216, 78);
     medNumNota = maskEdit("medNumNota", 274, 72, 121, 20, vcl::clWindow, 8);
-    btpNumNota = searchButton("btpNumNota", 399, 72, medNumNota, "Número da NF", dtsNotaFiscal, "");
+    btpNumNota = &MakeSearchButton(*this, "btpNumNota", panFiltro, 399, 72, medNumNota, "Número da NF",
+                                   dtsNotaFiscal, "");
 
     auto checkImage = [this](const char* name, int left, vcl::TBitmap bitmap) {
         vcl::TImage& image = Make<vcl::TImage>(name);

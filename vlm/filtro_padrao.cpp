@@ -1,25 +1,9 @@
 #include "vlm/filtro_padrao.h"
 
 namespace vlm {
-namespace {
-
-template <class T>
-T& Placed(T& control, vcl::TWinControl* parent, int left, int top, int width, int height) {
-    control.SetParent(parent);
-    control.SetBounds(left, top, width, height);
-    return control;
-}
-
-}  // namespace
 
 TfrmFiltroPadrao::TfrmFiltroPadrao(vcl::TComponent* owner, std::string name, THost& host)
-    : vcl::TForm(owner, std::move(name)),
-      Host(host),
-      Consiste(host.Services),
-      Pesquisa(host.Services),
-      Showavi(host.Services),
-      Dbinfo(host.Services),
-      Valmora(host.Config) {
+    : THostForm(owner, std::move(name), host) {
     FormStyle = vcl::TFormStyle::MDIChild;
     BorderStyle = vcl::TBorderStyle::Sizeable;
     SetBounds(0, 0, 640, 480);

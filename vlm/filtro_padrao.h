@@ -8,28 +8,16 @@
 #include "vcl/dataset.h"
 #include "vcl/forms.h"
 #include "vlm/button_flat.h"
-#include "vlm/consiste.h"
-#include "vlm/dbinfo.h"
-#include "vlm/host.h"
+#include "vlm/host_form.h"
 #include "vlm/messages.h"
-#include "vlm/pesquisa.h"
 #include "vlm/popup_menu.h"
-#include "vlm/showavi.h"
-#include "vlm/valmora.h"
 
 namespace vlm {
 
-class TfrmFiltroPadrao : public vcl::TForm {
+class TfrmFiltroPadrao : public THostForm {
 public:
     TfrmFiltroPadrao(vcl::TComponent* owner, std::string name, THost& host);
     ~TfrmFiltroPadrao() override;
-
-    THost& Host;
-    TConsiste Consiste;
-    TPesquisa Pesquisa;
-    TShowavi Showavi;
-    TDbinfo Dbinfo;
-    TValmora Valmora;
 
     vcl::TPanel* panMenu;    // button column, aligned right
     vcl::TPanel* panBotoes;  // inside panMenu: sbtConfirma, sbtCancel

@@ -7,27 +7,15 @@
 
 #include "vcl/forms.h"
 #include "vlm/button_flat.h"
-#include "vlm/consiste.h"
-#include "vlm/dbinfo.h"
-#include "vlm/host.h"
+#include "vlm/host_form.h"
 #include "vlm/messages.h"
-#include "vlm/pesquisa.h"
-#include "vlm/showavi.h"
-#include "vlm/valmora.h"
 
 namespace vlm {
 
-class TfrmRotiGeral : public vcl::TForm {
+class TfrmRotiGeral : public THostForm {
 public:
     TfrmRotiGeral(vcl::TComponent* owner, std::string name, THost& host);
     ~TfrmRotiGeral() override;
-
-    THost& Host;
-    TConsiste Consiste;
-    TPesquisa Pesquisa;
-    TShowavi Showavi;
-    TDbinfo Dbinfo;
-    TValmora Valmora;
 
     vcl::TPanel* panMenu;  // button column, aligned right
     vcl::TPanel* panHelp;  // inside panMenu

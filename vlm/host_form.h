@@ -1,0 +1,46 @@
+// A form of the host: bound to the host's context, it owns the services the
+// host library offers its screens and dialogs (messages and validation, pick
+// lists, busy animation, detail window, configuration values).
+#pragma once
+
+#include <string>
+
+#include "vcl/controls.h"
+#include "vcl/forms.h"
+#include "vlm/consiste.h"
+#include "vlm/dbinfo.h"
+#include "vlm/host.h"
+#include "vlm/pesquisa.h"
+#include "vlm/showavi.h"
+#include "vlm/valmora.h"
+
+namespace vlm {
+
+class THostForm : public vcl::TForm {
+public:
+    THostForm(vcl::TComponent* owner, std::string name, THost& host)
+        : vcl::TForm(owner, std::move(name)),
+          Host(host),
+          Consiste(host.Services),
+          Pesquisa(host.Services),
+          Showavi(host.Services),
+          Dbinfo(host.Services),
+          Valmora(host.Config) {}
+
+    THost& Host;
+    TConsiste Consiste;
+    TPesquisa Pesquisa;
+    TShowavi Showavi;
+    TDbinfo Dbinfo;
+    TValmora Valmora;
+};
+
+// Places a control inside a parent at the given bounds; returns it.
+template <class T>
+T& Placed(T& control, vcl::TWinControl* parent, int left, int top, int width, int height) {
+    control.SetParent(parent);
+    control.SetBounds(left, top, width, height);
+    return control;
+}
+
+}  // namespace vlm
