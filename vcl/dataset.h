@@ -207,6 +207,7 @@ public:
 
 private:
     friend class TDataSource;
+    void BeginInsert(bool atEnd);
     enum class LinkEvent {
         ActiveChanged,
         DataSetChanged,

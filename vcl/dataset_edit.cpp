@@ -84,33 +84,25 @@ void TClientDataSet::CheckBrowseMode() {
 }
 
 void TClientDataSet::Insert() {
-    CheckActive();
-    CheckBrowseMode();
-    Fire(BeforeInsert, this);
-    Fire(BeforeScroll, this);
-    const std::size_t at = ShownCount() == 0 ? 0 : pos_;
-    store_->InsertPending(at);
-    pos_ = at;
-    bof_ = eof_ = false;
-    buffer_.assign(fields_.size(), Variant::Null());
-    modified_ = false;
-    state_ = TDataSetState::Insert;
-    NotifyLinks(LinkEvent::DataSetChanged);
-    NotifyLinks(LinkEvent::EditingChanged);
-    Fire(AfterInsert, this);
-    Fire(AfterScroll, this);
+    BeginInsert(false);
 }
 
 void TClientDataSet::Append() {
+    BeginInsert(true);
+}
+
+// A new row before the current one, or at the end: the insert state with an
+// empty record buffer.
+void TClientDataSet::BeginInsert(bool atEnd) {
     CheckActive();
     CheckBrowseMode();
     Fire(BeforeInsert, this);
     Fire(BeforeScroll, this);
-    const std::size_t at = ShownCount();
+    const std::size_t at = atEnd || ShownCount() == 0 ? ShownCount() : pos_;
     store_->InsertPending(at);
     pos_ = at;
     bof_ = false;
-    eof_ = true;
+    eof_ = atEnd;
     buffer_.assign(fields_.size(), Variant::Null());
     modified_ = false;
     state_ = TDataSetState::Insert;
