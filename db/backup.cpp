@@ -92,6 +92,10 @@ void BackupSqlite(std::string_view connect, const std::string& target) {
         throw DbError("an in-memory database cannot be copied");
     if (target.empty())
         throw DbError("the backup needs a file to write to");
+    // A log beside the target belongs to a database someone has open there;
+    // renaming a new file under it could replay the old log onto the copy.
+    if (std::filesystem::exists(target + "-wal"))
+        throw DbError(target + " is in use (" + target + "-wal exists); copy to another file");
     const std::string source = SqlitePath(info);
     if (source.empty() || !std::filesystem::is_regular_file(source))
         throw DbError("no database file " + source + " to copy");
@@ -110,6 +114,8 @@ void BackupSqlite(std::string_view connect, const std::string& target) {
                       (raw ? ErrorOf(raw) : sqlite3_errstr(opened)));
     CopyPages(backend->conn_, copy.get());
     Check(copy.get());
+    // The copy stands alone: no write-ahead log to carry along.
+    sqlite3_exec(copy.get(), "PRAGMA journal_mode = DELETE", nullptr, nullptr, nullptr);
     copy.reset();
     partial.RenameTo(target);
 }
