@@ -62,6 +62,10 @@ std::string PackageLibrary::DefaultPath() {
     std::error_code error;
     const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
     const std::filesystem::path dir = error ? std::filesystem::current_path() : exe.parent_path();
+    // Installed: bin/ beside lib/zrm/; in the build tree: bin/ beside lib/.
+    const std::filesystem::path installed = dir.parent_path() / "lib" / "zrm" / "libPkg_zrm90000.so";
+    if (std::filesystem::exists(installed, error))
+        return installed.string();
     return (dir.parent_path() / "lib" / "libPkg_zrm90000.so").string();
 }
 

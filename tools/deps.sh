@@ -23,7 +23,8 @@ BUILD_PACKAGES=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbe
     libcli11-dev libtomlplusplus-dev
     libsoci-dev libboost-dev libsqlite3-dev sqlite3 libpq-dev libcpp-httplib-dev libssl-dev
     nlohmann-json3-dev libsimdjson-dev qt6-base-dev libqt6test6 qt6-qpa-plugins fonts-dejavu-core)
-# What only the tests need: the PostgreSQL server, clang for the fuzz targets.
-TEST_PACKAGES=(postgresql clang-14 libfuzzer-14-dev libclang-rt-14-dev)
+# What only the tests need: the PostgreSQL server, clang for the fuzz targets,
+# curl for the installed server's health check.
+TEST_PACKAGES=(postgresql clang-14 libfuzzer-14-dev libclang-rt-14-dev curl)
 # What showing the window without a display needs.
 RUN_PACKAGES=(xvfb xauth)
