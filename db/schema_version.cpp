@@ -126,6 +126,8 @@ Upgrade UpgradeSchema(soci::session& session, int target) {
         throw DbError(TooNew(upgrade.from));
     if (target < 1 || target > kSchemaVersion)
         throw DbError("no schema version " + std::to_string(target));
+    if (upgrade.from >= target)
+        return upgrade;  // up to date: nothing written
     try {
         if (upgrade.from == 0 && target == kSchemaVersion) {
             CreateLatest(session);

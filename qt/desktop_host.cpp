@@ -9,6 +9,7 @@
 #include "apps/options/host_options.h"
 #include "db/connection.h"
 #include "db/init_db.h"
+#include "db/schema_version.h"
 #include "qt/form_view.h"
 #include "qt/host_loop.h"
 #include "qt/host_services_qt.h"
@@ -16,6 +17,8 @@
 #include "qt/package_library.h"
 #include "server/app_server.h"
 #include "vlm/db_geral.h"
+#include "vlm/net_connection.h"
+#include "vlm/remote_lookup.h"
 
 namespace zrmqt {
 
@@ -43,8 +46,12 @@ std::optional<CommandLine> ParseCommandLine(int argc, char** argv, std::string& 
             return std::nullopt;
         }
     }
-    if (!options.server.empty())
+    if (!options.server.empty()) {
         line.options.server = options.server;
+        // A desktop pointed at a server and at no database holds no
+        // database account: its lookups go through the server too.
+        line.options.remoteLookups = options.db.empty();
+    }
     line.options.filial = options.filial;
     if (!options.tour.empty())
         line.tourDir = options.tour;
@@ -90,7 +97,17 @@ DesktopHost::DesktopHost(DesktopOptions options)
       application_(std::make_unique<vcl::TApplication>(screen_)),
       loop_(std::make_unique<HostLoop>(*application_)),
       services_(std::make_unique<QtHostServices>(*loop_)) {
-    PrepareDatabase(options_.db);
+    // Only the embedded default's own file gets schema changes; any other
+    // database must already hold this version.
+    if (options_.remoteLookups) {
+        // No database account: nothing to prepare.
+    } else if (!options_.server && options_.db == kEmbeddedDatabase) {
+        PrepareDatabase(options_.db);
+    } else if (!options_.server) {
+        soci::session session;
+        db::Open(session, options_.db);
+        db::RequireCurrentSchema(session, options_.db);
+    }
 
     vlm::THostConfig config;
     config.filiProc = options_.filial;
@@ -98,6 +115,12 @@ DesktopHost::DesktopHost(DesktopOptions options)
         const auto colon = options_.server->rfind(':');
         config.webUrl = options_.server->substr(0, colon);
         config.webPort = std::stoi(options_.server->substr(colon + 1));
+        if (options_.remoteLookups) {
+            lookupConnection_ = std::make_unique<vlm::TNetConnection>(nullptr, "netDBGeral");
+            lookupConnection_->Host = config.webUrl;
+            lookupConnection_->Port = config.webPort;
+            dtmDBGeral_->SetRemote(vlm::MakeRemoteLookup(*lookupConnection_));
+        }
     } else {
         server::AppServerOptions serverOptions;
         serverOptions.threads = 4;
@@ -117,7 +140,8 @@ DesktopHost::DesktopHost(DesktopOptions options)
         QStringLiteral("Filial %1  ·  servidor %2:%3  ·  %4")
             .arg(QString::fromStdString(config.filiProc), QString::fromStdString(config.webUrl))
             .arg(config.webPort)
-            .arg(QString::fromStdString(db::MaskPassword(options_.db))));
+            .arg(QString::fromStdString(options_.remoteLookups ? std::string("consultas pelo servidor")
+                                                               : db::MaskPassword(options_.db))));
 
     package_ = std::make_unique<PackageLibrary>(options_.packagePath.empty() ? PackageLibrary::DefaultPath()
                                                                              : options_.packagePath);

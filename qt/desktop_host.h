@@ -17,7 +17,8 @@ class AppServer;
 }
 namespace vlm {
 class TdtmDBGeral;
-}
+class TNetConnection;
+}  // namespace vlm
 
 namespace zrmqt {
 
@@ -27,11 +28,15 @@ class MainWindow;
 class PackageLibrary;
 class FormView;
 
+// The embedded default: the only database the desktop changes the schema of.
+inline constexpr const char* kEmbeddedDatabase = "sqlite3://db=var/zrm.db";
+
 struct DesktopOptions {
-    std::string db = "sqlite3://db=var/zrm.db";
+    std::string db = kEmbeddedDatabase;
     std::optional<std::string> server;  // HOST:PORT; none: in-process on a free loopback port
     std::string filial = "0001";
-    std::string packagePath;  // empty: PackageLibrary::DefaultPath()
+    std::string packagePath;     // empty: PackageLibrary::DefaultPath()
+    bool remoteLookups = false;  // with `server`: no database, lookups through the server
 };
 
 // Reads the command line and the configuration file (zrm-host --help lists
@@ -74,6 +79,7 @@ public:
 private:
     DesktopOptions options_;
     std::unique_ptr<server::AppServer> server_;
+    std::unique_ptr<vlm::TNetConnection> lookupConnection_;
     std::unique_ptr<vlm::TdtmDBGeral> dtmDBGeral_;
     vcl::TScreen screen_;
     std::unique_ptr<vcl::TApplication> application_;

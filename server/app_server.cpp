@@ -2,6 +2,7 @@
 
 #include "server/call_error.h"
 #include "server/dispatch.h"
+#include "server/lookup_query.h"
 
 namespace server {
 
@@ -9,9 +10,11 @@ class AppServer::Target : public CallTarget {
 public:
     Target(std::string connect, std::size_t sessions) : pool_(std::move(connect), sessions) {}
 
-    bool KnowsServer(std::string_view server) const override { return IsKnownServer(server); }
+    bool KnowsServer(std::string_view server) const override {
+        return IsKnownServer(server) || server == kLookupServer;
+    }
     bool KnowsMethod(std::string_view server, std::string_view method) const override {
-        return IsKnownMethod(server, method);
+        return IsKnownMethod(server, method) || (server == kLookupServer && method == kLookupMethod);
     }
 
     vcl::wire::Answer Call(std::string_view server, std::string_view method,
@@ -26,6 +29,8 @@ public:
                     lease.Discard();
             }
         } guard{session};
+        if (server == kLookupServer)
+            return RunLookup(*session, args);
         return Dispatch(*session, server, method, args);
     }
 

@@ -9,6 +9,7 @@ namespace server {
 
 enum class CallStatus {
     BadRequest = 400,  // malformed body, wrong arguments
+    Forbidden = 403,   // a statement the server does not run
     NotFound = 404,    // unknown server or method
     Internal = 500,    // a failure inside the server
 };

@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "server/call_error.h"
+#include "server/lookup_query.h"
 #include "vcl/exceptions.h"
 
 namespace server {
@@ -66,7 +67,9 @@ void HttpHost::Install() {
                 throw CallError(CallStatus::NotFound, "unknown server " + server);
             if (!target_.KnowsMethod(server, method))
                 throw CallError(CallStatus::NotFound, "unknown method " + method + " of " + server);
-            const vcl::VariantArray args = vcl::wire::DecodeRequest(request.body);
+            // The lookup route has a body of its own; every other call is {"args":[...]}.
+            const vcl::VariantArray args = server == kLookupServer ? DecodeLookupRequest(request.body)
+                                                                   : vcl::wire::DecodeRequest(request.body);
             CallObserver observer;
             {
                 std::lock_guard lock(observerMutex_);

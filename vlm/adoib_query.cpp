@@ -93,6 +93,36 @@ vcl::FieldType TypeOfColumn(soci::data_type type) {
     }
 }
 
+// The rows the server answered, in the declared fields (matched by name;
+// a string field takes any value as its text). An empty answer may carry
+// no columns at all.
+vcl::DataPacket ConformToFields(const vcl::DataPacket& answered, const std::vector<vcl::FieldDef>& defs) {
+    vcl::PacketBuilder builder(defs);
+    if (answered.RowCount() == 0)
+        return builder.Finish();
+    std::vector<std::size_t> columnOf;
+    for (const vcl::FieldDef& def : defs) {
+        const auto& fields = answered.Fields();
+        std::size_t c = 0;
+        while (c < fields.size() && !EqualsNoCase(fields[c].name, def.name))
+            ++c;
+        if (c == fields.size())
+            throw vcl::EDatabaseError("campo '" + def.name + "' não encontrado no resultado");
+        columnOf.push_back(c);
+    }
+    std::vector<vcl::Variant> cells(defs.size());
+    for (std::size_t row = 0; row < answered.RowCount(); ++row) {
+        for (std::size_t f = 0; f < defs.size(); ++f) {
+            vcl::Variant value = answered.Value(row, columnOf[f]);
+            const bool asText =
+                defs[f].type == vcl::FieldType::String || defs[f].type == vcl::FieldType::FixedChar;
+            cells[f] = asText && !value.IsEmpty() ? vcl::Variant(value.AsString()) : std::move(value);
+        }
+        builder.AppendRow(cells);
+    }
+    return builder.Finish();
+}
+
 }  // namespace
 
 TADOIBQuery::TADOIBQuery(vcl::TComponent* owner, std::string name, TdtmDBGeral& database)
@@ -138,6 +168,10 @@ void TADOIBQuery::Open() {
     if (Query.Active())
         return;
     SyncParams();
+    if (database_.Remote()) {
+        OpenRemote();
+        return;
+    }
     const sql::BindableSql bindable = sql::MakeBindable(Joined(SQL.empty() ? SQL_IB : SQL));
 
     // Storage that outlives the statement: one value and indicator per occurrence.
@@ -203,6 +237,27 @@ void TADOIBQuery::Open() {
         throw vcl::EDatabaseError(Name() + ": valor de coluna com tipo inesperado");
     } catch (const vcl::EDatabaseError& error) {
         throw vcl::EDatabaseError(Name() + ": " + error.what());
+    }
+    Query.SetData(vcl::Variant(std::move(packet)));
+}
+
+void TADOIBQuery::OpenRemote() {
+    std::vector<TLookupParam> params;
+    for (const auto& param : params_)
+        params.push_back({param->Name(), param->Value()});
+    std::vector<vcl::FieldDef> defs;
+    for (const auto& field : Query.Fields())
+        defs.push_back(field->Def());
+    vcl::DataPacket packet;
+    try {
+        const vcl::DataPacket answered = database_.RunRemote(Joined(SQL.empty() ? SQL_IB : SQL), params);
+        packet = defs.empty() ? answered : ConformToFields(answered, defs);
+    } catch (const vcl::EDatabaseError& error) {
+        throw vcl::EDatabaseError(Name() + ": " + error.what());
+    }
+    if (defs.empty()) {  // no declared fields: those of the answer
+        for (const vcl::FieldDef& def : packet.Fields())
+            Query.AddField(def);
     }
     Query.SetData(vcl::Variant(std::move(packet)));
 }

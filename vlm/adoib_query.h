@@ -70,6 +70,7 @@ private:
     TdtmDBGeral& database_;
     std::vector<std::unique_ptr<TParam>> params_;
     void SyncParams();
+    void OpenRemote();
 };
 
 }  // namespace vlm

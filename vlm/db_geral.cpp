@@ -42,6 +42,8 @@ void TdtmDBGeral::SetConnectString(std::string connectString) {
 void TdtmDBGeral::Open() {
     if (session_)
         return;
+    if (remote_)
+        throw vcl::EDatabaseError("Esta estação não acessa o banco de dados diretamente");
     if (connectString_.empty())
         throw vcl::EDatabaseError("Banco de dados não configurado");
     const Backend backend = ParseConnectString(connectString_);
@@ -60,6 +62,17 @@ void TdtmDBGeral::Close() {
 soci::session& TdtmDBGeral::Session() {
     Open();
     return *session_;
+}
+
+void TdtmDBGeral::SetRemote(TRemoteLookup lookup) {
+    Close();
+    connectString_.clear();
+    remote_ = std::move(lookup);
+}
+
+vcl::DataPacket TdtmDBGeral::RunRemote(const std::string& sql,
+                                       const std::vector<TLookupParam>& params) const {
+    return remote_(sql, params);
 }
 
 std::string TdtmDBGeral::BackendName() const {

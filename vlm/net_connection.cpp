@@ -94,8 +94,23 @@ vcl::Variant TNetConnection::AppServer(std::string_view method, std::vector<TArg
     if (OnCall)
         OnCall(ServerName, method, values);
 
+    vcl::wire::Answer decoded = Post(method, vcl::wire::EncodeRequest(values));
+    for (const auto& [position, value] : decoded.refs) {
+        if (position < 1 || static_cast<std::size_t>(position) > args.size())
+            continue;
+        if (auto* ref = std::get_if<std::string*>(&args[static_cast<std::size_t>(position) - 1]);
+            ref && *ref) {
+            **ref = value.AsString();
+        }
+    }
+    return std::move(decoded.result);
+}
+
+vcl::wire::Answer TNetConnection::Post(std::string_view method, const std::string& body) {
+    if (std::string reason; !connected_ && !TryOpen(reason))
+        RaiseUnreachable(reason);
     const std::string path = "/" + ServerName + "/" + std::string(method);
-    const auto answer = client_->http.Post(path, vcl::wire::EncodeRequest(values), "application/json");
+    const auto answer = client_->http.Post(path, body, "application/json");
     if (!answer) {
         connected_ = false;
         client_.reset();
@@ -107,17 +122,7 @@ vcl::Variant TNetConnection::AppServer(std::string_view method, std::vector<TArg
             error = "Erro " + std::to_string(answer->status) + " do servidor de aplicação em " + path;
         throw vcl::Exception(error);
     }
-
-    vcl::wire::Answer decoded = vcl::wire::DecodeAnswer(answer->body);
-    for (const auto& [position, value] : decoded.refs) {
-        if (position < 1 || static_cast<std::size_t>(position) > args.size())
-            continue;
-        if (auto* ref = std::get_if<std::string*>(&args[static_cast<std::size_t>(position) - 1]);
-            ref && *ref) {
-            **ref = value.AsString();
-        }
-    }
-    return std::move(decoded.result);
+    return vcl::wire::DecodeAnswer(answer->body);
 }
 
 }  // namespace vlm

@@ -12,6 +12,7 @@
 
 #include "vcl/component.h"
 #include "vcl/variant.h"
+#include "vcl/wire.h"
 
 namespace vlm {
 
@@ -52,6 +53,10 @@ public:
     // raises vcl::Exception with the server's text; a malformed answer
     // raises vcl::EWireError.
     vcl::Variant AppServer(std::string_view method, std::vector<TArg> args);
+
+    // Posts a JSON body of the caller's to /{ServerName}/{method} and
+    // decodes the answer, failing as AppServer does.
+    vcl::wire::Answer Post(std::string_view method, const std::string& body);
 
 private:
     struct Client;
