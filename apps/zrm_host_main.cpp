@@ -9,6 +9,8 @@
 
 #include "qt/desktop_host.h"
 #include "qt/main_window.h"
+#include "qt/portuguese.h"
+#include "qt/startup_failure.h"
 #include "qt/tour.h"
 
 int main(int argc, char** argv) {
@@ -22,6 +24,9 @@ int main(int argc, char** argv) {
         return 2;
     }
     QApplication app(argc, argv);
+    if (!zrmqt::InstallPortuguese(app)) {
+        std::fprintf(stderr, "zrm-host: Qt's pt_BR translations are missing (qt6-translations-l10n)\n");
+    }
     try {
         zrmqt::DesktopHost host(line->options);
         host.Window().show();
@@ -35,7 +40,6 @@ int main(int argc, char** argv) {
         host.OpenScreen();
         return app.exec();
     } catch (const std::exception& failure) {
-        std::fprintf(stderr, "zrm-host: %s\n", failure.what());
-        return 1;
+        return zrmqt::ReportStartupFailure(failure, !line->tourDir);
     }
 }

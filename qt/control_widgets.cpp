@@ -279,7 +279,7 @@ void ButtonWidget::Sync() {
     setText(caption);
     setToolButtonStyle(button_.Glyph.Empty() ? Qt::ToolButtonTextOnly : Qt::ToolButtonIconOnly);
     setFont(ToQFont(button_.Font));
-    setToolTip(QString::fromStdString(button_.Hint));
+    setToolTip(QString::fromStdString(button_.ShownHint()));
 }
 
 void ButtonWidget::UserClicks() {
