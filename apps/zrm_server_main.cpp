@@ -1,5 +1,6 @@
 // zrm-server --db CONNECT [--listen HOST:PORT] [--threads N] [--quiet]
 // zrm-server init-db --db CONNECT [--demo] [--notes N]
+// zrm-server migrate --db CONNECT
 #include <signal.h>
 
 #include <charconv>
@@ -11,6 +12,7 @@
 
 #include "db/connection.h"
 #include "db/init_db.h"
+#include "db/schema_version.h"
 #include "server/app_server.h"
 
 namespace {
@@ -18,6 +20,7 @@ namespace {
 constexpr const char* kUsage =
     "usage: zrm-server --db CONNECT [--listen HOST:PORT] [--threads N] [--quiet]\n"
     "       zrm-server init-db --db CONNECT [--demo] [--notes N]\n"
+    "       zrm-server migrate --db CONNECT\n"
     "CONNECT: sqlite3://db=PATH or postgresql://host=... port=... dbname=... user=...\n";
 
 std::optional<int> ParseInt(std::string_view text) {
@@ -30,6 +33,7 @@ std::optional<int> ParseInt(std::string_view text) {
 
 struct Options {
     bool initDb = false;
+    bool migrate = false;
     std::string connect;
     std::string host = "127.0.0.1";
     int port = 8211;
@@ -44,6 +48,9 @@ bool ParseCommandLine(const std::vector<std::string_view>& args, Options& option
     std::size_t i = 0;
     if (!args.empty() && args[0] == "init-db") {
         options.initDb = true;
+        ++i;
+    } else if (!args.empty() && args[0] == "migrate") {
+        options.migrate = true;
         ++i;
     }
     const auto value = [&](std::string_view flag) -> std::optional<std::string_view> {
@@ -61,7 +68,7 @@ bool ParseCommandLine(const std::vector<std::string_view>& args, Options& option
             if (!v)
                 return false;
             options.connect = *v;
-        } else if (arg == "--listen" && !options.initDb) {
+        } else if (arg == "--listen" && !options.initDb && !options.migrate) {
             const auto v = value(arg);
             if (!v)
                 return false;
@@ -73,7 +80,7 @@ bool ParseCommandLine(const std::vector<std::string_view>& args, Options& option
             }
             options.host = std::string(v->substr(0, colon));
             options.port = *port;
-        } else if (arg == "--threads" && !options.initDb) {
+        } else if (arg == "--threads" && !options.initDb && !options.migrate) {
             const auto v = value(arg);
             const auto n = v ? ParseInt(*v) : std::nullopt;
             if (!n || *n < 1 || *n > 256) {
@@ -81,7 +88,7 @@ bool ParseCommandLine(const std::vector<std::string_view>& args, Options& option
                 return false;
             }
             options.threads = *n;
-        } else if (arg == "--quiet" && !options.initDb) {
+        } else if (arg == "--quiet" && !options.initDb && !options.migrate) {
             options.quiet = true;
         } else if (arg == "--demo" && options.initDb) {
             options.demo = true;
@@ -106,7 +113,24 @@ bool ParseCommandLine(const std::vector<std::string_view>& args, Options& option
     return true;
 }
 
+int Migrate(const Options& options) {
+    soci::session session;
+    db::Open(session, options.connect);
+    const db::Upgrade upgrade = db::UpgradeSchema(session);
+    if (upgrade.from == upgrade.to)
+        std::fprintf(stderr, "zrm-server: schema already at version %d\n", upgrade.to);
+    else
+        std::fprintf(stderr, "zrm-server: schema upgraded from version %d to %d\n", upgrade.from, upgrade.to);
+    return 0;
+}
+
 int Serve(const Options& options) {
+    {
+        soci::session session;
+        db::Open(session, options.connect);
+        db::RequireCurrentSchema(session, options.connect);
+    }
+
     // Block the stop signals before any thread starts, so that every thread
     // inherits the mask and only sigwait below receives them.
     sigset_t stopSignals;
@@ -140,6 +164,8 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "zrm-server: database ready%s\n", options.demo ? " with demo data" : "");
             return 0;
         }
+        if (options.migrate)
+            return Migrate(options);
         return Serve(options);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "zrm-server: %s\n", e.what());

@@ -4,6 +4,8 @@
 #include <soci/sqlite3/soci-sqlite3.h>
 #include <sqlite3.h>
 
+#include <algorithm>
+
 namespace db {
 
 namespace {
@@ -14,12 +16,38 @@ constexpr int kBusyTimeoutMs = 30000;
 
 }  // namespace
 
+std::string MaskPassword(std::string_view connect) {
+    std::string out(connect);
+    constexpr std::string_view kKey = "password=";
+    for (std::size_t at = out.find(kKey); at != std::string::npos; at = out.find(kKey, at)) {
+        if (at > 0 && out[at - 1] != ' ' && out[at - 1] != '/') {
+            at += kKey.size();
+            continue;  // part of another key's name or value
+        }
+        const std::size_t begin = at + kKey.size();
+        std::size_t end = begin;
+        if (end < out.size() && out[end] == '\'') {
+            // A quoted value ends at the next quote not escaped by a backslash.
+            for (++end; end < out.size() && out[end] != '\''; ++end) {
+                if (out[end] == '\\')
+                    ++end;
+            }
+            end = std::min(end + 1, out.size());
+        } else {
+            end = std::min(out.find(' ', begin), out.size());
+        }
+        out.replace(begin, end - begin, "***");
+        at = begin + 3;
+    }
+    return out;
+}
+
 ConnectInfo ParseConnect(std::string_view connect) {
     if (connect.starts_with(kSqlitePrefix))
         return {Backend::Sqlite, std::string(connect.substr(kSqlitePrefix.size()))};
     if (connect.starts_with(kPostgresPrefix))
         return {Backend::Postgres, std::string(connect.substr(kPostgresPrefix.size()))};
-    throw DbError("unsupported database connection \"" + std::string(connect) +
+    throw DbError("unsupported database connection \"" + MaskPassword(connect) +
                   "\": expected sqlite3://db=PATH or postgresql://...");
 }
 

@@ -23,6 +23,10 @@ struct ConnectInfo {
     std::string parameters;  // the text after "backend://"
 };
 
+// The connection text with the value of its password, if any, shown as
+// "***": the form to print or log.
+std::string MaskPassword(std::string_view connect);
+
 // DbError when the text names no supported backend.
 ConnectInfo ParseConnect(std::string_view connect);
 
