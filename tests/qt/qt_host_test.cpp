@@ -90,6 +90,19 @@ private:
     static bool HasQtFocus(const QWidget* widget) {
         return widget != nullptr && widget->window()->focusWidget() == widget;
     }
+    // Every caption shows whole, in the font actually used: inside its label
+    // and inside the label's parent (the screen code sits in a narrow column).
+    static void VerifyCaptionsShowWhole(const QWidget* view) {
+        QVERIFY(view != nullptr);
+        for (const QLabel* shown : view->findChildren<QLabel*>()) {
+            if (shown->text().isEmpty() || !shown->isVisibleTo(view)) {
+                continue;
+            }
+            const int width = QFontMetrics(shown->font()).horizontalAdvance(shown->text());
+            QVERIFY2(width <= shown->width() && shown->x() + width <= shown->parentWidget()->width(),
+                     qPrintable(shown->text()));
+        }
+    }
     static int ColumnOf(const vcl::TDBGrid& grid, const std::string& field) {
         for (std::size_t i = 0; i < grid.Columns().size(); ++i) {
             if (grid.Columns()[i]->FieldName == field) {
@@ -223,6 +236,8 @@ void QtHostTest::openingShowsTheFormAsDesigned() {
     QCOMPARE(label->text(), QString("Filial"));
     QVERIFY(label->font().bold());
     QVERIFY(label->width() > 0 && label->height() > 0);
+    VerifyCaptionsShowWhole(View());
+    QCOMPARE(Widget<QLabel>("lblCodTela")->text(), QString("ZRM90000"));
     auto* search = Widget<QAbstractButton>("btpFilial");
     QVERIFY(!search->icon().isNull());
     QCOMPARE(search->toolTip(), QString("Pesquisar (F2)"));
@@ -556,6 +571,7 @@ void QtHostTest::ctrlEnterConfirmsAndEscapeClosesTheDialog() {
         title = dialog->windowTitle();
         QVERIFY(View("frmGeracao") != nullptr);
         QCOMPARE(ActiveControl("frmGeracao")->Name(), std::string("medFilial"));
+        VerifyCaptionsShowWhole(View("frmGeracao"));
         EditWidget* filial = Widget<EditWidget>("medFilial", "frmGeracao");
         QTest::keyClicks(filial, "2");
         QTest::keyClick(filial, Qt::Key_Escape);
