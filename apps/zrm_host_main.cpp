@@ -11,6 +11,8 @@
 #include "db/connection.h"
 #include "qt/desktop_host.h"
 #include "qt/main_window.h"
+#include "qt/portuguese.h"
+#include "qt/startup_failure.h"
 #include "qt/tour.h"
 
 int main(int argc, char** argv) {
@@ -30,6 +32,9 @@ int main(int argc, char** argv) {
     qtArgv.push_back(nullptr);
     int qtArgc = static_cast<int>(qtWords.size());
     QApplication app(qtArgc, qtArgv.data());
+    if (!zrmqt::InstallPortuguese(app)) {
+        std::fprintf(stderr, "zrm-host: Qt's pt_BR translations are missing (qt6-translations-l10n)\n");
+    }
     try {
         zrmqt::DesktopHost host(line->options);
         host.Window().show();
@@ -43,7 +48,6 @@ int main(int argc, char** argv) {
         host.OpenScreen();
         return app.exec();
     } catch (const std::exception& failure) {
-        std::fprintf(stderr, "zrm-host: %s\n", db::MaskPassword(failure.what()).c_str());
-        return 1;
+        return zrmqt::ReportStartupFailure(failure, !line->tourDir);
     }
 }

@@ -10,12 +10,15 @@
 #include "db/connection.h"
 #include "db/init_db.h"
 #include "db/schema_version.h"
+#include "qt/call_waiter.h"
 #include "qt/form_view.h"
 #include "qt/host_loop.h"
 #include "qt/host_services_qt.h"
 #include "qt/main_window.h"
 #include "qt/package_library.h"
+#include "qt/startup_failure.h"
 #include "server/app_server.h"
+#include "vcl/exceptions.h"
 #include "vlm/db_geral.h"
 #include "vlm/net_connection.h"
 #include "vlm/remote_lookup.h"
@@ -89,6 +92,19 @@ void PrepareDatabase(const std::string& connect) {
     db::InitDatabase(connect, init);
 }
 
+// A named application server must answer before the desktop opens.
+void CheckServer(const std::string& host, int port) {
+    vlm::TNetConnection probe(nullptr, "netInicio");
+    probe.Host = host;
+    probe.Port = port;
+    probe.TimeoutSeconds = 10;
+    try {
+        probe.Open();
+    } catch (const vcl::Exception& error) {
+        throw StartupFailure(error.what(), {});
+    }
+}
+
 }  // namespace
 
 DesktopHost::DesktopHost(DesktopOptions options)
@@ -96,17 +112,21 @@ DesktopHost::DesktopHost(DesktopOptions options)
       dtmDBGeral_(std::make_unique<vlm::TdtmDBGeral>(options_.db)),
       application_(std::make_unique<vcl::TApplication>(screen_)),
       loop_(std::make_unique<HostLoop>(*application_)),
-      services_(std::make_unique<QtHostServices>(*loop_)) {
+      services_(std::make_unique<QtHostServices>(*loop_)),
+      waiter_(std::make_unique<QtCallWaiter>(*services_)) {
     // Only the embedded default's own file gets schema changes; any other
-    // database must already hold this version.
-    if (options_.remoteLookups) {
-        // No database account: nothing to prepare.
-    } else if (!options_.server && options_.db == kEmbeddedDatabase) {
-        PrepareDatabase(options_.db);
-    } else if (!options_.server) {
-        soci::session session;
-        db::Open(session, options_.db);
-        db::RequireCurrentSchema(session, options_.db);
+    // database must already hold this version. Remote lookups need none.
+    try {
+        if (!options_.server && options_.db == kEmbeddedDatabase) {
+            PrepareDatabase(options_.db);
+        } else if (!options_.server) {
+            soci::session session;
+            db::Open(session, options_.db);
+            db::RequireCurrentSchema(session, options_.db);
+        }
+    } catch (const std::exception& error) {
+        throw StartupFailure("Não foi possível abrir o banco de dados. Verifique a configuração da conexão.",
+                             db::MaskPassword(error.what()));
     }
 
     vlm::THostConfig config;
@@ -115,6 +135,7 @@ DesktopHost::DesktopHost(DesktopOptions options)
         const auto colon = options_.server->rfind(':');
         config.webUrl = options_.server->substr(0, colon);
         config.webPort = std::stoi(options_.server->substr(colon + 1));
+        CheckServer(config.webUrl, config.webPort);
         if (options_.remoteLookups) {
             lookupConnection_ = std::make_unique<vlm::TNetConnection>(nullptr, "netDBGeral");
             lookupConnection_->Host = config.webUrl;
@@ -125,11 +146,16 @@ DesktopHost::DesktopHost(DesktopOptions options)
         server::AppServerOptions serverOptions;
         serverOptions.threads = 4;
         serverOptions.quiet = true;
-        server_ = std::make_unique<server::AppServer>(options_.db, serverOptions);
         config.webUrl = "127.0.0.1";
-        config.webPort = server_->start("127.0.0.1", 0);
+        try {
+            server_ = std::make_unique<server::AppServer>(options_.db, serverOptions);
+            config.webPort = server_->start("127.0.0.1", 0);
+        } catch (const std::exception& error) {
+            throw StartupFailure("Não foi possível iniciar o servidor de aplicação interno.", error.what());
+        }
     }
-    host_ = std::make_unique<vlm::THost>(vlm::THost{*application_, *services_, config, *dtmDBGeral_});
+    host_ = std::make_unique<vlm::THost>(
+        vlm::THost{*application_, *services_, config, *dtmDBGeral_, waiter_.get()});
     loop_->SetErrorReporter([this](const std::string& message) {
         services_->ShowMessage(contracts::TMsgDlgType::Error, message, {contracts::TMsgDlgBtn::OK});
     });
@@ -143,9 +169,13 @@ DesktopHost::DesktopHost(DesktopOptions options)
             .arg(QString::fromStdString(options_.remoteLookups ? std::string("consultas pelo servidor")
                                                                : db::MaskPassword(options_.db))));
 
-    package_ = std::make_unique<PackageLibrary>(options_.packagePath.empty() ? PackageLibrary::DefaultPath()
-                                                                             : options_.packagePath);
-    package_->Initialize(*host_);
+    try {
+        package_ = std::make_unique<PackageLibrary>(
+            options_.packagePath.empty() ? PackageLibrary::DefaultPath() : options_.packagePath);
+        package_->Initialize(*host_);
+    } catch (const std::exception& error) {
+        throw StartupFailure("Não foi possível carregar o módulo Remessa para análise.", error.what());
+    }
 }
 
 DesktopHost::~DesktopHost() {
@@ -156,6 +186,7 @@ DesktopHost::~DesktopHost() {
     package_.reset();
     window_.reset();
     host_.reset();
+    waiter_.reset();
     services_.reset();
     loop_.reset();
     application_.reset();

@@ -24,6 +24,7 @@ namespace zrmqt {
 
 class HostLoop;
 class QtHostServices;
+class QtCallWaiter;
 class MainWindow;
 class PackageLibrary;
 class FormView;
@@ -67,6 +68,7 @@ public:
     MainWindow& Window() const { return *window_; }
     HostLoop& Loop() const { return *loop_; }
     QtHostServices& Services() const { return *services_; }
+    QtCallWaiter& CallWaiter() const { return *waiter_; }
     vcl::TApplication& Application() const { return *application_; }
     vlm::THost& Host() const { return *host_; }
     const DesktopOptions& Options() const { return options_; }
@@ -85,6 +87,7 @@ private:
     std::unique_ptr<vcl::TApplication> application_;
     std::unique_ptr<HostLoop> loop_;
     std::unique_ptr<QtHostServices> services_;
+    std::unique_ptr<QtCallWaiter> waiter_;
     std::unique_ptr<vlm::THost> host_;
     std::unique_ptr<MainWindow> window_;
     std::unique_ptr<PackageLibrary> package_;
