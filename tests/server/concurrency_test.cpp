@@ -1,7 +1,9 @@
-// Eight clients generate remittances from overlapping notes at once.
+// Eight clients generate remittances from identical and overlapping notes at
+// once, through one server or through two servers on the same database.
 #include <gtest/gtest.h>
 
 #include <barrier>
+#include <memory>
 #include <thread>
 
 #include "db/connection.h"
@@ -83,26 +85,37 @@ std::vector<std::string> RunClient(int port, int client, std::barrier<>& start) 
 
 class ConcurrencyTest : public ::testing::TestWithParam<std::string> {};
 
-TEST_P(ConcurrencyTest, EightClientsNeverDuplicateNumbersOverdrawStockOrSendTwice) {
-    testdb::TestDatabase database(GetParam());
+// Eight clients spread over `serverCount` servers on one database (servers
+// with sessions of their own, as separate processes would have); clients
+// 0, 3 and 6 send identical requests, the others overlapping ones.
+void CheckEightClients(const std::string& backend, int serverCount) {
+    testdb::TestDatabase database(backend);
     ZRM_SKIP_UNLESS_AVAILABLE(database);
     db::InitDatabase(database.Connect(), {.demo = true, .notes = 200});
     soci::session session;
     db::Open(session, database.Connect());
     const Totals before = Snapshot(session);
 
-    server::AppServer app(database.Connect(), {kClients, true});
-    const int port = app.start();
+    std::vector<std::unique_ptr<server::AppServer>> servers;
+    std::vector<int> ports;
+    for (int i = 0; i < serverCount; ++i) {
+        servers.push_back(std::make_unique<server::AppServer>(database.Connect(),
+                                                              server::AppServerOptions{kClients, true}));
+        ports.push_back(servers.back()->start());
+    }
     std::vector<std::vector<std::string>> statuses(kClients);
     std::vector<std::thread> clients;
     std::barrier start(kClients);
     for (int client = 0; client < kClients; ++client) {
-        clients.emplace_back(
-            [&, client] { statuses[static_cast<std::size_t>(client)] = RunClient(port, client, start); });
+        clients.emplace_back([&, client] {
+            const int port = ports[static_cast<std::size_t>(client % serverCount)];
+            statuses[static_cast<std::size_t>(client)] = RunClient(port, client, start);
+        });
     }
     for (auto& thread : clients)
         thread.join();
-    app.stop();
+    for (auto& server : servers)
+        server->stop();
 
     int generated = 0;
     for (const auto& list : statuses) {
@@ -136,6 +149,14 @@ TEST_P(ConcurrencyTest, EightClientsNeverDuplicateNumbersOverdrawStockOrSendTwic
                                     " AND N.NRLANCTONF = S.NRLANCTONF WHERE N.DTGERACAO <> '2026-01-15'");
     EXPECT_EQ(after.sentThousandths - before.sentThousandths, shipped);
     EXPECT_EQ(before.stockThousandths - after.stockThousandths, shipped);
+}
+
+TEST_P(ConcurrencyTest, EightClientsNeverDuplicateNumbersOverdrawStockOrSendTwice) {
+    CheckEightClients(GetParam(), 1);
+}
+
+TEST_P(ConcurrencyTest, TwoServersOnOneDatabaseKeepTheSameInvariants) {
+    CheckEightClients(GetParam(), 2);
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, ConcurrencyTest, ::testing::ValuesIn(testdb::AllBackends()),
