@@ -1,12 +1,14 @@
-// zrm-host [--db CONNECT] [--server HOST:PORT] [--filial CODE] [--tour DIR]:
-// the desktop host. Without --server it runs the application server
-// in-process over the same database. --tour walks a whole remittance and
-// leaves a PNG per step in DIR (use the offscreen platform without a display).
+// zrm-host: the desktop host. `zrm-host --help` lists the options; Qt's own
+// (-platform offscreen, ...) go to Qt. Without --server it runs the
+// application server in-process over the same database. --tour walks a
+// whole remittance and leaves a PNG per step in DIR.
 #include <QApplication>
 #include <cstdio>
 #include <exception>
 #include <string>
+#include <vector>
 
+#include "db/connection.h"
 #include "qt/desktop_host.h"
 #include "qt/main_window.h"
 #include "qt/portuguese.h"
@@ -14,16 +16,22 @@
 #include "qt/tour.h"
 
 int main(int argc, char** argv) {
-    std::string error;
-    const auto line = zrmqt::ParseCommandLine(argc, argv, error);
+    std::string message;
+    int exitCode = 2;
+    const auto line = zrmqt::ParseCommandLine(argc, argv, message, &exitCode);
     if (!line) {
-        std::fprintf(stderr,
-                     "zrm-host: %s\nusage: zrm-host [--db CONNECT] [--server HOST:PORT] "
-                     "[--filial CODE] [--tour DIR]\n",
-                     error.c_str());
-        return 2;
+        std::fputs(message.c_str(), exitCode == 0 ? stdout : stderr);
+        return exitCode;
     }
-    QApplication app(argc, argv);
+    // Qt sees the program name and its own options only.
+    std::vector<std::string> qtWords{argv[0]};
+    qtWords.insert(qtWords.end(), line->qtArguments.begin(), line->qtArguments.end());
+    std::vector<char*> qtArgv;
+    for (std::string& word : qtWords)
+        qtArgv.push_back(word.data());
+    qtArgv.push_back(nullptr);
+    int qtArgc = static_cast<int>(qtWords.size());
+    QApplication app(qtArgc, qtArgv.data());
     if (!zrmqt::InstallPortuguese(app)) {
         std::fprintf(stderr, "zrm-host: Qt's pt_BR translations are missing (qt6-translations-l10n)\n");
     }

@@ -5,6 +5,8 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "apps/options/common_options.h"
+#include "apps/options/host_options.h"
 #include "db/connection.h"
 #include "db/init_db.h"
 #include "qt/call_waiter.h"
@@ -21,35 +23,35 @@
 
 namespace zrmqt {
 
-std::optional<CommandLine> ParseCommandLine(int argc, char** argv, std::string& error) {
+std::optional<CommandLine> ParseCommandLine(int argc, char** argv, std::string& error, int* exitCode) {
+    const zrmopt::SplitArguments split = zrmopt::SplitQtArguments(argc, argv);
+    CLI::App app("", "zrm-host");
+    zrmopt::HostOptions options;
+    zrmopt::DeclareHostOptions(app, options);
+    const zrmopt::Parsed parsed = zrmopt::Parse(app, split.ours);
+    if (!parsed.run) {
+        error = parsed.output;
+        if (exitCode)
+            *exitCode = parsed.exitCode;
+        return std::nullopt;
+    }
     CommandLine line;
-    for (int i = 1; i < argc; ++i) {
-        const std::string option = argv[i];
-        if (option != "--db" && option != "--server" && option != "--filial" && option != "--tour") {
-            error = "unknown option " + option;
+    line.qtArguments = split.qt;
+    if (!options.db.empty()) {
+        try {
+            line.options.db = zrmopt::ConnectWithPassword(options.db, options.dbPasswordFile);
+        } catch (const std::runtime_error& e) {
+            error = e.what();
+            if (exitCode)
+                *exitCode = 2;
             return std::nullopt;
-        }
-        if (i + 1 >= argc || std::string(argv[i + 1]).empty()) {
-            error = option + " needs a value";
-            return std::nullopt;
-        }
-        const std::string value = argv[++i];
-        if (option == "--db") {
-            line.options.db = value;
-        } else if (option == "--server") {
-            const auto colon = value.rfind(':');
-            if (colon == std::string::npos || colon == 0 || colon + 1 == value.size() ||
-                value.find_first_not_of("0123456789", colon + 1) != std::string::npos) {
-                error = "--server wants HOST:PORT, not " + value;
-                return std::nullopt;
-            }
-            line.options.server = value;
-        } else if (option == "--filial") {
-            line.options.filial = value;
-        } else {
-            line.tourDir = value;
         }
     }
+    if (!options.server.empty())
+        line.options.server = options.server;
+    line.options.filial = options.filial;
+    if (!options.tour.empty())
+        line.tourDir = options.tour;
     return line;
 }
 
@@ -144,7 +146,7 @@ DesktopHost::DesktopHost(DesktopOptions options)
         QStringLiteral("Filial %1  ·  servidor %2:%3  ·  %4")
             .arg(QString::fromStdString(config.filiProc), QString::fromStdString(config.webUrl))
             .arg(config.webPort)
-            .arg(QString::fromStdString(options_.db)));
+            .arg(QString::fromStdString(db::MaskPassword(options_.db))));
 
     try {
         package_ = std::make_unique<PackageLibrary>(

@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "vcl/forms.h"
 #include "vlm/host.h"
@@ -34,13 +35,17 @@ struct DesktopOptions {
     std::string packagePath;  // empty: PackageLibrary::DefaultPath()
 };
 
-// Reads the command line (--db, --server, --filial, --tour); nullopt and a
-// reason in `error` for anything it does not understand.
+// Reads the command line and the configuration file (zrm-host --help lists
+// the options). nullopt with the text to show in `error` and the exit code
+// in `exitCode` (0 after --help or --version, 2 for a wrong line) when the
+// program should not go on. Qt's own options are set apart for Qt.
 struct CommandLine {
     DesktopOptions options;
     std::optional<std::string> tourDir;
+    std::vector<std::string> qtArguments;
 };
-std::optional<CommandLine> ParseCommandLine(int argc, char** argv, std::string& error);
+std::optional<CommandLine> ParseCommandLine(int argc, char** argv, std::string& error,
+                                            int* exitCode = nullptr);
 
 // The SQLite file a connection text names; nullopt for other backends and
 // in-memory databases.

@@ -3,6 +3,8 @@
 #include <QMessageBox>
 #include <cstdio>
 
+#include "db/connection.h"
+
 namespace zrmqt {
 
 std::string StartupFailureText(const std::exception& failure) {
@@ -13,7 +15,8 @@ std::string StartupFailureText(const std::exception& failure) {
 }
 
 int ReportStartupFailure(const std::exception& failure, bool showWindow) {
-    std::fprintf(stderr, "zrm-host: %s\n", failure.what());
+    // Connection texts in the detail never show their password.
+    std::fprintf(stderr, "zrm-host: %s\n", db::MaskPassword(failure.what()).c_str());
     if (showWindow) {
         QMessageBox box(QMessageBox::Critical, QStringLiteral("Remessa para análise"),
                         QString::fromStdString(StartupFailureText(failure)), QMessageBox::Ok);

@@ -20,6 +20,7 @@ ensure_packages() {
 
 # What building the project needs.
 BUILD_PACKAGES=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
+    libcli11-dev libtomlplusplus-dev
     libsoci-dev libboost-dev libsqlite3-dev sqlite3 libpq-dev libcpp-httplib-dev libssl-dev
     nlohmann-json3-dev libsimdjson-dev qt6-base-dev libqt6test6 qt6-qpa-plugins fonts-dejavu-core)
 # Qt's own texts (dialog buttons, context menus) in Brazilian Portuguese;
