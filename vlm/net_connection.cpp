@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <iostream>
 #include <optional>
 
 #include "vcl/exceptions.h"
@@ -42,6 +43,11 @@ TNetFailure FailureOf(httplib::Error error, std::chrono::milliseconds elapsed, i
 }
 
 constexpr int kUnauthorized = 401;
+
+// The transport's own words stay in the log (standard error); the user reads NetFailureText.
+void LogTransportError(const std::string& connection, const std::string& server, httplib::Error error) {
+    std::cerr << connection << ": " << server << ": " << httplib::to_string(error) << '\n';
+}
 
 }  // namespace
 
@@ -142,6 +148,7 @@ bool TNetConnection::TryOpen(TNetFailure& failure) {
         }
         failure = answer->status == kUnauthorized ? TNetFailure::SessionExpired : TNetFailure::Unavailable;
     } else {
+        LogTransportError(Name(), ClientKey(), answer.error());
         failure = FailureOf(answer.error(), exchange->elapsed, TimeoutSeconds);
     }
     client_.reset();
@@ -231,6 +238,7 @@ vcl::wire::Answer TNetConnection::Post(std::string_view method, const std::strin
     const std::unique_ptr<Exchange> exchange = Send(std::move(request));
     const httplib::Result& answer = *exchange->answer;
     if (!answer) {
+        LogTransportError(Name(), ClientKey(), answer.error());
         const TNetFailure failure = FailureOf(answer.error(), exchange->elapsed, TimeoutSeconds);
         Disconnect();
         Raise(failure);

@@ -134,7 +134,7 @@ TEST(ParseScript, RejectsMalformedCommandsBeforeRunning) {
         {"db full", "x.zrm:2: db must be demo|empty, found \"full\""},
         {"row dbgNotaFiscal 0", "x.zrm:2: the row must be a whole number from 1, found \"0\""},
         {"pick first", "x.zrm:2: pick must be a whole number from 1, found \"first\""},
-        {"key medFilial pageup", "x.zrm:2: unknown key \"pageup\""},
+        {"key medFilial f13", "x.zrm:2: unknown key \"f13\""},
         {"key medFilial a meta", "x.zrm:2: a key modifier must be ctrl|shift|alt, found \"meta\""},
         {"expect", "x.zrm:2: expect takes at least 1 argument, found 0"},
         {"expect colour medFilial", "x.zrm:2: unknown expectation \"colour\""},
@@ -171,6 +171,7 @@ TEST(Keys, NamedKeysAndCharactersBecomeKeyDownAndKeyPress) {
         {"space", 0, vcl::vk::Space, ' '},
         {"space", vcl::shift::Ctrl, vcl::vk::Space, ' '},
         {"enter", 0, vcl::vk::Return, '\r'},
+        {"enter", vcl::shift::Ctrl, vcl::vk::Return, std::nullopt},  // a short-cut types nothing
         {"escape", 0, vcl::vk::Escape, '\x1b'},
         {"delete", 0, vcl::vk::Delete, std::nullopt},
         {"tab", vcl::shift::Shift, vcl::vk::Tab, std::nullopt},
@@ -179,6 +180,13 @@ TEST(Keys, NamedKeysAndCharactersBecomeKeyDownAndKeyPress) {
         {"a", vcl::shift::Alt, 'A', std::nullopt},
         {",", 0, 188, ','},
         {"7", 0, '7', '7'},
+        {"f1", 0, vcl::vk::F1, std::nullopt},
+        {"f2", 0, vcl::vk::F2, std::nullopt},
+        {"f12", 0, vcl::vk::F12, std::nullopt},
+        {"pageup", 0, vcl::vk::Prior, std::nullopt},
+        {"pagedown", 0, vcl::vk::Next, std::nullopt},
+        {"home", vcl::shift::Ctrl, vcl::vk::Home, std::nullopt},
+        {"end", 0, vcl::vk::End, std::nullopt},
     };
     for (const auto& c : cases) {
         const auto stroke = ParseKey(c.name);
