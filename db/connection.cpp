@@ -19,8 +19,42 @@ ConnectInfo ParseConnect(std::string_view connect) {
         return {Backend::Sqlite, std::string(connect.substr(kSqlitePrefix.size()))};
     if (connect.starts_with(kPostgresPrefix))
         return {Backend::Postgres, std::string(connect.substr(kPostgresPrefix.size()))};
-    throw DbError("unsupported database connection \"" + std::string(connect) +
+    throw DbError("unsupported database connection \"" + Redacted(connect) +
                   "\": expected sqlite3://db=PATH or postgresql://...");
+}
+
+std::string Redacted(std::string_view connect) {
+    // libpq's key=value form: the value runs to the next blank, or is quoted
+    // with '...' and backslash escapes.
+    std::string out;
+    std::size_t i = 0;
+    constexpr std::string_view kKey = "password=";
+    while (i < connect.size()) {
+        const std::size_t found = connect.find(kKey, i);
+        const bool atWordStart =
+            found != std::string_view::npos && (found == 0 || connect[found - 1] == ' ' ||
+                                                connect[found - 1] == '/' || connect[found - 1] == '\t');
+        if (found == std::string_view::npos) {
+            out.append(connect.substr(i));
+            break;
+        }
+        out.append(connect.substr(i, found + kKey.size() - i));
+        i = found + kKey.size();
+        if (!atWordStart)
+            continue;
+        out += "***";
+        if (i < connect.size() && connect[i] == '\'') {
+            for (++i; i < connect.size() && connect[i] != '\''; ++i) {
+                if (connect[i] == '\\')
+                    ++i;
+            }
+            ++i;
+        } else {
+            while (i < connect.size() && connect[i] != ' ' && connect[i] != '\t')
+                ++i;
+        }
+    }
+    return out;
 }
 
 bool IsInMemory(const ConnectInfo& info) {

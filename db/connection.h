@@ -26,6 +26,10 @@ struct ConnectInfo {
 // DbError when the text names no supported backend.
 ConnectInfo ParseConnect(std::string_view connect);
 
+// The connection text as it may be shown or logged: the value of every
+// password=... replaced by ***.
+std::string Redacted(std::string_view connect);
+
 // True for an SQLite database that lives only in the connection's memory;
 // every session of it is a separate database.
 bool IsInMemory(const ConnectInfo& info);

@@ -67,7 +67,7 @@ std::vector<Table> BuildTables() {
          {Text("CDFILIAL", 4), Text("NRLANCTONF", 10), Text("CDSERIE", 5), Text("CDEMPRESA", 2),
           Text("NRNOTAFISC", 20), Date("DTSAIDA"), Text("CDFILIDEST", 4), Text("CDTIPOOPER", 2),
           Text("CDFILIPROC", 4), Text("CDFILIENTR", 4), Text("NRLANCTOENT", 10), Money("VRNOTAFISC"),
-          Date("DTGERACAO")},
+          Date("DTGERACAO"), Text("CDUSUARIO", 20, false)},
          {"CDFILIAL", "NRLANCTONF"},
          {{"NOTASAIDA_NUMERO", {"CDFILIAL", "CDSERIE", "NRNOTAFISC"}, true},
           {"NOTASAIDA_ENTRADA", {"CDFILIENTR", "NRLANCTOENT"}, false}}},
@@ -83,9 +83,16 @@ std::vector<Table> BuildTables() {
         {"AUDITORIA",
          {Text("NRAUDITORIA", 10), Text("CDFILIAL", 4), Text("NRLANCTONF", 10), Text("NRSEQITPROD", 4),
           Text("CDFILISAID", 4), Text("NRLANCTOSAID", 10), Qty("QTANALISE"), Text("IDSITUACAO", 1),
-          Date("DTABERTURA")},
+          Date("DTABERTURA"), Text("CDUSUARIO", 20, false)},
          {"NRAUDITORIA"},
          {{"AUDITORIA_ITEM", {"CDFILIAL", "NRLANCTONF", "NRSEQITPROD", "IDSITUACAO"}, false}}},
+        // Accounts: DSHASH is an Argon2id string; IDATIVO 'S'/'N' whether the
+        // account may log in, IDGERA 'S'/'N' whether it may generate remittances.
+        {"USUARIO",
+         {Text("CDUSUARIO", 20), Text("NMUSUARIO", 60, false), Text("CDFILIAL", 4), Text("DSHASH", 255),
+          Text("IDATIVO", 1), Text("IDGERA", 1)},
+         {"CDUSUARIO"},
+         {}},
         // Last number issued per counter ("AUDITORIA", "NOTASAIDA.<branch>").
         {"NUMERACAO", {Text("CDNUMERACAO", 30), Int("NRULTIMO")}, {"CDNUMERACAO"}, {}},
     };
