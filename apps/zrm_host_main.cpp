@@ -1,6 +1,7 @@
-// zrm-host [--db CONNECT] [--server HOST:PORT] [--filial CODE] [--tour DIR]:
-// the desktop host. Without --server it runs the application server
-// in-process over the same database. --tour walks a whole remittance and
+// zrm-host [--db CONNECT] [--server URL] [--user NAME] [--password-file FILE]
+// [--ca FILE] [--insecure] [--filial CODE] [--tour DIR]: the desktop host.
+// Without --server it runs the application server in-process over the same
+// database; with it, a login window comes first. --tour walks a whole remittance and
 // leaves a PNG per step in DIR (use the offscreen platform without a display).
 #include <QApplication>
 #include <cstdio>
@@ -15,10 +16,11 @@ int main(int argc, char** argv) {
     std::string error;
     const auto line = zrmqt::ParseCommandLine(argc, argv, error);
     if (!line) {
-        std::fprintf(stderr,
-                     "zrm-host: %s\nusage: zrm-host [--db CONNECT] [--server HOST:PORT] "
-                     "[--filial CODE] [--tour DIR]\n",
-                     error.c_str());
+        std::fprintf(
+            stderr,
+            "zrm-host: %s\nusage: zrm-host [--db CONNECT] [--server https://HOST:PORT] [--user NAME] "
+            "[--password-file FILE] [--ca FILE] [--insecure] [--filial CODE] [--tour DIR]\n",
+            error.c_str());
         return 2;
     }
     QApplication app(argc, argv);

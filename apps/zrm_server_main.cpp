@@ -1,9 +1,12 @@
 // zrm-server --db CONNECT [--listen HOST:PORT] [--threads N] [--quiet]
+//            [--tls-cert FILE --tls-key FILE] [--insecure]
 // zrm-server init-db --db CONNECT [--demo] [--notes N]
+// zrm-server user add|passwd|disable|list ...
 #include <signal.h>
 
 #include <charconv>
 #include <cstdio>
+#include <iostream>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -12,12 +15,21 @@
 #include "db/connection.h"
 #include "db/init_db.h"
 #include "server/app_server.h"
+#include "server/demo_users.h"
+#include "server/listen_policy.h"
+#include "server/user_commands.h"
 
 namespace {
 
 constexpr const char* kUsage =
     "usage: zrm-server --db CONNECT [--listen HOST:PORT] [--threads N] [--quiet]\n"
+    "                  [--tls-cert FILE --tls-key FILE] [--insecure]\n"
     "       zrm-server init-db --db CONNECT [--demo] [--notes N]\n"
+    "       zrm-server user add NAME --db CONNECT --branch CODE [--name TEXT] [--no-generate]\n"
+    "       zrm-server user passwd NAME --db CONNECT\n"
+    "       zrm-server user disable NAME --db CONNECT\n"
+    "       zrm-server user list --db CONNECT\n"
+    "       (the password of user add and passwd is one line of standard input)\n"
     "CONNECT: sqlite3://db=PATH or postgresql://host=... port=... dbname=... user=...\n";
 
 std::optional<int> ParseInt(std::string_view text) {
@@ -37,7 +49,62 @@ struct Options {
     bool quiet = false;
     bool demo = false;
     int notes = 300;
+    std::string tlsCert, tlsKey;
+    bool insecure = false;
+    std::optional<server::UserCommand> user;
 };
+
+// "user VERB [NAME]": the verb and, but for list, the name; leaves `i` on
+// the first option.
+bool ParseUserVerb(const std::vector<std::string_view>& args, Options& options, std::size_t& i) {
+    server::UserCommand command;
+    const std::string_view verb = args.size() > 1 ? args[1] : std::string_view();
+    if (verb == "add") {
+        command.verb = server::UserVerb::Add;
+    } else if (verb == "passwd") {
+        command.verb = server::UserVerb::Passwd;
+    } else if (verb == "disable") {
+        command.verb = server::UserVerb::Disable;
+    } else if (verb == "list") {
+        command.verb = server::UserVerb::List;
+    } else {
+        std::fprintf(stderr, "zrm-server: user takes add, passwd, disable or list\n");
+        return false;
+    }
+    i = 2;
+    if (command.verb != server::UserVerb::List) {
+        if (args.size() < 3 || args[2].starts_with("--")) {
+            std::fprintf(stderr, "zrm-server: user %.*s needs the user's name\n",
+                         static_cast<int>(verb.size()), verb.data());
+            return false;
+        }
+        command.user = args[2];
+        i = 3;
+    }
+    options.user = std::move(command);
+    return true;
+}
+
+// The options of user add; true when args[i] was one of them (`i` then on
+// its last word, or past the end when its value is missing).
+bool ParseUserOption(const std::vector<std::string_view>& args, server::UserCommand& command,
+                     std::size_t& i) {
+    if (command.verb != server::UserVerb::Add)
+        return false;
+    const std::string_view arg = args[i];
+    if (arg == "--no-generate") {
+        command.mayGenerate = false;
+        return true;
+    }
+    if (arg != "--branch" && arg != "--name")
+        return false;
+    if (++i >= args.size()) {
+        std::fprintf(stderr, "zrm-server: %.*s needs a value\n", static_cast<int>(arg.size()), arg.data());
+        return true;
+    }
+    (arg == "--branch" ? command.branch : command.name) = args[i];
+    return true;
+}
 
 // Fills `options` from the command line; false (after a message) when it is wrong.
 bool ParseCommandLine(const std::vector<std::string_view>& args, Options& options) {
@@ -45,7 +112,11 @@ bool ParseCommandLine(const std::vector<std::string_view>& args, Options& option
     if (!args.empty() && args[0] == "init-db") {
         options.initDb = true;
         ++i;
+    } else if (!args.empty() && args[0] == "user") {
+        if (!ParseUserVerb(args, options, i))
+            return false;
     }
+    const bool serving = !options.initDb && !options.user;
     const auto value = [&](std::string_view flag) -> std::optional<std::string_view> {
         if (i + 1 >= args.size()) {
             std::fprintf(stderr, "zrm-server: %.*s needs a value\n", static_cast<int>(flag.size()),
@@ -61,7 +132,17 @@ bool ParseCommandLine(const std::vector<std::string_view>& args, Options& option
             if (!v)
                 return false;
             options.connect = *v;
-        } else if (arg == "--listen" && !options.initDb) {
+        } else if (options.user && ParseUserOption(args, *options.user, i)) {
+            if (i >= args.size())
+                return false;
+        } else if ((arg == "--tls-cert" || arg == "--tls-key") && serving) {
+            const auto v = value(arg);
+            if (!v)
+                return false;
+            (arg == "--tls-cert" ? options.tlsCert : options.tlsKey) = *v;
+        } else if (arg == "--insecure" && serving) {
+            options.insecure = true;
+        } else if (arg == "--listen" && serving) {
             const auto v = value(arg);
             if (!v)
                 return false;
@@ -73,7 +154,7 @@ bool ParseCommandLine(const std::vector<std::string_view>& args, Options& option
             }
             options.host = std::string(v->substr(0, colon));
             options.port = *port;
-        } else if (arg == "--threads" && !options.initDb) {
+        } else if (arg == "--threads" && serving) {
             const auto v = value(arg);
             const auto n = v ? ParseInt(*v) : std::nullopt;
             if (!n || *n < 1 || *n > 256) {
@@ -81,7 +162,7 @@ bool ParseCommandLine(const std::vector<std::string_view>& args, Options& option
                 return false;
             }
             options.threads = *n;
-        } else if (arg == "--quiet" && !options.initDb) {
+        } else if (arg == "--quiet" && serving) {
             options.quiet = true;
         } else if (arg == "--demo" && options.initDb) {
             options.demo = true;
@@ -103,6 +184,13 @@ bool ParseCommandLine(const std::vector<std::string_view>& args, Options& option
         std::fprintf(stderr, "zrm-server: --db is required\n");
         return false;
     }
+    if (options.user) {
+        options.user->connect = options.connect;
+        if (options.user->verb == server::UserVerb::Add && options.user->branch.empty()) {
+            std::fprintf(stderr, "zrm-server: user add needs --branch CODE\n");
+            return false;
+        }
+    }
     return true;
 }
 
@@ -115,9 +203,24 @@ int Serve(const Options& options) {
     sigaddset(&stopSignals, SIGTERM);
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
-    server::AppServer app(options.connect, {options.threads, options.quiet});
+    const bool tls = !options.tlsCert.empty() || !options.tlsKey.empty();
+    const server::ListenCheck check = server::CheckListen(options.host, tls, options.insecure);
+    if (!check.allowed) {
+        std::fprintf(stderr, "zrm-server: %s\n", check.message.c_str());
+        return 2;
+    }
+    if (!check.message.empty())
+        std::fprintf(stderr, "zrm-server: %s\n", check.message.c_str());
+
+    server::AppServerOptions serverOptions;
+    serverOptions.threads = options.threads;
+    serverOptions.quiet = options.quiet;
+    serverOptions.tlsCert = options.tlsCert;
+    serverOptions.tlsKey = options.tlsKey;
+    server::AppServer app(options.connect, serverOptions);
     const int port = app.start(options.host, options.port);
-    std::fprintf(stderr, "zrm-server: listening on %s:%d\n", options.host.c_str(), port);
+    std::fprintf(stderr, "zrm-server: listening on %s://%s:%d\n", tls ? "https" : "http",
+                 options.host.c_str(), port);
     int received = 0;
     sigwait(&stopSignals, &received);
     std::fprintf(stderr, "zrm-server: stopping\n");
@@ -135,8 +238,12 @@ int main(int argc, char** argv) {
         return 2;
     }
     try {
+        if (options.user)
+            return server::RunUserCommand(*options.user, std::cin, std::cout, std::cerr);
         if (options.initDb) {
             db::InitDatabase(options.connect, {options.demo, options.notes});
+            if (options.demo)
+                server::AddDemoUsers(options.connect, std::cout);
             std::fprintf(stderr, "zrm-server: database ready%s\n", options.demo ? " with demo data" : "");
             return 0;
         }

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <stdexcept>
 
@@ -10,10 +11,13 @@
 #include "qt/form_view.h"
 #include "qt/host_loop.h"
 #include "qt/host_services_qt.h"
+#include "qt/login_dialog.h"
 #include "qt/main_window.h"
 #include "qt/package_library.h"
 #include "server/app_server.h"
 #include "vlm/db_geral.h"
+#include "vlm/login_client.h"
+#include "vlm/server_url.h"
 
 namespace zrmqt {
 
@@ -21,7 +25,12 @@ std::optional<CommandLine> ParseCommandLine(int argc, char** argv, std::string& 
     CommandLine line;
     for (int i = 1; i < argc; ++i) {
         const std::string option = argv[i];
-        if (option != "--db" && option != "--server" && option != "--filial" && option != "--tour") {
+        if (option == "--insecure") {
+            line.options.insecure = true;
+            continue;
+        }
+        if (option != "--db" && option != "--server" && option != "--filial" && option != "--tour" &&
+            option != "--user" && option != "--password-file" && option != "--ca") {
             error = "unknown option " + option;
             return std::nullopt;
         }
@@ -33,19 +42,22 @@ std::optional<CommandLine> ParseCommandLine(int argc, char** argv, std::string& 
         if (option == "--db") {
             line.options.db = value;
         } else if (option == "--server") {
-            const auto colon = value.rfind(':');
-            if (colon == std::string::npos || colon == 0 || colon + 1 == value.size() ||
-                value.find_first_not_of("0123456789", colon + 1) != std::string::npos) {
-                error = "--server wants HOST:PORT, not " + value;
-                return std::nullopt;
-            }
             line.options.server = value;
+        } else if (option == "--user") {
+            line.options.user = value;
+        } else if (option == "--password-file") {
+            line.options.passwordFile = value;
+        } else if (option == "--ca") {
+            line.options.caFile = value;
         } else if (option == "--filial") {
             line.options.filial = value;
         } else {
             line.tourDir = value;
         }
     }
+    // --insecure may come after --server: check the address once all is read.
+    if (line.options.server && !vlm::ParseServerUrl(*line.options.server, line.options.insecure, error))
+        return std::nullopt;
     return line;
 }
 
@@ -93,9 +105,7 @@ DesktopHost::DesktopHost(DesktopOptions options)
     vlm::THostConfig config;
     config.filiProc = options_.filial;
     if (options_.server) {
-        const auto colon = options_.server->rfind(':');
-        config.webUrl = options_.server->substr(0, colon);
-        config.webPort = std::stoi(options_.server->substr(colon + 1));
+        LogIn(config);
     } else {
         server::AppServerOptions serverOptions;
         serverOptions.threads = 4;
@@ -103,6 +113,9 @@ DesktopHost::DesktopHost(DesktopOptions options)
         server_ = std::make_unique<server::AppServer>(options_.db, serverOptions);
         config.webUrl = "127.0.0.1";
         config.webPort = server_->start("127.0.0.1", 0);
+        // No password on the embedded default: the in-process server hands
+        // the host a session for the local user.
+        config.server.token = server_->OpenSession(server::LocalCaller(config.filiProc));
     }
     host_ = std::make_unique<vlm::THost>(vlm::THost{*application_, *services_, config, *dtmDBGeral_});
     loop_->SetErrorReporter([this](const std::string& message) {
@@ -115,11 +128,47 @@ DesktopHost::DesktopHost(DesktopOptions options)
         QStringLiteral("Filial %1  ·  servidor %2:%3  ·  %4")
             .arg(QString::fromStdString(config.filiProc), QString::fromStdString(config.webUrl))
             .arg(config.webPort)
-            .arg(QString::fromStdString(options_.db)));
+            .arg(QString::fromStdString(db::Redacted(options_.db))));
 
     package_ = std::make_unique<PackageLibrary>(options_.packagePath.empty() ? PackageLibrary::DefaultPath()
                                                                              : options_.packagePath);
     package_->Initialize(*host_);
+}
+
+void DesktopHost::LogIn(vlm::THostConfig& config) {
+    std::string error;
+    const auto url = vlm::ParseServerUrl(*options_.server, options_.insecure, error);
+    if (!url)
+        throw std::runtime_error(error);
+    const auto attempt = [&](const std::string& user, const std::string& password) {
+        return vlm::LoginToServer(*url, options_.caFile, user, password);
+    };
+    vlm::TLoginResult result;
+    if (!options_.passwordFile.empty()) {
+        std::ifstream file(options_.passwordFile);
+        std::string password;
+        if (!file || !std::getline(file, password))
+            throw std::runtime_error("Não foi possível ler o arquivo de senha " + options_.passwordFile);
+        if (!password.empty() && password.back() == '\r')
+            password.pop_back();
+        result = attempt(options_.user, password);
+        std::fill(password.begin(), password.end(), '\0');
+        if (!result.ok)
+            throw std::runtime_error(result.error);
+    } else {
+        LoginDialog dialog(QString::fromStdString(*options_.server), QString::fromStdString(options_.user),
+                           attempt);
+        if (dialog.exec() != QDialog::Accepted)
+            throw LoginCancelled();
+        result = dialog.Result();
+    }
+    config.webUrl = url->host;
+    config.webPort = url->port;
+    config.filiProc = result.branch;
+    config.server = vlm::TServerAccess{url->tls, options_.caFile, result.token};
+    logout_ = [url = *url, ca = options_.caFile, token = result.token] {
+        vlm::LogoutFromServer(url, ca, token);
+    };
 }
 
 DesktopHost::~DesktopHost() {
@@ -133,6 +182,8 @@ DesktopHost::~DesktopHost() {
     services_.reset();
     loop_.reset();
     application_.reset();
+    if (logout_)
+        logout_();
     if (server_) {
         server_->stop();
         server_.reset();

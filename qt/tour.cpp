@@ -14,6 +14,7 @@
 #include "qt/desktop_host.h"
 #include "qt/grid_widget.h"
 #include "qt/host_loop.h"
+#include "qt/login_dialog.h"
 #include "qt/pick_list_dialog.h"
 #include "vcl/grid.h"
 
@@ -48,6 +49,8 @@ KeyStroke CharStroke(char ch) {
 Tour::Tour(DesktopHost& host, QString folder) : host_(host), folder_(std::move(folder)) {
     BuildSteps();
 }
+
+Tour::~Tour() = default;
 
 void Tour::Start() {
     QDir().mkpath(folder_);
@@ -226,7 +229,20 @@ void Tour::BuildSteps() {
         ForwardKey(shown->Sink(), shown->Form(), KeyStroke{vcl::vk::Down, 0, {}});
     };
 
+    auto showLogin = [this] {
+        login_ = std::make_unique<LoginDialog>("https://servidor.empresa:8211", "demo0001",
+                                               [](const std::string&, const std::string&) {
+                                                   vlm::TLoginResult refused;
+                                                   refused.error = "Usuário ou senha inválidos";
+                                                   return refused;
+                                               });
+        login_->PasswordEdit().setText("********");
+        login_->show();
+    };
+
     steps_ = {
+        {"00-acesso", showLogin, [this]() -> QWidget* { return login_.get(); }},
+        {{}, [this] { login_.reset(); }, {}},
         {{}, [this] { host_.OpenScreen(); }, {}},
         {"01-tela-aberta", noMessage, screen},
         {{}, click("frmRemessaAnalise", "btpFilial"), {}},

@@ -8,9 +8,10 @@
 namespace server {
 
 enum class CallStatus {
-    BadRequest = 400,  // malformed body, wrong arguments
-    NotFound = 404,    // unknown server or method
-    Internal = 500,    // a failure inside the server
+    BadRequest = 400,    // malformed body, wrong arguments
+    Unauthorized = 401,  // no live session
+    NotFound = 404,      // unknown server or method
+    Internal = 500,      // a failure inside the server
 };
 
 class CallError : public std::runtime_error {

@@ -6,12 +6,33 @@
 
 #include "vcl/exceptions.h"
 #include "vcl/wire.h"
+#include "vlm/host_form.h"
+#include "vlm/tls_failure.h"
 
 namespace vlm {
 
+namespace {
+
+std::string Bracketed(const std::string& host) {
+    return host.find(':') != std::string::npos ? "[" + host + "]" : host;
+}
+
+}  // namespace
+
+// --- Transport: plain or TLS client, bearer token ---
+
 struct TNetConnection::Client {
-    Client(const std::string& host, int port, int timeoutSeconds)
-        : http(host, port), key(host + ":" + std::to_string(port)) {
+    Client(const std::string& host, int port, const TServerAccess& access, int timeoutSeconds,
+           std::string clientKey)
+        : http((access.tls ? "https://" : "http://") + Bracketed(host) + ":" + std::to_string(port)),
+          key(std::move(clientKey)) {
+        if (access.tls) {
+            http.enable_server_certificate_verification(true);
+            if (!access.caFile.empty())
+                http.set_ca_cert_path(access.caFile);
+        }
+        if (!access.token.empty())
+            http.set_bearer_token_auth(access.token);
         http.set_keep_alive(true);
         http.set_tcp_nodelay(true);
         http.set_connection_timeout(std::min(timeoutSeconds, 10), 0);
@@ -27,21 +48,38 @@ TNetConnection::TNetConnection(vcl::TComponent* owner, std::string name)
 
 TNetConnection::~TNetConnection() = default;
 
-std::string TNetConnection::ClientKey() const {
+std::string TNetConnection::Address() const {
     return Host + ":" + std::to_string(Port);
+}
+
+// A client is rebuilt when anything it was made with changes.
+std::string TNetConnection::ClientKey() const {
+    return std::string(Access.tls ? "https " : "http ") + Address() + " " + Access.caFile + " " +
+           Access.token;
 }
 
 void TNetConnection::EnsureClient() {
     if (!client_ || client_->key != ClientKey())
-        client_ = std::make_unique<Client>(Host, Port, TimeoutSeconds);
+        client_ = std::make_unique<Client>(Host, Port, Access, TimeoutSeconds, ClientKey());
+}
+
+void TNetConnection::TakeHostAccess() {
+    for (vcl::TComponent* owner = Owner(); owner; owner = owner->Owner()) {
+        if (const auto* form = dynamic_cast<const THostForm*>(owner)) {
+            Access = form->Host.Config.server;
+            return;
+        }
+    }
 }
 
 void TNetConnection::RaiseUnreachable(const std::string& reason) const {
-    std::string message = "Não foi possível conectar ao servidor de aplicação em " + ClientKey();
+    std::string message = "Não foi possível conectar ao servidor de aplicação em " + Address();
     if (!reason.empty())
         message += " (" + reason + ")";
     throw vcl::Exception(message);
 }
+
+// --- Opening and calls ---
 
 void TNetConnection::SetConnected(bool connected) {
     if (connected == connected_)
@@ -59,6 +97,7 @@ void TNetConnection::SetConnected(bool connected) {
 bool TNetConnection::TryOpen(std::string& reason) {
     if (BeforeConnect)
         BeforeConnect(this);
+    TakeHostAccess();
     if (Host.empty() || Port <= 0 || Port > 65535) {
         reason = "endereço inválido";
         return false;
@@ -71,7 +110,12 @@ bool TNetConnection::TryOpen(std::string& reason) {
         }
         reason = "o servidor respondeu " + std::to_string(answer->status);
     } else {
-        reason = httplib::to_string(answer.error());
+        const std::string tls = TlsFailureText(answer.error(), Host);
+        client_.reset();
+        if (!tls.empty() && ThrowException)
+            throw vcl::Exception(tls);
+        reason = tls.empty() ? httplib::to_string(answer.error()) : tls;
+        return false;
     }
     client_.reset();
     return false;
@@ -99,6 +143,8 @@ vcl::Variant TNetConnection::AppServer(std::string_view method, std::vector<TArg
     if (!answer) {
         connected_ = false;
         client_.reset();
+        if (const std::string tls = TlsFailureText(answer.error(), Host); !tls.empty())
+            throw vcl::Exception(tls);
         RaiseUnreachable(httplib::to_string(answer.error()));
     }
     if (answer->status != 200) {

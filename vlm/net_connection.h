@@ -12,6 +12,7 @@
 
 #include "vcl/component.h"
 #include "vcl/variant.h"
+#include "vlm/server_access.h"
 
 namespace vlm {
 
@@ -35,6 +36,10 @@ public:
     // Whether a connection that cannot open raises; when false it stays closed silently.
     bool ThrowException = true;
     int TimeoutSeconds = 60;
+    // TLS, trusted authority and session token. A connection owned (at any
+    // depth) by a host form takes them from the host's configuration each
+    // time it opens.
+    TServerAccess Access;
     // Runs each time before the connection opens (may set Host and Port).
     vcl::TNotifyEvent BeforeConnect;
     TCallEvent OnCall;
@@ -58,6 +63,8 @@ private:
     std::unique_ptr<Client> client_;
     bool connected_ = false;
     std::string ClientKey() const;
+    std::string Address() const;
+    void TakeHostAccess();
     void EnsureClient();
     bool TryOpen(std::string& reason);
     [[noreturn]] void RaiseUnreachable(const std::string& reason) const;

@@ -37,8 +37,8 @@ Totals Snapshot(soci::session& session) {
 // One client: loads a month of branch 0001 and sends the first notes with
 // everything that remains, as the screen would. All clients send at the same
 // moment (`start`), so that their checks and writes overlap.
-std::vector<std::string> RunClient(int port, int client, std::barrier<>& start) {
-    testsrv::HttpClient http(port);
+std::vector<std::string> RunClient(int port, const std::string& token, int client, std::barrier<>& start) {
+    testsrv::HttpClient http(port, token);
     std::vector<std::string> statuses;
     for (int round = 0; round < kRounds; ++round) {
         const int month = 1 + (client + round) % 2;
@@ -93,12 +93,14 @@ TEST_P(ConcurrencyTest, EightClientsNeverDuplicateNumbersOverdrawStockOrSendTwic
 
     server::AppServer app(database.Connect(), {kClients, true});
     const int port = app.start();
+    const std::string token = app.OpenSession(server::LocalCaller("0001"));
     std::vector<std::vector<std::string>> statuses(kClients);
     std::vector<std::thread> clients;
     std::barrier start(kClients);
     for (int client = 0; client < kClients; ++client) {
-        clients.emplace_back(
-            [&, client] { statuses[static_cast<std::size_t>(client)] = RunClient(port, client, start); });
+        clients.emplace_back([&, client] {
+            statuses[static_cast<std::size_t>(client)] = RunClient(port, token, client, start);
+        });
     }
     for (auto& thread : clients)
         thread.join();
