@@ -2,6 +2,7 @@
 //            [--tls-cert FILE --tls-key FILE] [--insecure]
 // zrm-server init-db --db CONNECT [--demo] [--notes N]
 // zrm-server user add|passwd|disable|list ...
+// zrm-server migrate --db CONNECT
 #include <signal.h>
 
 #include <charconv>
@@ -14,6 +15,7 @@
 
 #include "db/connection.h"
 #include "db/init_db.h"
+#include "db/schema_version.h"
 #include "server/app_server.h"
 #include "server/demo_users.h"
 #include "server/listen_policy.h"
@@ -30,6 +32,7 @@ constexpr const char* kUsage =
     "       zrm-server user disable NAME --db CONNECT\n"
     "       zrm-server user list --db CONNECT\n"
     "       (the password of user add and passwd is one line of standard input)\n"
+    "       zrm-server migrate --db CONNECT\n"
     "CONNECT: sqlite3://db=PATH or postgresql://host=... port=... dbname=... user=...\n";
 
 std::optional<int> ParseInt(std::string_view text) {
@@ -42,6 +45,7 @@ std::optional<int> ParseInt(std::string_view text) {
 
 struct Options {
     bool initDb = false;
+    bool migrate = false;
     std::string connect;
     std::string host = "127.0.0.1";
     int port = 8211;
@@ -115,8 +119,11 @@ bool ParseCommandLine(const std::vector<std::string_view>& args, Options& option
     } else if (!args.empty() && args[0] == "user") {
         if (!ParseUserVerb(args, options, i))
             return false;
+    } else if (!args.empty() && args[0] == "migrate") {
+        options.migrate = true;
+        ++i;
     }
-    const bool serving = !options.initDb && !options.user;
+    const bool serving = !options.initDb && !options.migrate && !options.user;
     const auto value = [&](std::string_view flag) -> std::optional<std::string_view> {
         if (i + 1 >= args.size()) {
             std::fprintf(stderr, "zrm-server: %.*s needs a value\n", static_cast<int>(flag.size()),
@@ -194,7 +201,24 @@ bool ParseCommandLine(const std::vector<std::string_view>& args, Options& option
     return true;
 }
 
+int Migrate(const Options& options) {
+    soci::session session;
+    db::Open(session, options.connect);
+    const db::Upgrade upgrade = db::UpgradeSchema(session);
+    if (upgrade.from == upgrade.to)
+        std::fprintf(stderr, "zrm-server: schema already at version %d\n", upgrade.to);
+    else
+        std::fprintf(stderr, "zrm-server: schema upgraded from version %d to %d\n", upgrade.from, upgrade.to);
+    return 0;
+}
+
 int Serve(const Options& options) {
+    {
+        soci::session session;
+        db::Open(session, options.connect);
+        db::RequireCurrentSchema(session, options.connect);
+    }
+
     // Block the stop signals before any thread starts, so that every thread
     // inherits the mask and only sigwait below receives them.
     sigset_t stopSignals;
@@ -247,6 +271,8 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "zrm-server: database ready%s\n", options.demo ? " with demo data" : "");
             return 0;
         }
+        if (options.migrate)
+            return Migrate(options);
         return Serve(options);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "zrm-server: %s\n", e.what());

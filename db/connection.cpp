@@ -4,6 +4,8 @@
 #include <soci/sqlite3/soci-sqlite3.h>
 #include <sqlite3.h>
 
+#include <algorithm>
+
 namespace db {
 
 namespace {
@@ -14,47 +16,39 @@ constexpr int kBusyTimeoutMs = 30000;
 
 }  // namespace
 
+std::string MaskPassword(std::string_view connect) {
+    std::string out(connect);
+    constexpr std::string_view kKey = "password=";
+    for (std::size_t at = out.find(kKey); at != std::string::npos; at = out.find(kKey, at)) {
+        if (at > 0 && out[at - 1] != ' ' && out[at - 1] != '/') {
+            at += kKey.size();
+            continue;  // part of another key's name or value
+        }
+        const std::size_t begin = at + kKey.size();
+        std::size_t end = begin;
+        if (end < out.size() && out[end] == '\'') {
+            // A quoted value ends at the next quote not escaped by a backslash.
+            for (++end; end < out.size() && out[end] != '\''; ++end) {
+                if (out[end] == '\\')
+                    ++end;
+            }
+            end = std::min(end + 1, out.size());
+        } else {
+            end = std::min(out.find(' ', begin), out.size());
+        }
+        out.replace(begin, end - begin, "***");
+        at = begin + 3;
+    }
+    return out;
+}
+
 ConnectInfo ParseConnect(std::string_view connect) {
     if (connect.starts_with(kSqlitePrefix))
         return {Backend::Sqlite, std::string(connect.substr(kSqlitePrefix.size()))};
     if (connect.starts_with(kPostgresPrefix))
         return {Backend::Postgres, std::string(connect.substr(kPostgresPrefix.size()))};
-    throw DbError("unsupported database connection \"" + Redacted(connect) +
+    throw DbError("unsupported database connection \"" + MaskPassword(connect) +
                   "\": expected sqlite3://db=PATH or postgresql://...");
-}
-
-std::string Redacted(std::string_view connect) {
-    // libpq's key=value form: the value runs to the next blank, or is quoted
-    // with '...' and backslash escapes.
-    std::string out;
-    std::size_t i = 0;
-    constexpr std::string_view kKey = "password=";
-    while (i < connect.size()) {
-        const std::size_t found = connect.find(kKey, i);
-        const bool atWordStart =
-            found != std::string_view::npos && (found == 0 || connect[found - 1] == ' ' ||
-                                                connect[found - 1] == '/' || connect[found - 1] == '\t');
-        if (found == std::string_view::npos) {
-            out.append(connect.substr(i));
-            break;
-        }
-        out.append(connect.substr(i, found + kKey.size() - i));
-        i = found + kKey.size();
-        if (!atWordStart)
-            continue;
-        out += "***";
-        if (i < connect.size() && connect[i] == '\'') {
-            for (++i; i < connect.size() && connect[i] != '\''; ++i) {
-                if (connect[i] == '\\')
-                    ++i;
-            }
-            ++i;
-        } else {
-            while (i < connect.size() && connect[i] != ' ' && connect[i] != '\t')
-                ++i;
-        }
-    }
-    return out;
 }
 
 bool IsInMemory(const ConnectInfo& info) {

@@ -23,12 +23,12 @@ struct ConnectInfo {
     std::string parameters;  // the text after "backend://"
 };
 
+// The connection text with the value of its password, if any, shown as
+// "***": the form to print or log.
+std::string MaskPassword(std::string_view connect);
+
 // DbError when the text names no supported backend.
 ConnectInfo ParseConnect(std::string_view connect);
-
-// The connection text as it may be shown or logged: the value of every
-// password=... replaced by ***.
-std::string Redacted(std::string_view connect);
 
 // True for an SQLite database that lives only in the connection's memory;
 // every session of it is a separate database.

@@ -166,8 +166,10 @@ private:
                 names.emplace_back(persons[i], true);
         }
         for (const auto& [name, person] : names) {
-            const std::string number =
+            std::string number =
                 person ? CompleteCpf(Digits(random_, 9)) : CompleteCnpj(Digits(random_, 8) + "0001");
+            if (number.front() == '0')
+                number.erase(0, 1);  // as imported registers often hold it: without the leading zero
             const std::string code = Pad(static_cast<long long>(suppliers_.size() + 1), 6);
             Execute(session_,
                     "INSERT INTO FORNECEDOR (CDFORNECED, IDTPIJURFORN, NRINSJURFORN, NMRAZSOCFORN)"

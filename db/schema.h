@@ -17,6 +17,7 @@ enum class ColumnKind {
     Money,     // exact to 2 decimals
     Date,
     Integer,
+    Timestamp,
 };
 
 struct Column {
@@ -39,14 +40,29 @@ struct Table {
     std::vector<Index> indexes;
 };
 
+// The tables of the latest schema version (the application's data; the
+// version table is apart).
 const std::vector<Table>& Tables();
+// The tables of schema version 1, frozen.
+const std::vector<Table>& TablesV1();
 
-// CREATE TABLE / CREATE INDEX statements, all IF NOT EXISTS. The types
-// render identically on both backends; SQLite maps them to its affinities
-// (VARCHAR -> TEXT, NUMERIC, DATE kept as the text "YYYY-MM-DD").
-std::vector<std::string> SchemaStatements();
+// VERSAOESQUEMA: one row per schema version applied.
+const Table& VersionTable();
+// USUARIO, and the column that names the user on what a remittance writes.
+const Table& UserTable();
+const Column& UserColumn();
 
-// Creates every table and index that is missing.
+// SQL type of a column, the same text on both backends; SQLite maps it to
+// its affinities (VARCHAR -> TEXT, NUMERIC, DATE kept as "YYYY-MM-DD").
+std::string SqlType(const Column& column);
+
+// CREATE TABLE / CREATE INDEX statements of `table`; with `ifNotExists`,
+// what exists already is skipped (else it is an error).
+std::vector<std::string> CreateStatements(const Table& table, bool ifNotExists = true);
+std::vector<std::string> CreateStatements(const std::vector<Table>& tables);
+
+// Creates the latest schema on an empty database, or brings an older one up
+// to date; DbError for a schema newer than this program knows.
 void CreateSchema(soci::session& session);
 
 }  // namespace db

@@ -21,9 +21,9 @@ void TfrmGeracao::sbtConfirmaClick(vcl::TObject* /*Sender*/) {
     if (stSerie.empty())
         Consiste.MensErro(msgPadrao->Msg("Serie_Vazia"), true);
 
-    Showavi.ActiveShowAvi(frmRemessaAnalise, 6, frmRemessaAnalise->msgPadrao->Msg("get"));
     vcl::RunRecovering(
         [&] {
+            Showavi.ActiveShowAvi(frmRemessaAnalise, 6, frmRemessaAnalise->msgPadrao->Msg("get"));
             const vcl::Variant answer = frmRemessaAnalise->netRemesAnalise->AppServer(
                 "GeraSaida", {frmRemessaAnalise->cdsNotaAux->Data(), frmRemessaAnalise->cdsItensAux->Data(),
                               medFilial->Text(), &stSerie, &stEmpresa, depDtSaida->GetDate(),

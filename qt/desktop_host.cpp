@@ -128,7 +128,7 @@ DesktopHost::DesktopHost(DesktopOptions options)
         QStringLiteral("Filial %1  ·  servidor %2:%3  ·  %4")
             .arg(QString::fromStdString(config.filiProc), QString::fromStdString(config.webUrl))
             .arg(config.webPort)
-            .arg(QString::fromStdString(db::Redacted(options_.db))));
+            .arg(QString::fromStdString(db::MaskPassword(options_.db))));
 
     package_ = std::make_unique<PackageLibrary>(options_.packagePath.empty() ? PackageLibrary::DefaultPath()
                                                                              : options_.packagePath);

@@ -10,6 +10,7 @@
 #include "server/failure_log.h"
 #include "server/gera_saida_plan.h"
 #include "server/remessa_methods.h"
+#include "vcl/text_format.h"
 
 namespace server {
 
@@ -33,8 +34,10 @@ bool Marked(const PacketReader& reader, std::size_t row) {
 
 }  // namespace
 
+// Rounds the decimal value the client meant, as the screen checks it: 4.0005
+// (binary 4.000499...) is 4.001, so what the screen accepted is what ships.
 std::int64_t ToThousandths(double quantity) {
-    return std::llround(quantity * 1000.0);
+    return std::llround(vcl::RoundDecimal(quantity, 3) * 1000.0);
 }
 double FromThousandths(std::int64_t quantity) {
     return static_cast<double>(quantity) / 1000.0;
@@ -184,6 +187,10 @@ vcl::wire::Answer GeraSaida(soci::session& session, const vcl::VariantArray& arg
             const gera::OriginSeries& used = plan.series.begin()->second;
             return Reply("OK", Packet(gera::GeneratedFields(), generated), empty(gera::ErrorFields()),
                          vcl::Variant(used.series), vcl::Variant(used.company));
+        } catch (const gera::BadStoredNumber&) {
+            return Reply("Numeração inválida no banco de dados; nada foi gravado",
+                         empty(gera::GeneratedFields()), empty(gera::ErrorFields()), request.seriesRef,
+                         request.companyRef);
         } catch (const soci::soci_error& e) {
             if (db::IsTransient(e) && attempt < kAttempts) {
                 std::this_thread::sleep_for(std::chrono::milliseconds(5 * attempt));

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <map>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -72,8 +73,15 @@ struct Shipment {
 };
 
 // What the checks found: the database rows (locked for the transaction) and
-// the error rows.
+// the error rows. Shipments point into `notes`, so a plan moves (map nodes
+// stay put) but is never copied.
 struct Plan {
+    Plan() = default;
+    Plan(const Plan&) = delete;
+    Plan& operator=(const Plan&) = delete;
+    Plan(Plan&&) = default;
+    Plan& operator=(Plan&&) = default;
+
     std::map<NoteKey, StoredNote> notes;
     std::map<std::string, OriginSeries> series;  // by origin branch
     std::vector<Shipment> shipments;
@@ -93,8 +101,14 @@ std::vector<vcl::FieldDef> GeneratedFields();
 // Reads and locks what the request touches and collects every error.
 Plan CheckRequest(soci::session& session, const Request& request);
 
+// A stored code that numbering reads is not a number: nothing can be numbered.
+class BadStoredNumber : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
 // Writes the remittance notes, items, analyses, stock and numbering; returns
-// the rows of the generated-notes packet.
+// the rows of the generated-notes packet. Throws BadStoredNumber.
 std::vector<std::vector<vcl::Variant>> WriteRemittances(soci::session& session, const Request& request,
                                                         const Plan& plan);
 

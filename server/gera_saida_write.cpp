@@ -1,8 +1,10 @@
 // GeraSaida's writes, run after the checks found no error and inside the
 // same transaction.
+#include <charconv>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <system_error>
 
 #include "server/gera_saida_plan.h"
 
@@ -43,7 +45,8 @@ long long Reserve(soci::session& session, const std::string& counter, long long 
     return last - count + 1;
 }
 
-// The highest number stored in a zero-padded text column (0 when none).
+// The highest number stored in a zero-padded text column (0 when none); a
+// value that is not a number stops the numbering rather than restarting it.
 long long HighestStored(soci::session& session, const std::string& sql, const std::string& key) {
     std::string highest;
     soci::indicator found = soci::i_null;
@@ -53,11 +56,12 @@ long long HighestStored(soci::session& session, const std::string& sql, const st
         session << sql, soci::use(key), soci::into(highest, found);
     if (found != soci::i_ok)
         return 0;
-    try {
-        return std::stoll(highest);
-    } catch (const std::exception&) {
-        return 0;
-    }
+    long long number = 0;
+    const char* end = highest.data() + highest.size();
+    const auto [stop, error] = std::from_chars(highest.data(), end, number);
+    if (highest.empty() || error != std::errc{} || stop != end)
+        throw BadStoredNumber("not a number: '" + highest + "' from " + sql);
+    return number;
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <ostream>
 
 #include "db/connection.h"
+#include "db/schema_version.h"
 #include "server/accounts.h"
 #include "server/arguments.h"
 #include "server/password_hash.h"
@@ -123,6 +124,7 @@ int RunUserCommand(const UserCommand& command, std::istream& in, std::ostream& o
     try {
         soci::session session;
         db::Open(session, command.connect);
+        db::RequireCurrentSchema(session, command.connect);
         switch (command.verb) {
             case UserVerb::Add:
                 return Add(session, command, in, out, err);

@@ -22,7 +22,8 @@ bool AcceptsChar(const TField& field, char ch) {
         case FieldType::Integer:
             return digit || ch == '+' || ch == '-';
         case FieldType::Float:
-            return digit || ch == '+' || ch == '-' || ch == 'e' || ch == 'E' || ch == ',' || ch == '.';
+            // The decimal separator is the comma; a point would be read as one too.
+            return digit || ch == '+' || ch == '-' || ch == 'e' || ch == 'E' || ch == ',';
         case FieldType::Date:
         case FieldType::DateTime:
             return digit || ch == '/' || ch == ':' || ch == ' ';

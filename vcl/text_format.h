@@ -11,6 +11,9 @@ namespace vcl {
 
 // Shortest decimal text that reads back as the same double, point separator ("10.5", "3").
 std::string FloatToText(double value);
+// Rounded to `decimals` places, half away from zero, on the decimal value the
+// double stands for (its shortest round-trip text): 10.0005 -> 10.001.
+double RoundDecimal(double value, int decimals);
 // The same with the Brazilian decimal comma ("10,5").
 std::string FloatToBrText(double value);
 // Parses a decimal number with a point or a comma as separator (a text with

@@ -2,13 +2,11 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 
 #include "vcl/exceptions.h"
 #include "vcl/grid.h"
+#include "vcl/text_format.h"
 
 namespace vlm {
 namespace {
@@ -69,50 +67,7 @@ std::string TConsiste::PictPess(std::string_view personType) {
 }
 
 double TConsiste::RoundDec(double value, int decimals) {
-    if (!std::isfinite(value))
-        return value;
-    decimals = std::clamp(decimals, 0, 15);
-    // The shortest decimal text that reads back as the same double is the
-    // value the user meant (10.0005, not 10.000499999...); round that text.
-    char text[64] = {};
-    for (int precision = 1; precision <= 17; ++precision) {
-        std::snprintf(text, sizeof text, "%.*e", precision - 1, value);
-        if (std::strtod(text, nullptr) == value)
-            break;
-    }
-    // text is d.ddddde±XX: the digits and the exponent of the decimal form.
-    const std::string_view form(text);
-    const bool negative = form.front() == '-';
-    const std::size_t ePos = form.find('e');
-    std::string digits;
-    for (char c : form.substr(0, ePos)) {
-        if (std::isdigit(static_cast<unsigned char>(c)))
-            digits += c;
-    }
-    const int exponent = std::atoi(text + ePos + 1);
-    // Digits kept: those up to the `decimals`-th place after the point.
-    const int keep = exponent + 1 + decimals;
-    if (keep < 0)
-        return negative ? -0.0 : 0.0;
-    if (static_cast<std::size_t>(keep) >= digits.size())
-        return value;
-    const bool roundUp = digits[static_cast<std::size_t>(keep)] >= '5';
-    std::string kept = digits.substr(0, static_cast<std::size_t>(keep));
-    if (kept.empty())
-        kept = "0";
-    if (roundUp) {
-        int i = static_cast<int>(kept.size()) - 1;
-        while (i >= 0 && kept[static_cast<std::size_t>(i)] == '9')
-            kept[static_cast<std::size_t>(i--)] = '0';
-        if (i >= 0) {
-            ++kept[static_cast<std::size_t>(i)];
-        } else {
-            kept.insert(kept.begin(), '1');
-        }
-    }
-    // kept holds the integer number of 10^-decimals units.
-    const std::string rebuilt = (negative ? "-" : "") + kept + "e-" + std::to_string(decimals);
-    return std::strtod(rebuilt.c_str(), nullptr);
+    return vcl::RoundDecimal(value, decimals);
 }
 
 int TConsiste::IndiceCol(const vcl::TDBGrid& grid, std::string_view fieldName) {

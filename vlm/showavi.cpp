@@ -11,8 +11,8 @@ TShowavi::~TShowavi() {
 }
 
 void TShowavi::ActiveShowAvi(vcl::TForm& form, int animation, std::string_view text) {
+    shown_ = true;  // before the show: a show that fails half-way is still removed
     services_.ShowBusy(form, animation, std::string(text));
-    shown_ = true;
 }
 
 void TShowavi::ActiveShowAvi(vcl::TForm* form, int animation, std::string_view text) {

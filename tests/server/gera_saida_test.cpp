@@ -1,12 +1,20 @@
 #include <gtest/gtest.h>
 
+#include <type_traits>
+
 #include "db/connection.h"
 #include "remessa_fixture.h"
 #include "server/call_error.h"
 #include "server/dispatch.h"
+#include "server/gera_saida_plan.h"
 #include "test_database.h"
 
 namespace {
+
+// A plan's shipments point into its own notes: a copy would point into the original.
+static_assert(!std::is_copy_constructible_v<server::gera::Plan> &&
+              !std::is_copy_assignable_v<server::gera::Plan>);
+static_assert(std::is_move_constructible_v<server::gera::Plan>);
 
 using testsrv::Column;
 using testsrv::Count;
@@ -249,6 +257,20 @@ TEST_P(GeraSaidaTest, ARetryAfterASuccessIsRefusedByTheOpenAnalyses) {
     EXPECT_EQ(Column(errors, "NRAUDITORIA"), (Strings{"0000000004", "0000000005"}));
 }
 
+// 4.0005 typed is 4.001 on the screen (half up on the decimal text); the
+// double 4.000499... must not ship 4.000.
+TEST_P(GeraSaidaTest, QuantitiesRoundAsTheScreenRoundsThem) {
+    GeraSaidaCall call;
+    call.notes = {{"0001", "0000000001"}};
+    call.items = {{"0001", "0000000001", "0001", 4.0005}};
+    ASSERT_EQ(Call(call.Args()).result[0].AsString(), "OK");
+    EXPECT_EQ(Count(session_,
+                    "SELECT CAST(ROUND(QTREMETIDA * 1000) AS BIGINT) FROM ITEMENTRADA"
+                    " WHERE CDFILIAL = '0001' AND NRLANCTONF = '0000000001' AND NRSEQITPROD = '0001'"),
+              4001);
+    EXPECT_EQ(Count(session_, "SELECT CAST(ROUND(QTITEMPROD * 1000) AS BIGINT) FROM ITEMSAIDA"), 4001);
+}
+
 TEST_P(GeraSaidaTest, AnOriginWithoutStockControlShipsWithoutStock) {
     GeraSaidaCall call;
     call.origin = "0003";
@@ -258,6 +280,29 @@ TEST_P(GeraSaidaTest, AnOriginWithoutStockControlShipsWithoutStock) {
     EXPECT_EQ(answer.result[0].AsString(), "OK");
     EXPECT_EQ(answer.refs.at(4), Variant("U"));
     EXPECT_EQ(Count(session_, "SELECT COUNT(*) FROM NOTASAIDA WHERE CDFILIAL = '0003' AND CDSERIE = 'U'"), 1);
+}
+
+// A launch or analysis number that is not a number must not restart the
+// numbering at 1 (it would collide with what exists): the call is refused.
+TEST_P(GeraSaidaTest, ANonNumericStoredNumberRefusesTheCall) {
+    for (const char* bad : {
+             "INSERT INTO NOTASAIDA (CDFILIAL, NRLANCTONF, CDSERIE, CDEMPRESA, NRNOTAFISC, DTSAIDA, "
+             "CDFILIDEST,"
+             " CDTIPOOPER, CDFILIPROC, CDFILIENTR, NRLANCTOENT, VRNOTAFISC, DTGERACAO) VALUES ('0001', 'X1',"
+             " '9', '01', '1', '2026-03-01', '0002', '01', '0001', '0001', '0000000004', 0, '2026-03-01')",
+             "UPDATE AUDITORIA SET NRAUDITORIA = 'A3' WHERE NRAUDITORIA = '0000000003'",
+         }) {
+        session_ << bad;
+        GeraSaidaCall call;
+        call.notes = {{"0001", "0000000001"}};
+        call.items = {{"0001", "0000000001", "0001", 1}};
+        const std::string before = WrittenState();
+        const vcl::wire::Answer answer = Call(call.Args());
+        EXPECT_EQ(answer.result[0].AsString(), "Numeração inválida no banco de dados; nada foi gravado")
+            << bad;
+        EXPECT_EQ(WrittenState(), before) << bad;
+        session_ << "DELETE FROM NOTASAIDA WHERE NRLANCTONF = 'X1'";
+    }
 }
 
 TEST_P(GeraSaidaTest, RequestsThatCannotBeProcessedAnswerAMessage) {

@@ -28,26 +28,54 @@ TEST(FormatFloat, BrazilianSeparatorsAndPatterns) {
         EXPECT_EQ(FormatFloat(c.pattern, c.value), c.text) << c.pattern << " " << c.value;
 }
 
-TEST(FormatMaskText, PlacesValueCharactersAndInsertsLiterals) {
+// Expected texts follow the classic mask unit: what the value does not fill
+// is a space (never the mask's blank character); ";0" fills the input
+// positions in order and keeps what is left over; ";1" splits the value at the
+// mask's literals and fits each piece to its sub-field.
+TEST(FormatMaskText, FormatsAsTheClassicMaskUnit) {
     const struct {
+        const char* name;
         const char* mask;
         const char* value;
         const char* text;
     } cases[] = {
-        {"99.999.999/9999-99;0;_", "12345678000195", "12.345.678/0001-95"},
-        {"999.999.999-99;0;_", "12345678901", "123.456.789-01"},
-        {"999.999.999-99;0;_", "123", "123.___.___-__"},
-        {"99;0; ", "7", "7 "},
-        {"999-999;1;_", "123-456", "123-456"},
-        {"999-999", "123-456", "123-456"},
-        {"\\(99\\) 9999;0;_", "119876", "(11) 9876"},
-        {">LL-000;0;_", "ab123", "AB-123"},
-        {"99.99;0;*", "123456", "12.34"},
-        {"", "abc", "abc"},  // no mask: the value unchanged
-        {"AA/aa;0;_", "çãou", "çã/ou"},
+        {"a full CNPJ without literals, literals not saved", "99.999.999/9999-99;0;_", "12345678000195",
+         "12.345.678/0001-95"},
+        {"a CNPJ short of one digit ends in a space", "99.999.999/9999-99;0;_", "1234567000195",
+         "12.345.670/0019-5 "},
+        {"a CNPJ with a digit too many keeps it at the end", "99.999.999/9999-99;0;_", "123456780001950",
+         "12.345.678/0001-950"},
+        {"a full CPF", "999.999.999-99;0;_", "12345678901", "123.456.789-01"},
+        {"a short CPF shows spaces, not the blank character", "999.999.999-99;0;_", "123", "123.   .   -  "},
+        {"an empty value shows the literals", "999.999.999-99;0;_", "", "   .   .   -  "},
+        {"a CPF with digits too many keeps them", "999.999.999-99;0;_", "1234567890123", "123.456.789-0123"},
+        {"literals not saved: literals in the value are ordinary characters", "999-999;0;_", "123-456",
+         "123--456"},
+        {"a custom blank character is not used", "99.99;0;*", "12", "12.  "},
+        {"a two-digit code with a space blank", "99;0; ", "7", "7 "},
+        {"literals saved: a full value carrying them", "99.999.999/9999-99;1;_", "12.345.678/0001-95",
+         "12.345.678/0001-95"},
+        {"literals saved by default", "99.999.999/9999-99", "12.345.678/0001-95", "12.345.678/0001-95"},
+        {"literals saved, value without them: all one first piece", "99.999.999/9999-99", "12345678000195",
+         "12.   .   /    -  "},
+        {"literals saved: a short piece is padded at its end", "999.999.999-99;1;_", "123.45.789-1",
+         "123.45 .789-1 "},
+        {"literals saved: a long piece is cut to its width", "999.999.999-99;1;_", "1234.456.7890-012",
+         "123.456.789-01"},
+        {"literals saved: a missing literal ends the value there", "999-999;1;_", "12", "12 -   "},
+        {"literals saved: an empty value", "999-999", "", "   -   "},
+        {"an escaped mask character is a literal", "\\(99\\) 9999;0;_", "119876", "(11) 9876"},
+        {"escaped literals saved", "\\(99\\) 9999;1;_", "(11) 9876", "(11) 9876"},
+        {"upper case switch", ">LL-000;0;_", "ab123", "AB-123"},
+        {"lower case, then case kept", "<LL<>LL;0;_", "ABCD", "abCD"},
+        {"upper case with literals saved", ">LL-000", "ab-123", "AB-123"},
+        {"accented letters count as one position each", "AA/aa;0;_", "çãou", "çã/ou"},
+        {"accented letters fill sub-fields", "AA/aa", "ç/ã", "ç /ã "},
+        {"no mask: the value unchanged", "", "abc", "abc"},
+        {"no mask with a save flag: the value unchanged", ";0;_", "abc", "abc"},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(FormatMaskText(c.mask, c.value), c.text) << c.mask << " " << c.value;
+        EXPECT_EQ(FormatMaskText(c.mask, c.value), c.text) << c.name << ": " << c.mask << " " << c.value;
 }
 
 TEST(Filter, ParsesConditionsJoinedByAnd) {

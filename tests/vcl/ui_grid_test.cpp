@@ -75,8 +75,10 @@ TEST_F(Grid, KeyPressHandlerAndFieldTypeFilterCharacters) {
     Type("-ea x");  // discarded by the handler, or not a number character
     EXPECT_FALSE(grid.EditorMode());
     EXPECT_EQ(cds.State(), TDataSetState::Browse);
-    Type("4.5");
-    EXPECT_EQ(grid.EditorText(), "4.5");
+    Type("4.5");  // the decimal separator is the comma: the point does not pass
+    EXPECT_EQ(grid.EditorText(), "45");
+    Type(",2");
+    EXPECT_EQ(grid.EditorText(), "45,2");
 }
 
 TEST_F(Grid, CellsThatAreNotEditableIgnoreTyping) {

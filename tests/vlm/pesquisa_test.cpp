@@ -119,5 +119,21 @@ TEST(Showavi, DeactiveIsSafeWhenNothingIsShownAndRemovesWhatIs) {
     EXPECT_EQ(services.Events().size(), 4u);
 }
 
+// A show that fails half-way (the overlay is up, then something throws) is
+// still taken down by the next Deactive.
+TEST(Showavi, AShowThatFailsIsStillRemoved) {
+    struct FailingShow : ScriptedServices {
+        void ShowBusy(vcl::TForm& form, int animation, const std::string& text) override {
+            ScriptedServices::ShowBusy(form, animation, text);
+            throw vcl::Exception("falha ao mostrar");
+        }
+    } services;
+    vcl::TForm form(nullptr, "frmGeracao");
+    TShowavi showavi(services);
+    EXPECT_THROW(showavi.ActiveShowAvi(form, 6, "x"), vcl::Exception);
+    showavi.DeactiveShowAvi();
+    EXPECT_FALSE(services.Busy());
+}
+
 }  // namespace
 }  // namespace vlm
