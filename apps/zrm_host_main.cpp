@@ -4,6 +4,7 @@
 // database; with it, a login window comes first. --tour walks a whole remittance and
 // leaves a PNG per step in DIR (use the offscreen platform without a display).
 #include <QApplication>
+#include <csignal>
 #include <cstdio>
 #include <exception>
 #include <string>
@@ -13,6 +14,9 @@
 #include "qt/tour.h"
 
 int main(int argc, char** argv) {
+    // A peer that closes a TLS connection while it is written to must fail
+    // that write, not end the process.
+    std::signal(SIGPIPE, SIG_IGN);
     std::string error;
     const auto line = zrmqt::ParseCommandLine(argc, argv, error);
     if (!line) {

@@ -6,6 +6,7 @@
 #include <signal.h>
 
 #include <charconv>
+#include <csignal>
 #include <cstdio>
 #include <iostream>
 #include <optional>
@@ -255,6 +256,9 @@ int Serve(const Options& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // A peer that closes a TLS connection while it is written to must fail
+    // that write, not end the process.
+    std::signal(SIGPIPE, SIG_IGN);
     const std::vector<std::string_view> args(argv + 1, argv + argc);
     Options options;
     if (!ParseCommandLine(args, options)) {

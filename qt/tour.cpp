@@ -237,6 +237,7 @@ void Tour::BuildSteps() {
                                                    return refused;
                                                });
         login_->PasswordEdit().setText("********");
+        login_->PasswordEdit().deselect();
         login_->show();
     };
 

@@ -33,7 +33,10 @@ struct TNetConnection::Client {
         }
         if (!access.token.empty())
             http.set_bearer_token_auth(access.token);
-        http.set_keep_alive(true);
+        // A TLS connection the server closed while idle still looks alive
+        // to the client (its close alert is readable), and the next request
+        // would fail on it: TLS calls open a connection each.
+        http.set_keep_alive(!access.tls);
         http.set_tcp_nodelay(true);
         http.set_connection_timeout(std::min(timeoutSeconds, 10), 0);
         http.set_read_timeout(timeoutSeconds, 0);
