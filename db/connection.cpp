@@ -5,6 +5,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <sstream>
 
 namespace db {
 
@@ -54,6 +55,18 @@ ConnectInfo ParseConnect(std::string_view connect) {
 bool IsInMemory(const ConnectInfo& info) {
     return info.backend == Backend::Sqlite && (info.parameters.find(":memory:") != std::string::npos ||
                                                info.parameters.find("mode=memory") != std::string::npos);
+}
+
+std::string SqlitePath(const ConnectInfo& info) {
+    if (info.backend != Backend::Sqlite || IsInMemory(info))
+        return {};
+    std::istringstream words(info.parameters);
+    std::string word;
+    while (words >> word) {
+        if (word.starts_with("db="))
+            return word.substr(3);
+    }
+    return info.parameters.find('=') == std::string::npos ? info.parameters : std::string();
 }
 
 void Open(soci::session& session, std::string_view connect) {

@@ -34,6 +34,10 @@ ConnectInfo ParseConnect(std::string_view connect);
 // every session of it is a separate database.
 bool IsInMemory(const ConnectInfo& info);
 
+// The file of a SQLite database ("db=PATH", or the bare path); empty for
+// other backends and in-memory databases.
+std::string SqlitePath(const ConnectInfo& info);
+
 // Opens `session` on the database. SQLite sessions get a busy timeout and
 // foreign-key checks; file databases use write-ahead logging so readers
 // never wait for a writer.

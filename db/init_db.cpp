@@ -2,6 +2,7 @@
 
 #include "db/connection.h"
 #include "db/schema.h"
+#include "db/statistics.h"
 
 namespace db {
 
@@ -17,6 +18,7 @@ void InitDatabase(soci::session& session, const InitOptions& options) {
     CreateSchema(session);
     if (options.demo)
         InsertDemoData(session, DemoOptions{options.notes, DemoOptions{}.seed});
+    Analyze(session);
 }
 
 }  // namespace db

@@ -6,6 +6,7 @@
 
 #include "db/connection.h"
 #include "db/schema.h"
+#include "db/statistics.h"
 
 namespace db {
 
@@ -150,6 +151,8 @@ Upgrade UpgradeSchema(soci::session& session, int target) {
                       ": " + e.what());
     }
     upgrade.to = std::max(upgrade.to, SchemaVersion(session));
+    if (upgrade.to != upgrade.from)
+        Analyze(session);  // migrations may have rewritten tables
     return upgrade;
 }
 

@@ -107,7 +107,7 @@ void LabelWidget::Sync() {
     if (text() != caption) {
         setText(caption);
     }
-    const QFont font = ToQFont(label_.Font);
+    const QFont font = ShownFont(x());
     if (this->font() != font) {
         setFont(font);
     }
@@ -115,11 +115,28 @@ void LabelWidget::Sync() {
     SetColours(*this, QPalette::Window, ToQColor(label_.Color), ToQColor(label_.Font.Color));
 }
 
+QFont LabelWidget::ShownFont(int left) const {
+    constexpr int kNarrowest = 75;  // percent of the normal width
+    QFont font = ToQFont(label_.Font);
+    const int room = parentWidget() != nullptr ? parentWidget()->width() - left : 0;
+    if (!label_.AutoSize || room <= 0) {
+        return font;
+    }
+    const QString caption = QString::fromStdString(label_.Caption);
+    for (int stretch = 100; stretch >= kNarrowest; stretch -= 5) {
+        font.setStretch(stretch);
+        if (QFontMetrics(font).horizontalAdvance(caption) + 1 <= room) {
+            break;
+        }
+    }
+    return font;
+}
+
 QRect LabelWidget::Placed(const QRect& bounds) const {
     if (!label_.AutoSize) {
         return bounds;
     }
-    const QFontMetrics metrics(ToQFont(label_.Font));
+    const QFontMetrics metrics(ShownFont(bounds.left()));
     const QString caption = QString::fromStdString(label_.Caption);
     return QRect(bounds.topLeft(), QSize(std::max(bounds.width(), metrics.horizontalAdvance(caption) + 1),
                                          std::max(bounds.height(), metrics.height())));
@@ -279,7 +296,7 @@ void ButtonWidget::Sync() {
     setText(caption);
     setToolButtonStyle(button_.Glyph.Empty() ? Qt::ToolButtonTextOnly : Qt::ToolButtonIconOnly);
     setFont(ToQFont(button_.Font));
-    setToolTip(QString::fromStdString(button_.Hint));
+    setToolTip(QString::fromStdString(button_.ShownHint()));
 }
 
 void ButtonWidget::UserClicks() {

@@ -31,10 +31,15 @@ public:
     LabelWidget(vcl::TLabel& label, QWidget* parent);
     QWidget* Widget() override { return this; }
     void Sync() override;
-    // An auto-sized label is as large as its caption.
+    // An auto-sized label is as large as its caption in the font it shows.
     QRect Placed(const QRect& bounds) const override;
 
 private:
+    // The label's font; for an auto-sized caption that would run past its
+    // parent's edge (the form was laid out for a narrower font than this
+    // platform has), narrowed as little as it takes, within limits.
+    QFont ShownFont(int left) const;
+
     vcl::TLabel& label_;
 };
 

@@ -1,5 +1,6 @@
 #include "qt/date_edit_widget.h"
 
+#include <QKeyEvent>
 #include <QLocale>
 #include <QPainter>
 #include <QPixmap>
@@ -89,6 +90,17 @@ void DateEditWidget::OpenCalendar() {
     calendar_->move(mapToGlobal(QPoint(0, height())));
     calendar_->show();
     calendar_->setFocus(Qt::PopupFocusReason);
+}
+
+void DateEditWidget::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Down && event->modifiers() == Qt::AltModifier) {
+        if (dropDown_->isEnabled()) {
+            OpenCalendar();
+        }
+        event->accept();
+        return;
+    }
+    EditWidget::keyPressEvent(event);
 }
 
 void DateEditWidget::UserPicks(const QDate& date) {

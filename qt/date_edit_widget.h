@@ -1,5 +1,6 @@
-// Date edit: an edit with a drop-down button that opens a calendar; a picked
-// day is typed into the headless edit as dd/mm/yyyy.
+// Date edit: an edit with a drop-down button that opens a calendar (Alt+Down
+// opens it from the keyboard); a picked day is typed into the headless edit
+// as dd/mm/yyyy.
 #pragma once
 
 #include <QCalendarWidget>
@@ -27,6 +28,7 @@ public:
 protected:
     QColor TextColor() const override;
     void resizeEvent(QResizeEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     vlm::TDateEditPlus& date_;

@@ -6,58 +6,66 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "apps/options/common_options.h"
+#include "apps/options/host_options.h"
 #include "db/connection.h"
 #include "db/init_db.h"
+#include "qt/call_waiter.h"
 #include "qt/form_view.h"
 #include "qt/host_loop.h"
 #include "qt/host_services_qt.h"
 #include "qt/login_dialog.h"
 #include "qt/main_window.h"
 #include "qt/package_library.h"
+#include "qt/startup_failure.h"
 #include "server/app_server.h"
+#include "vcl/exceptions.h"
 #include "vlm/db_geral.h"
 #include "vlm/login_client.h"
+#include "vlm/net_connection.h"
 #include "vlm/server_url.h"
 
 namespace zrmqt {
 
-std::optional<CommandLine> ParseCommandLine(int argc, char** argv, std::string& error) {
+std::optional<CommandLine> ParseCommandLine(int argc, char** argv, std::string& error, int* exitCode) {
+    const zrmopt::SplitArguments split = zrmopt::SplitQtArguments(argc, argv);
+    CLI::App app("", "zrm-host");
+    zrmopt::HostOptions options;
+    zrmopt::DeclareHostOptions(app, options);
+    const zrmopt::Parsed parsed = zrmopt::Parse(app, split.ours);
+    if (!parsed.run) {
+        error = parsed.output;
+        if (exitCode)
+            *exitCode = parsed.exitCode;
+        return std::nullopt;
+    }
     CommandLine line;
-    for (int i = 1; i < argc; ++i) {
-        const std::string option = argv[i];
-        if (option == "--insecure") {
-            line.options.insecure = true;
-            continue;
-        }
-        if (option != "--db" && option != "--server" && option != "--filial" && option != "--tour" &&
-            option != "--user" && option != "--password-file" && option != "--ca") {
-            error = "unknown option " + option;
+    line.qtArguments = split.qt;
+    if (!options.db.empty()) {
+        try {
+            line.options.db = zrmopt::ConnectWithPassword(options.db, options.dbPasswordFile);
+        } catch (const std::runtime_error& e) {
+            error = e.what();
+            if (exitCode)
+                *exitCode = 2;
             return std::nullopt;
-        }
-        if (i + 1 >= argc || std::string(argv[i + 1]).empty()) {
-            error = option + " needs a value";
-            return std::nullopt;
-        }
-        const std::string value = argv[++i];
-        if (option == "--db") {
-            line.options.db = value;
-        } else if (option == "--server") {
-            line.options.server = value;
-        } else if (option == "--user") {
-            line.options.user = value;
-        } else if (option == "--password-file") {
-            line.options.passwordFile = value;
-        } else if (option == "--ca") {
-            line.options.caFile = value;
-        } else if (option == "--filial") {
-            line.options.filial = value;
-        } else {
-            line.tourDir = value;
         }
     }
-    // --insecure may come after --server: check the address once all is read.
-    if (line.options.server && !vlm::ParseServerUrl(*line.options.server, line.options.insecure, error))
+    if (!options.server.empty())
+        line.options.server = options.server;
+    line.options.user = options.user;
+    line.options.passwordFile = options.passwordFile;
+    line.options.caFile = options.ca;
+    line.options.insecure = options.insecure;
+    // Plain http only on loopback, unless the user insists.
+    if (line.options.server && !vlm::ParseServerUrl(*line.options.server, line.options.insecure, error)) {
+        if (exitCode)
+            *exitCode = 2;
         return std::nullopt;
+    }
+    line.options.filial = options.filial;
+    if (!options.tour.empty())
+        line.tourDir = options.tour;
     return line;
 }
 
@@ -99,8 +107,14 @@ DesktopHost::DesktopHost(DesktopOptions options)
       dtmDBGeral_(std::make_unique<vlm::TdtmDBGeral>(options_.db)),
       application_(std::make_unique<vcl::TApplication>(screen_)),
       loop_(std::make_unique<HostLoop>(*application_)),
-      services_(std::make_unique<QtHostServices>(*loop_)) {
-    PrepareDatabase(options_.db);
+      services_(std::make_unique<QtHostServices>(*loop_)),
+      waiter_(std::make_unique<QtCallWaiter>(*services_)) {
+    try {
+        PrepareDatabase(options_.db);
+    } catch (const std::exception& error) {
+        throw StartupFailure("Não foi possível abrir o banco de dados. Verifique a configuração da conexão.",
+                             error.what());
+    }
 
     vlm::THostConfig config;
     config.filiProc = options_.filial;
@@ -110,14 +124,19 @@ DesktopHost::DesktopHost(DesktopOptions options)
         server::AppServerOptions serverOptions;
         serverOptions.threads = 4;
         serverOptions.quiet = true;
-        server_ = std::make_unique<server::AppServer>(options_.db, serverOptions);
         config.webUrl = "127.0.0.1";
-        config.webPort = server_->start("127.0.0.1", 0);
+        try {
+            server_ = std::make_unique<server::AppServer>(options_.db, serverOptions);
+            config.webPort = server_->start("127.0.0.1", 0);
+        } catch (const std::exception& error) {
+            throw StartupFailure("Não foi possível iniciar o servidor de aplicação interno.", error.what());
+        }
         // No password on the embedded default: the in-process server hands
         // the host a session for the local user.
         config.server.token = server_->OpenSession(server::LocalCaller(config.filiProc));
     }
-    host_ = std::make_unique<vlm::THost>(vlm::THost{*application_, *services_, config, *dtmDBGeral_});
+    host_ = std::make_unique<vlm::THost>(
+        vlm::THost{*application_, *services_, config, *dtmDBGeral_, waiter_.get()});
     loop_->SetErrorReporter([this](const std::string& message) {
         services_->ShowMessage(contracts::TMsgDlgType::Error, message, {contracts::TMsgDlgBtn::OK});
     });
@@ -130,16 +149,32 @@ DesktopHost::DesktopHost(DesktopOptions options)
             .arg(config.webPort)
             .arg(QString::fromStdString(db::MaskPassword(options_.db))));
 
-    package_ = std::make_unique<PackageLibrary>(options_.packagePath.empty() ? PackageLibrary::DefaultPath()
-                                                                             : options_.packagePath);
-    package_->Initialize(*host_);
+    try {
+        package_ = std::make_unique<PackageLibrary>(
+            options_.packagePath.empty() ? PackageLibrary::DefaultPath() : options_.packagePath);
+        package_->Initialize(*host_);
+    } catch (const std::exception& error) {
+        throw StartupFailure("Não foi possível carregar o módulo Remessa para análise.", error.what());
+    }
 }
 
 void DesktopHost::LogIn(vlm::THostConfig& config) {
     std::string error;
     const auto url = vlm::ParseServerUrl(*options_.server, options_.insecure, error);
     if (!url)
-        throw std::runtime_error(error);
+        throw StartupFailure("Endereço do servidor de aplicação inválido.", error);
+    // An unreachable or untrusted server is a start-up failure, told before
+    // the password is asked for.
+    vlm::TNetConnection probe(nullptr, "netInicio");
+    probe.Host = url->host;
+    probe.Port = url->port;
+    probe.TimeoutSeconds = 10;
+    probe.Access = vlm::TServerAccess{url->tls, options_.caFile, {}};
+    try {
+        probe.Open();
+    } catch (const vcl::Exception& failure) {
+        throw StartupFailure(failure.what(), {});
+    }
     const auto attempt = [&](const std::string& user, const std::string& password) {
         return vlm::LoginToServer(*url, options_.caFile, user, password);
     };
@@ -148,13 +183,14 @@ void DesktopHost::LogIn(vlm::THostConfig& config) {
         std::ifstream file(options_.passwordFile);
         std::string password;
         if (!file || !std::getline(file, password))
-            throw std::runtime_error("Não foi possível ler o arquivo de senha " + options_.passwordFile);
+            throw StartupFailure("Não foi possível ler o arquivo de senha " + options_.passwordFile + ".",
+                                 {});
         if (!password.empty() && password.back() == '\r')
             password.pop_back();
         result = attempt(options_.user, password);
         std::fill(password.begin(), password.end(), '\0');
         if (!result.ok)
-            throw std::runtime_error(result.error);
+            throw StartupFailure(result.error, {});
     } else {
         LoginDialog dialog(QString::fromStdString(*options_.server), QString::fromStdString(options_.user),
                            attempt);
@@ -179,6 +215,7 @@ DesktopHost::~DesktopHost() {
     package_.reset();
     window_.reset();
     host_.reset();
+    waiter_.reset();
     services_.reset();
     loop_.reset();
     application_.reset();

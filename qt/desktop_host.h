@@ -9,6 +9,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "vcl/forms.h"
 #include "vlm/host.h"
@@ -24,6 +25,7 @@ namespace zrmqt {
 
 class HostLoop;
 class QtHostServices;
+class QtCallWaiter;
 class MainWindow;
 class PackageLibrary;
 class FormView;
@@ -50,14 +52,17 @@ public:
     LoginCancelled() : std::runtime_error("acesso cancelado pelo usuário") {}
 };
 
-// Reads the command line (--db, --server, --filial, --tour, --user,
-// --password-file, --ca, --insecure); nullopt and a reason in `error` for
-// anything it does not understand.
+// Reads the command line and the configuration file (zrm-host --help lists
+// the options). nullopt with the text to show in `error` and the exit code
+// in `exitCode` (0 after --help or --version, 2 for a wrong line) when the
+// program should not go on. Qt's own options are set apart for Qt.
 struct CommandLine {
     DesktopOptions options;
     std::optional<std::string> tourDir;
+    std::vector<std::string> qtArguments;
 };
-std::optional<CommandLine> ParseCommandLine(int argc, char** argv, std::string& error);
+std::optional<CommandLine> ParseCommandLine(int argc, char** argv, std::string& error,
+                                            int* exitCode = nullptr);
 
 // The SQLite file a connection text names; nullopt for other backends and
 // in-memory databases.
@@ -75,6 +80,7 @@ public:
     MainWindow& Window() const { return *window_; }
     HostLoop& Loop() const { return *loop_; }
     QtHostServices& Services() const { return *services_; }
+    QtCallWaiter& CallWaiter() const { return *waiter_; }
     vcl::TApplication& Application() const { return *application_; }
     vlm::THost& Host() const { return *host_; }
     const DesktopOptions& Options() const { return options_; }
@@ -96,6 +102,7 @@ private:
     std::unique_ptr<vcl::TApplication> application_;
     std::unique_ptr<HostLoop> loop_;
     std::unique_ptr<QtHostServices> services_;
+    std::unique_ptr<QtCallWaiter> waiter_;
     std::unique_ptr<vlm::THost> host_;
     std::unique_ptr<MainWindow> window_;
     std::unique_ptr<PackageLibrary> package_;

@@ -101,7 +101,9 @@ std::optional<KeyStroke> TranslateKey(const QKeyEvent& event) {
     if (stroke.key == vcl::vk::Space) {
         stroke.chars = " ";
     } else if (stroke.key == vcl::vk::Return) {
-        stroke.chars = "\r";
+        if ((stroke.shift & vcl::shift::Ctrl) == 0) {
+            stroke.chars = "\r";  // Ctrl+Enter is a short-cut, not a line typed
+        }
     } else if (stroke.key == vcl::vk::Escape) {
         stroke.chars = "\x1b";
     } else if (stroke.key == vcl::vk::Back) {
@@ -118,7 +120,7 @@ std::optional<KeyStroke> TranslateKey(const QKeyEvent& event) {
 void ForwardKey(ActionSink& sink, vcl::TForm& form, const KeyStroke& stroke) {
     sink.Act([&form, key = stroke.key, shift = stroke.shift]() mutable { form.KeyDown(key, shift); });
     for (const char ch : stroke.chars) {
-        if (!sink.Alive(form)) {
+        if (!sink.Alive(form) || !form.Visible()) {
             return;  // the key closed the form
         }
         sink.Act([&form, typed = ch]() mutable { form.KeyPress(typed); });
@@ -213,7 +215,7 @@ void FormView::Sync() {
             widget->setVisible(control.Visible);
         }
         if (control.ShowHint || !control.Hint.empty()) {
-            widget->setToolTip(QString::fromStdString(control.Hint));
+            widget->setToolTip(QString::fromStdString(control.ShownHint()));
         }
         switch (control.Cursor) {
             case vcl::TCursor::HourGlass:

@@ -151,6 +151,7 @@ void GridWidget::Sync() {
 void GridWidget::UpdateScrollBars() {
     const int rows = grid_.RowCount();
     const int onView = RowsOnView();
+    grid_.RowsInView = onView;  // the page the paging keys move by
     grid_.TopRow = std::clamp(grid_.TopRow, 1, std::max(1, rows - onView + 1));
     verticalScrollBar()->setRange(0, std::max(0, rows - onView));
     verticalScrollBar()->setPageStep(onView);

@@ -4,8 +4,10 @@
 #include <QDialogButtonBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLocale>
 #include <QMessageBox>
 #include <QPainter>
+#include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <utility>
@@ -86,6 +88,20 @@ QTableWidget* TableOf(const contracts::TextTable& table, QWidget* parent) {
 
 // ---- busy overlay ----
 
+QString ProgressDescription(std::chrono::milliseconds elapsed, std::uint64_t received) {
+    const QLocale brazil(QLocale::Portuguese, QLocale::Brazil);
+    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(elapsed).count();
+    QString data;
+    if (received < 1024) {
+        data = QStringLiteral("%1 bytes").arg(received);
+    } else if (received < 1024 * 1024) {
+        data = brazil.toString(static_cast<double>(received) / 1024, 'f', 1) + QStringLiteral(" KB");
+    } else {
+        data = brazil.toString(static_cast<double>(received) / (1024 * 1024), 'f', 1) + QStringLiteral(" MB");
+    }
+    return QStringLiteral("Tempo decorrido: %1 s · Recebidos: %2").arg(seconds).arg(data);
+}
+
 BusyOverlay::BusyOverlay(const QString& text, QWidget* parent) : QWidget(parent), text_(text) {
     setAttribute(Qt::WA_TransparentForMouseEvents, false);
     startTimer(80);
@@ -96,18 +112,65 @@ void BusyOverlay::timerEvent(QTimerEvent* /*event*/) {
     update();
 }
 
+QRect BusyOverlay::Box() const {
+    const QFontMetrics metrics(font());
+    const int textWidth = std::max(metrics.horizontalAdvance(text_), metrics.horizontalAdvance(progress_));
+    const int boxWidth = std::max(260, textWidth + 80);
+    const int boxHeight = progress_.isEmpty() ? 80 : 80 + metrics.height() + 36;
+    return {rect().center().x() - boxWidth / 2, rect().center().y() - boxHeight / 2, boxWidth, boxHeight};
+}
+
+void BusyOverlay::ShowProgress(std::chrono::milliseconds elapsed, std::uint64_t received,
+                               std::function<void()> cancel) {
+    progress_ = ProgressDescription(elapsed, received);
+    onCancel_ = std::move(cancel);
+    if (cancel_ == nullptr) {
+        cancel_ = new QPushButton(QStringLiteral("Cancelar"), this);
+        cancel_->setFocusPolicy(Qt::NoFocus);
+        connect(cancel_, &QPushButton::clicked, this, &BusyOverlay::Cancel);
+    }
+    const QRect box = Box();
+    const QSize button = cancel_->sizeHint();
+    cancel_->setGeometry(box.center().x() - button.width() / 2, box.bottom() - button.height() - 8,
+                         button.width(), button.height());
+    cancel_->show();
+    update();
+}
+
+void BusyOverlay::Cancel() {
+    if (onCancel_) {
+        onCancel_();
+    }
+}
+
+void BusyOverlay::EndProgress() {
+    progress_.clear();
+    onCancel_ = nullptr;
+    if (cancel_ != nullptr) {
+        cancel_->hide();
+    }
+    update();
+}
+
+void BusyOverlay::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    if (cancel_ != nullptr) {
+        const QRect box = Box();
+        cancel_->move(box.center().x() - cancel_->width() / 2, box.bottom() - cancel_->height() - 8);
+    }
+}
+
 void BusyOverlay::paintEvent(QPaintEvent* /*event*/) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.fillRect(rect(), QColor(0, 0, 0, 60));
-    const QFontMetrics metrics(font());
-    const int boxWidth = std::max(260, metrics.horizontalAdvance(text_) + 80);
-    const QRect box(rect().center().x() - boxWidth / 2, rect().center().y() - 40, boxWidth, 80);
+    const QRect box = Box();
     painter.setPen(QColor(128, 128, 128));
     painter.setBrush(QColor(255, 255, 225));
     painter.drawRoundedRect(box, 6, 6);
     // A wheel of twelve spokes, the current one darkest.
-    const QPointF centre(box.left() + 36, box.center().y());
+    const QRect head(box.left(), box.top(), box.width(), 80);
+    const QPointF centre(head.left() + 36, head.center().y());
     for (int i = 0; i < 12; ++i) {
         const int age = (step_ - i + 12) % 12;
         painter.setPen(QPen(QColor(0, 0, 128, 255 - age * 18), 3, Qt::SolidLine, Qt::RoundCap));
@@ -118,7 +181,12 @@ void BusyOverlay::paintEvent(QPaintEvent* /*event*/) {
         painter.restore();
     }
     painter.setPen(Qt::black);
-    painter.drawText(box.adjusted(64, 0, -8, 0), Qt::AlignVCenter | Qt::AlignLeft | Qt::TextWordWrap, text_);
+    painter.drawText(head.adjusted(64, 0, -8, 0), Qt::AlignVCenter | Qt::AlignLeft | Qt::TextWordWrap, text_);
+    if (!progress_.isEmpty()) {
+        const QFontMetrics metrics(font());
+        painter.drawText(QRect(box.left() + 8, head.bottom() - 4, box.width() - 16, metrics.height()),
+                         Qt::AlignHCenter | Qt::AlignVCenter, progress_);
+    }
 }
 
 // ---- services ----
@@ -127,6 +195,7 @@ QtHostServices::QtHostServices(HostLoop& loop) : loop_(loop) {}
 
 QtHostServices::~QtHostServices() {
     delete busy_.data();
+    delete callOverlay_.data();
 }
 
 QWidget* QtHostServices::DialogParent() const {
@@ -196,6 +265,39 @@ void QtHostServices::ShowBusy(vcl::TForm& form, int /*animation*/, const std::st
     busy_->show();
     // The server call that follows blocks the event loop: paint now.
     busy_->repaint();
+}
+
+BusyOverlay* QtHostServices::OverlayForCall() {
+    if (busy_ != nullptr) {
+        return busy_.data();
+    }
+    if (callOverlay_ == nullptr) {
+        // Over the form the user works in, else over the active window.
+        const vcl::TForm* active = loop_.Application().Screen().ActiveForm;
+        QWidget* over = active != nullptr ? loop_.ViewOf(*active) : nullptr;
+        if (over == nullptr) {
+            over = DialogParent();
+        }
+        if (over == nullptr) {
+            return nullptr;
+        }
+        callOverlay_ = new BusyOverlay(QStringLiteral("Aguardando o servidor de aplicação..."), over);
+        callOverlay_->setGeometry(over->rect());
+        callOverlay_->raise();
+        callOverlay_->show();
+    }
+    return callOverlay_.data();
+}
+
+void QtHostServices::EndCall() {
+    if (callOverlay_ != nullptr) {
+        callOverlay_->hide();
+        callOverlay_->deleteLater();
+        callOverlay_ = nullptr;
+    }
+    if (busy_ != nullptr) {
+        busy_->EndProgress();  // the module's animation goes on without the call's controls
+    }
 }
 
 void QtHostServices::HideBusy() {

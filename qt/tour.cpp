@@ -10,13 +10,18 @@
 #include <QTimer>
 #include <cstdio>
 
+#include "qt/call_waiter.h"
 #include "qt/control_widgets.h"
 #include "qt/desktop_host.h"
 #include "qt/grid_widget.h"
 #include "qt/host_loop.h"
+#include "qt/host_services_qt.h"
 #include "qt/login_dialog.h"
 #include "qt/pick_list_dialog.h"
+#include "qt/silent_server.h"
+#include "vcl/exceptions.h"
 #include "vcl/grid.h"
+#include "vlm/net_connection.h"
 
 namespace zrmqt {
 
@@ -98,6 +103,11 @@ void Tour::Shoot(const QString& name, QWidget* widget) {
 }
 
 void Tour::Next() {
+    if (host_.CallWaiter().Waiting()) {
+        // A step's server call is still running: the next step waits for it.
+        QTimer::singleShot(kStepDelayMs, this, &Tour::Next);
+        return;
+    }
     if (next_ >= steps_.size()) {
         emit Finished(failures_);
         return;
@@ -111,6 +121,35 @@ void Tour::Next() {
     }
     if (!step.picture.isEmpty()) {
         Shoot(step.picture, step.shown ? step.shown() : nullptr);
+    }
+}
+
+void Tour::PhotographLongCall(const QString& name, const std::function<QWidget*()>& shown) {
+    SilentServer silent;
+    if (silent.Port() == 0) {
+        return Fail("no loopback port for the silent server");
+    }
+    vlm::TNetConnection net(nullptr, "netTour");
+    net.ServerName = "zrm90000.rdmRemessaAnalise";
+    net.Host = "127.0.0.1";
+    net.Port = silent.Port();
+    net.Waiter = &host_.CallWaiter();
+    // Once the overlay shows the progress: the picture, then "Cancelar".
+    QTimer::singleShot(QtCallWaiter::kProgressAfter.count() + 1200, this, [this, name, shown] {
+        BusyOverlay* overlay = host_.Services().ShownOverlay();
+        if (overlay == nullptr || overlay->CancelButton() == nullptr) {
+            return Fail("the long call shows no progress");
+        }
+        Shoot(name, shown());
+        overlay->CancelButton()->click();
+    });
+    try {
+        net.AppServer("getNotasFiscais", {});
+        Fail("the silent server answered");
+    } catch (const vcl::Exception& error) {
+        if (std::string(error.what()) != "Operação cancelada pelo usuário") {
+            Fail(QString("the cancelled call said: ") + error.what());
+        }
     }
 }
 
@@ -289,6 +328,7 @@ void Tour::BuildSteps() {
         {"11-resultado", {}, anyModal},
         {{}, closeResult, {}},
         {"12-tela-final", noMessage, screen},
+        {{}, [this, screen] { PhotographLongCall("13-chamada-demorada", screen); }, {}},
     };
 }
 

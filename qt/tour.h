@@ -41,6 +41,9 @@ private:
     void Fail(const QString& what);
     void Shoot(const QString& name, QWidget* widget);
     void BuildSteps();
+    // A call to a server that never answers, photographed once its overlay
+    // shows the progress, then cancelled as the user would.
+    void PhotographLongCall(const QString& name, const std::function<QWidget*()>& shown);
 
     DesktopHost& host_;
     QString folder_;

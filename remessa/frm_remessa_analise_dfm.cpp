@@ -174,6 +174,7 @@ void TfrmRemessaAnalise::BuildForm() {
     sbtConfirmar->Flat = true;
     sbtConfirmar->Glyph = ThumbsUpGlyph();
     sbtConfirmar->OnClick = [this](vcl::TObject* s) { sbtConfirmarClick(s); };
+    ConfirmButton = sbtConfirmar;
 
     // Work area: filter, notes, items.
     panFiltro = &Make<vcl::TPanel>("panFiltro");

@@ -83,6 +83,8 @@ void Runner::Act(const Command& command) {
             Dispatch([&] { button.Click(); });
         } else if (name == "key") {
             PressKey(command);
+        } else if (name == "close") {
+            CloseForm(command);
         } else if (name == "pick") {
             const std::string& answer = command.Arg(0);
             world_->Services().PushPick(answer == "none" ? std::nullopt
@@ -158,12 +160,24 @@ void Runner::PressKey(const Command& command) {
         int key = stroke.virtualKey;
         form.KeyDown(key, shift);
     });
-    if (stroke.character) {
+    // The key may have closed (or released) the form: the character goes nowhere then.
+    const auto forms = world_->Application().Forms();
+    const bool formStays = std::find(forms.begin(), forms.end(), &form) != forms.end() && form.Visible();
+    if (stroke.character && formStays) {
         Dispatch([&] {
             char ch = *stroke.character;
             form.KeyPress(ch);
         });
     }
+}
+
+void Runner::CloseForm(const Command& command) {
+    vcl::TForm* form = world_->Application().FindForm(command.Arg(0));
+    if (form == nullptr || !form->Visible()) {
+        ScriptFailure(command, command.Arg(0) + " is not open");
+    }
+    RequireReachable(command, *form);
+    Dispatch([form] { form->Close(); });  // as the window's close button does
 }
 
 void Runner::UseGrid(const Command& command) {

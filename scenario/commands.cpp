@@ -24,7 +24,7 @@ const std::map<std::string, Arity, std::less<>>& Actions() {
         {"filial", {1, 1}}, {"open", {0, 0}},      {"focus", {1, 1}},      {"tab", {0, 1}},
         {"type", {2, 2}},   {"click", {1, 1}},     {"key", {2, 5}},        {"col", {2, 2}},
         {"row", {2, 2}},    {"cellclick", {1, 1}}, {"titleclick", {2, 2}}, {"edit", {2, 2}},
-        {"pick", {1, 1}},   {"expect", {1, kAny}},
+        {"pick", {1, 1}},   {"expect", {1, kAny}}, {"close", {1, 1}},
     };
     return table;
 }
@@ -37,7 +37,8 @@ const std::map<std::string, Arity, std::less<>>& Expectations() {
         {"state", {2, 2}},   {"call", {1, kAny}},      {"no-call", {0, 0}},    {"picklist", {2, 2}},
         {"col", {2, 2}},     {"editing", {2, 2}},      {"columns", {2, 2}},    {"maxlength", {2, 2}},
         {"form", {2, 2}},    {"busy", {1, 1}},         {"cursor", {1, 1}},     {"sql", {2, 2}},
-        {"cell", {4, 4}},    {"picklist-row", {2, 2}}, {"detail-row", {2, 2}},
+        {"cell", {4, 4}},    {"picklist-row", {2, 2}}, {"detail-row", {2, 2}}, {"hint", {2, 2}},
+        {"row", {2, 2}},
     };
     return table;
 }
@@ -92,7 +93,7 @@ std::optional<std::string> CheckExpectation(const Command& command) {
     if (auto problem = CheckArity("expect " + kind, found->second, count)) {
         return problem;
     }
-    if (kind == "rows" || kind == "maxlength") {
+    if (kind == "rows" || kind == "maxlength" || kind == "row") {
         return Count(kind, command.Arg(2), 0);
     }
     if (kind == "picklist") {

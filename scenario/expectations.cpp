@@ -109,9 +109,10 @@ void Runner::Expect(const Command& command) {
             ExpectField(command);
         } else if (kind == "sql") {
             ExpectSql(command);
-        } else if (kind == "col" || kind == "editing" || kind == "columns" || kind == "cell") {
+        } else if (kind == "col" || kind == "editing" || kind == "columns" || kind == "cell" ||
+                   kind == "row") {
             ExpectGrid(command);
-        } else if (kind == "text" || kind == "maxlength" || kind == "form") {
+        } else if (kind == "text" || kind == "maxlength" || kind == "form" || kind == "hint") {
             ExpectControl(command);
         } else {
             ExpectHost(command);
@@ -244,7 +245,13 @@ void Runner::ExpectGrid(const Command& command) {
         Check(command, text == command.Arg(4), what, Quoted(text));
         return;
     }
-    if (kind == "col") {
+    if (kind == "row") {
+        // The grid's current row, 1-based among the rows shown (0 when none).
+        const vcl::TClientDataSet* data = grid.DataSet();
+        const int row = data != nullptr && data->Active() ? data->RecNo() : 0;
+        Check(command, std::to_string(row) == command.Arg(2), "row " + command.Arg(2),
+              "row " + std::to_string(row));
+    } else if (kind == "col") {
         const vcl::TColumn* column = grid.SelectedColumn();
         const std::string field = column != nullptr ? column->FieldName : "(none)";
         Check(command, field == command.Arg(2), "column " + command.Arg(2), "column " + field);
@@ -285,6 +292,13 @@ void Runner::ExpectControl(const Command& command) {
             throw std::invalid_argument(command.Arg(1) + " shows no text");
         }
         Check(command, text == command.Arg(2), "text " + Quoted(command.Arg(2)), "text " + Quoted(text));
+    } else if (kind == "hint") {
+        const auto* control = dynamic_cast<const vcl::TControl*>(&component);
+        if (control == nullptr) {
+            throw std::invalid_argument(command.Arg(1) + " is not a control");
+        }
+        const std::string hint = control->ShownHint();
+        Check(command, hint == command.Arg(2), "hint " + Quoted(command.Arg(2)), "hint " + Quoted(hint));
     } else {
         const auto* edit = dynamic_cast<const vcl::TCustomEdit*>(&component);
         if (edit == nullptr) {

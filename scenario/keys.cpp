@@ -1,6 +1,7 @@
 #include "scenario/keys.h"
 
 #include <map>
+#include <string>
 
 #include "vcl/controls.h"
 
@@ -42,9 +43,18 @@ std::optional<KeyStroke> ParseKey(const std::string& name) {
         {"down", {vcl::vk::Down, std::nullopt}},
         {"left", {vcl::vk::Left, std::nullopt}},
         {"right", {vcl::vk::Right, std::nullopt}},
+        {"pageup", {vcl::vk::Prior, std::nullopt}},
+        {"pagedown", {vcl::vk::Next, std::nullopt}},
+        {"home", {vcl::vk::Home, std::nullopt}},
+        {"end", {vcl::vk::End, std::nullopt}},
     };
     if (const auto found = named.find(name); found != named.end()) {
         return found->second;
+    }
+    for (int number = 1; number <= 12; ++number) {
+        if (name == "f" + std::to_string(number)) {
+            return KeyStroke{vcl::vk::F1 + number - 1, std::nullopt};
+        }
     }
     if (name.size() == 1 && static_cast<unsigned char>(name[0]) >= 0x20 && name[0] != 0x7f) {
         return KeyStroke{VirtualKeyOf(name[0]), name[0]};
@@ -55,6 +65,8 @@ std::optional<KeyStroke> ParseKey(const std::string& name) {
 KeyStroke WithModifiers(KeyStroke stroke, unsigned shiftState) {
     if (shiftState & vcl::shift::Alt) {
         stroke.character.reset();
+    } else if ((shiftState & vcl::shift::Ctrl) && stroke.virtualKey == vcl::vk::Return) {
+        stroke.character.reset();  // Ctrl+Enter is a short-cut, not a line typed
     } else if ((shiftState & vcl::shift::Ctrl) && stroke.character) {
         const char ch = *stroke.character;
         if ((ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z')) {

@@ -14,11 +14,12 @@ struct KeyStroke {
 };
 
 // "space", "delete", "insert", "enter", "escape", "tab", "up", "down",
-// "left", "right", or a single character; nullopt for anything else.
+// "left", "right", "pageup", "pagedown", "home", "end", "f1"..."f12", or a
+// single character; nullopt for anything else.
 std::optional<KeyStroke> ParseKey(const std::string& name);
 
 // The stroke as typed with modifiers (vcl::shift bits): Ctrl with a letter
-// types its control character, Alt types nothing.
+// types its control character, Ctrl+Enter and Alt type nothing.
 KeyStroke WithModifiers(KeyStroke stroke, unsigned shiftState);
 
 }  // namespace scenario

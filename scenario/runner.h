@@ -28,7 +28,8 @@ public:
 
     // The host's error dialog: the message joins the scripted services' log.
     void ShowError(const std::string& message) override;
-    // Runs the following commands until the form is hidden (or freed).
+    // Runs the following commands until the form is hidden (or freed); a
+    // file that ends with the form still open closes it quietly.
     void RunModal(vcl::TForm& form) override;
 
 private:
@@ -42,7 +43,8 @@ private:
     void Open();
     void MoveFocus(const Command& command);  // focus, tab, type
     void PressKey(const Command& command);
-    void UseGrid(const Command& command);  // col, row, cellclick, titleclick, edit
+    void CloseForm(const Command& command);  // close FORM: its window's close button
+    void UseGrid(const Command& command);    // col, row, cellclick, titleclick, edit
     void Dispatch(const std::function<void()>& event);
     vcl::TForm& ActiveForm() const;
     // A user cannot reach a form behind a modal one: a script error.

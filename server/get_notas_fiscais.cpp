@@ -10,6 +10,7 @@
 #include "server/arguments.h"
 #include "server/call_error.h"
 #include "server/failure_log.h"
+#include "server/notas_sql.h"
 #include "server/remessa_methods.h"
 #include "server/sql_query.h"
 #include "vcl/data_packet.h"
@@ -21,18 +22,6 @@ namespace {
 using vcl::FieldDef;
 using vcl::FieldType;
 using vcl::Variant;
-
-// An item qualifies for sending when something of it remains and no
-// analysis of it is open.
-constexpr std::string_view kItemOpenAnalysis =
-    "EXISTS (SELECT 1 FROM AUDITORIA A WHERE A.CDFILIAL = I.CDFILIAL AND A.NRLANCTONF = I.NRLANCTONF"
-    " AND A.NRSEQITPROD = I.NRSEQITPROD AND A.IDSITUACAO = 'A')";
-
-std::string NoteHasItemToSend() {
-    return "EXISTS (SELECT 1 FROM ITEMENTRADA I WHERE I.CDFILIAL = N.CDFILIAL AND I.NRLANCTONF = N.NRLANCTONF"
-           " AND I.QTITEMPROD > I.QTREMETIDA AND NOT " +
-           std::string(kItemOpenAnalysis) + ")";
-}
 
 double Round3(double value) {
     return std::round(value * 1000.0) / 1000.0;
@@ -54,14 +43,7 @@ struct NoteRow {
 // The notes matching `where` (a condition over NOTAENTRADA N), in the order
 // of entry date, branch and launch number.
 std::vector<NoteRow> SelectNotes(soci::session& session, const SqlQuery& where, bool filterRequiresPending) {
-    // Under the filter every note selected has something to send.
-    const std::string sends =
-        filterRequiresPending ? "'S'" : "CASE WHEN " + NoteHasItemToSend() + " THEN 'S' ELSE 'N' END";
-    SqlQuery query(
-        "SELECT N.CDFILIAL, N.NRLANCTONF, F.NRINSJURFORN, CAST(N.DTENTRSAID AS VARCHAR(10)),"
-        " N.NRNOTAFISC, N.CDSERIEENTR, N.VRNOTAFISC, N.CDFILIRECE, F.IDTPIJURFORN, " +
-        sends + " FROM NOTAENTRADA N LEFT JOIN FORNECEDOR F ON F.CDFORNECED = N.CDFORNECED WHERE " +
-        where.Text() + " ORDER BY N.DTENTRSAID, N.CDFILIAL, N.NRLANCTONF");
+    SqlQuery query(NotesSql(where.Text(), filterRequiresPending));
     for (const auto& value : where.Values())
         query.Add("", value);
 
@@ -96,15 +78,7 @@ std::vector<NoteRow> SelectNotes(soci::session& session, const SqlQuery& where, 
 
 // The items of the notes matching `where`, ordered by note and sequence.
 void AppendItems(soci::session& session, const SqlQuery& where, vcl::PacketBuilder& out) {
-    SqlQuery query(
-        "SELECT I.CDFILIAL, I.NRLANCTONF, I.NRSEQITPROD, I.CDPRODUTO, P.CDARVPROD, P.NMPRODUTO, I.QTITEMPROD,"
-        " I.QTREMETIDA, CASE WHEN " +
-        std::string(kItemOpenAnalysis) +
-        " THEN 1 ELSE 0 END, I.VRUNITITEM, I.VRTOTAITEM, I.CDFILIMOVI, I.CDALMOXARIFE, I.CDLOCALESTOQ,"
-        " I.NRLOTEESTQ, I.NRSUBLOTE, CAST(I.DTVALILOTE AS VARCHAR(10)), P.SGUNIDADE, P.CDPRODESTO"
-        " FROM NOTAENTRADA N JOIN ITEMENTRADA I ON I.CDFILIAL = N.CDFILIAL AND I.NRLANCTONF = N.NRLANCTONF"
-        " LEFT JOIN PRODUTO P ON P.CDPRODUTO = I.CDPRODUTO WHERE " +
-        where.Text() + " ORDER BY I.CDFILIAL, I.NRLANCTONF, I.NRSEQITPROD");
+    SqlQuery query(ItemsSql(where.Text()));
     for (const auto& value : where.Values())
         query.Add("", value);
 
@@ -233,8 +207,7 @@ vcl::wire::Answer GetNotasFiscais(soci::session& session, const vcl::VariantArra
             std::sort(keys.begin(), keys.end());
             std::vector<NoteRow> rows;
             for (const auto& key : keys) {
-                SqlQuery where("");
-                where.Add("N.CDFILIAL = :b", key.branch).Add(" AND N.NRLANCTONF = :l", key.launch);
+                const SqlQuery where = NoteKeyWhere(key.branch, key.launch);
                 for (auto& row : SelectNotes(session, where, false))
                     rows.push_back(std::move(row));
                 AppendItems(session, where, items);
@@ -245,17 +218,8 @@ vcl::wire::Answer GetNotasFiscais(soci::session& session, const vcl::VariantArra
             for (const auto& row : rows)
                 notes.AppendRow(row.values);
         } else {
-            SqlQuery where("");
-            where.Add("N.CDFILIAL = :b", branch)
-                .Add(" AND N.DTENTRSAID >= :i", from.ToIso())
-                .Add(" AND N.DTENTRSAID <= :f", to.ToIso());
-            if (!supplier.empty())
-                where.Add(" AND N.CDFORNECED = :s", supplier);
-            if (!series.empty())
-                where.Add(" AND N.CDSERIEENTR = :e", series);
-            if (flag == "S" && !number.empty())
-                where.Add(" AND N.NRNOTAFISC = :n", number);
-            where.Add(" AND " + NoteHasItemToSend());
+            const SqlQuery where = NotesFilterWhere(
+                {branch, from.ToIso(), to.ToIso(), supplier, series, flag == "S" ? number : std::string()});
             for (const auto& row : SelectNotes(session, where, true))
                 notes.AppendRow(row.values);
             if (flag == "S")

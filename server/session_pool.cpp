@@ -1,11 +1,33 @@
 #include "server/session_pool.h"
 
 #include <algorithm>
+#include <utility>
+
+#include "db/statistics.h"
 
 namespace server {
 
 SessionPool::SessionPool(std::string connect, std::size_t size)
     : info_(db::ParseConnect(connect)), size_(db::IsInMemory(info_) ? 1 : std::max<std::size_t>(size, 1)) {}
+
+namespace {
+
+constexpr auto kStatisticsEvery = std::chrono::hours(1);
+
+}  // namespace
+
+SessionPool::~SessionPool() {
+    for (auto& session : idle_)
+        db::RefreshStatistics(*session);
+}
+
+bool SessionPool::StatisticsDue() {
+    const auto now = std::chrono::steady_clock::now();
+    if (now - lastRefresh_ < kStatisticsEvery)
+        return false;
+    lastRefresh_ = now;
+    return true;
+}
 
 SessionPool::Lease::Lease(SessionPool& pool, std::unique_ptr<soci::session> session)
     : pool_(pool), session_(std::move(session)) {}
@@ -20,6 +42,10 @@ SessionPool::Lease SessionPool::Acquire() {
     if (!idle_.empty()) {
         auto session = std::move(idle_.back());
         idle_.pop_back();
+        const bool refresh = StatisticsDue();
+        lock.unlock();
+        if (refresh)
+            db::RefreshStatistics(*session);
         return Lease(*this, std::move(session));
     }
     ++open_;
@@ -34,6 +60,11 @@ SessionPool::Lease SessionPool::Acquire() {
         available_.notify_one();
         throw;
     }
+    lock.lock();
+    const bool firstOpen = !std::exchange(analysedOnOpen_, true);
+    lock.unlock();
+    if (firstOpen)
+        db::AnalyzeIfNeverAnalysed(*session);
     return Lease(*this, std::move(session));
 }
 

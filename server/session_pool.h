@@ -1,9 +1,12 @@
 // A bounded pool of database sessions shared by the server's worker threads.
-// A request borrows one session for its whole duration.
+// A request borrows one session for its whole duration. The pool keeps the
+// planner's statistics fresh: a file never analysed is analysed when the
+// first session opens, and statistics are refreshed hourly and on close.
 #pragma once
 
 #include <soci/soci.h>
 
+#include <chrono>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
@@ -19,6 +22,9 @@ public:
     // An in-memory SQLite database lives in one connection: its pool holds a
     // single session.
     SessionPool(std::string connect, std::size_t size);
+    ~SessionPool();
+    SessionPool(const SessionPool&) = delete;
+    SessionPool& operator=(const SessionPool&) = delete;
 
     class Lease {
     public:
@@ -43,6 +49,8 @@ public:
 
 private:
     void Release(std::unique_ptr<soci::session> session, bool discard);
+    // Whether the session being handed out should refresh the statistics first.
+    bool StatisticsDue();
 
     db::ConnectInfo info_;
     std::size_t size_;
@@ -50,6 +58,8 @@ private:
     std::condition_variable available_;
     std::vector<std::unique_ptr<soci::session>> idle_;
     std::size_t open_ = 0;
+    bool analysedOnOpen_ = false;
+    std::chrono::steady_clock::time_point lastRefresh_ = std::chrono::steady_clock::now();
 };
 
 }  // namespace server

@@ -17,7 +17,7 @@ TApplication::~TApplication() {
 void TApplication::ReleaseForm(TForm& form) {
     auto found = std::find_if(forms_.begin(), forms_.end(), [&](const auto& f) { return f.get() == &form; });
     if (found == forms_.end()) {
-        throw EInvalidOperation("Form " + form.Name() + " does not belong to the application");
+        throw EInvalidOperation("O formulário " + form.Name() + " não pertence à aplicação");
     }
     if (dispatchDepth_ > 0 || form.Modal()) {
         if (std::find(pendingRelease_.begin(), pendingRelease_.end(), &form) == pendingRelease_.end()) {
@@ -118,10 +118,15 @@ void TApplication::HandleException(std::exception_ptr error) {
         std::rethrow_exception(error);
     } catch (const EAbort&) {
         return;
+    } catch (const Exception& e) {
+        message = e.what();  // the component layer's and the module's own texts
     } catch (const std::exception& e) {
-        message = e.what();
+        // Anything else carries internal detail: the log keeps it, the user reads what happened.
+        std::cerr << "erro inesperado: " << e.what() << '\n';
+        message = kUnexpectedError;
     } catch (...) {
-        message = "Unknown error";
+        std::cerr << "erro inesperado: exceção desconhecida\n";
+        message = kUnexpectedError;
     }
     if (loop_ != nullptr) {
         loop_->ShowError(message);

@@ -21,7 +21,7 @@ void TControl::SetParent(TWinControl* parent) {
     }
     for (const TWinControl* p = parent; p != nullptr; p = p->Parent()) {
         if (p == this) {
-            throw Exception("A control cannot be placed inside itself: " + Name());
+            throw Exception("Um controle não pode ser colocado dentro de si mesmo: " + Name());
         }
     }
     if (parent_ != nullptr) {
@@ -112,7 +112,7 @@ bool TWinControl::Focused() const {
 void TWinControl::SetFocus() {
     TForm* form = ParentForm();
     if (form == nullptr) {
-        throw EInvalidOperation("Cannot focus " + Name() + ": it is not on a form");
+        throw EInvalidOperation("Não é possível focar " + Name() + ": não está em um formulário");
     }
     form->FocusControl(this == form ? nullptr : this);
 }

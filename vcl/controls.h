@@ -38,6 +38,8 @@ public:
     TFont Font;
     std::string Hint;
     bool ShowHint = false;
+    // The text a front end shows as the control's tooltip.
+    virtual std::string ShownHint() const { return Hint; }
     TCursor Cursor = TCursor::Default;
 
     // Visible and enabled, with every parent visible and enabled.
@@ -92,8 +94,9 @@ namespace shift {
 constexpr unsigned Shift = 1, Alt = 2, Ctrl = 4;
 }
 namespace vk {
-constexpr int Back = 8, Tab = 9, Return = 13, Escape = 27, Space = 32, End = 35, Home = 36, Left = 37,
-              Up = 38, Right = 39, Down = 40, Insert = 45, Delete = 46, F2 = 113;
+constexpr int Back = 8, Tab = 9, Return = 13, Escape = 27, Space = 32, Prior = 33, Next = 34, End = 35,
+              Home = 36, Left = 37, Up = 38, Right = 39, Down = 40, Insert = 45, Delete = 46, F1 = 112,
+              F2 = 113, F12 = 123;
 }
 
 class TLabel : public TControl {

@@ -76,8 +76,8 @@ void PacketBuilder::Reserve(std::size_t rows) {
 
 void PacketBuilder::AppendRow(std::span<const Variant> values) {
     if (values.size() != store_->columns.size())
-        throw EConvertError("Row has " + std::to_string(values.size()) + " values for " +
-                            std::to_string(store_->columns.size()) + " fields");
+        throw EConvertError("Registro com " + std::to_string(values.size()) + " valores para " +
+                            std::to_string(store_->columns.size()) + " campos");
     // Convert every value first so that a failure leaves the builder unchanged.
     std::vector<std::int64_t> raws(values.size());
     std::vector<bool> present(values.size());
@@ -86,7 +86,7 @@ void PacketBuilder::AppendRow(std::span<const Variant> values) {
         if (!column.IsString()) {
             present[i] = ConvertToRaw(column.Def().type, values[i], raws[i]);
         } else if (values[i].IsArray() || values[i].IsPacket()) {
-            throw EConvertError("Field " + column.Def().name + " cannot hold an array or a packet");
+            throw EConvertError("O campo " + column.Def().name + " não aceita uma lista nem um pacote");
         }
     }
     for (std::size_t i = 0; i < values.size(); ++i) {

@@ -26,7 +26,7 @@ bool ConvertToRaw(FieldType type, const Variant& value, std::int64_t& raw) {
         case FieldType::Float: {
             const double d = value.AsFloat();
             if (!std::isfinite(d))
-                throw EConvertError("Invalid floating point value");
+                throw EConvertError("Valor numérico inválido");
             raw = std::bit_cast<std::int64_t>(d == 0 ? 0.0 : d);
             break;
         }
@@ -40,7 +40,7 @@ bool ConvertToRaw(FieldType type, const Variant& value, std::int64_t& raw) {
             raw = value.AsDateTime().seconds;
             break;
         default:
-            throw EConvertError("Not a scalar column");
+            throw EConvertError("A coluna não guarda valores simples");
     }
     return true;
 }

@@ -22,8 +22,8 @@ std::vector<ColumnTerm> ResolveTerms(const std::string& dataSetName, const std::
             if (EqualsIgnoreCase(defs[i].name, term.field))
                 index = static_cast<int>(i);
         if (index < 0)
-            throw EDatabaseError(dataSetName + ": field '" + term.field + "' not found in filter '" + filter +
-                                 "'");
+            throw EDatabaseError(dataSetName + ": campo '" + term.field + "' não encontrado no filtro '" +
+                                 filter + "'");
         terms.push_back({index, std::move(term.value)});
     }
     return terms;
@@ -78,9 +78,9 @@ TClientDataSet::~TClientDataSet() {
 
 TField& TClientDataSet::AddField(FieldDef def) {
     if (Active())
-        throw EDatabaseError(Name() + ": cannot add a field to an open dataset");
+        throw EDatabaseError(Name() + ": não é possível incluir um campo em um conjunto de dados aberto");
     if (FindField(def.name) != nullptr)
-        throw EDatabaseError(Name() + ": duplicate field name '" + def.name + "'");
+        throw EDatabaseError(Name() + ": nome de campo repetido '" + def.name + "'");
     if (dynamicFields_) {
         fields_.clear();
         dynamicFields_ = false;
@@ -100,7 +100,7 @@ TField* TClientDataSet::FindField(std::string_view name) const {
 TField& TClientDataSet::FieldByName(std::string_view name) const {
     TField* field = FindField(name);
     if (field == nullptr)
-        throw EDatabaseError(Name() + ": Field '" + std::string(name) + "' not found");
+        throw EDatabaseError(Name() + ": campo '" + std::string(name) + "' não encontrado");
     return *field;
 }
 
@@ -177,12 +177,12 @@ void TClientDataSet::EnableControls() {
 
 void TClientDataSet::CheckActive() const {
     if (!Active())
-        throw EDatabaseError(Name() + ": Cannot perform this operation on a closed dataset");
+        throw EDatabaseError(Name() + ": operação não permitida com o conjunto de dados fechado");
 }
 
 void TClientDataSet::CheckEditing() const {
     if (state_ != TDataSetState::Edit && state_ != TDataSetState::Insert)
-        throw EDatabaseError(Name() + ": Dataset not in edit or insert mode");
+        throw EDatabaseError(Name() + ": o conjunto de dados não está em edição nem em inclusão");
 }
 
 std::size_t TClientDataSet::ShownCount() const {
@@ -203,7 +203,7 @@ void TClientDataSet::SetData(const Variant& data) {
         return;
     }
     if (!data.IsPacket())
-        throw EDatabaseError(Name() + ": invalid data packet");
+        throw EDatabaseError(Name() + ": pacote de dados inválido");
     const DataPacket& packet = data.AsPacket();
     const PacketStore& source = *packet.Store();
 
@@ -220,13 +220,13 @@ void TClientDataSet::SetData(const Variant& data) {
         for (const auto& field : fields_) {
             const int column = source.FieldIndex(field->FieldName());
             if (column < 0)
-                throw EDatabaseError(Name() + ": Field '" + field->FieldName() +
-                                     "' not found in the data packet");
+                throw EDatabaseError(Name() + ": campo '" + field->FieldName() +
+                                     "' não encontrado no pacote de dados");
             const FieldType from = source.fields[static_cast<std::size_t>(column)].type;
             if (!Convertible(from, field->DataType()))
-                throw EDatabaseError(Name() + ": Type mismatch for field '" + field->FieldName() +
-                                     "', expecting " + std::string(FieldTypeName(field->DataType())) +
-                                     " actual " + std::string(FieldTypeName(from)));
+                throw EDatabaseError(Name() + ": tipo incompatível no campo '" + field->FieldName() +
+                                     "': esperado " + std::string(FieldTypeName(field->DataType())) +
+                                     ", recebido " + std::string(FieldTypeName(from)));
             defs.push_back(field->Def());
             columnOfField.push_back(column);
         }
@@ -497,14 +497,14 @@ bool TClientDataSet::Locate(std::string_view keyFields, const Variant& keyValues
         start = semi + 1;
     }
     if (fields.empty())
-        throw EDatabaseError(Name() + ": no key fields for locate");
+        throw EDatabaseError(Name() + ": nenhum campo-chave para localizar");
     std::vector<LocateKey> keys;
     if (fields.size() == 1) {
         const Variant& value = keyValues.IsArray() && keyValues.ArrayLength() == 1 ? keyValues[0] : keyValues;
         keys.push_back({fields[0]->Index(), value});
     } else {
         if (!keyValues.IsArray() || keyValues.ArrayLength() != fields.size())
-            throw EDatabaseError(Name() + ": locate needs one value per key field");
+            throw EDatabaseError(Name() + ": a localização requer um valor por campo-chave");
         for (std::size_t i = 0; i < fields.size(); ++i)
             keys.push_back({fields[i]->Index(), keyValues[i]});
     }

@@ -27,7 +27,7 @@ void TClientDataSet::SetCurrentValue(int fieldIndex, const Variant& value) {
     if (!value.IsEmpty()) {
         if (IsStringType(field.DataType())) {
             if (value.IsArray() || value.IsPacket())
-                throw EConvertError("Field '" + field.FieldName() + "' cannot hold an array or a packet");
+                throw EConvertError("O campo '" + field.FieldName() + "' não aceita uma lista nem um pacote");
             std::string text = value.AsString();
             if (field.Size() > 0 && Utf8Length(text) > static_cast<std::size_t>(field.Size()))
                 text = std::string(Utf8Prefix(text, static_cast<std::size_t>(field.Size())));
@@ -37,7 +37,7 @@ void TClientDataSet::SetCurrentValue(int fieldIndex, const Variant& value) {
             try {
                 ConvertToRaw(field.DataType(), value, raw);
             } catch (const EConvertError& error) {
-                throw EConvertError(std::string(error.what()) + " for field '" + field.FieldName() + "'");
+                throw EConvertError(std::string(error.what()) + " no campo '" + field.FieldName() + "'");
             }
             stored = RawToVariant(field.DataType(), raw);
         }
@@ -139,7 +139,7 @@ void TClientDataSet::Post() {
     Fire(BeforePost, this);
     for (const auto& field : fields_) {
         if (field->Required && buffer_[static_cast<std::size_t>(field->Index())].IsEmpty())
-            throw EDatabaseError("Field '" + field->FieldName() + "' must have a value");
+            throw EDatabaseError("O campo '" + field->FieldName() + "' deve ser preenchido");
     }
     const bool wasInsert = state_ == TDataSetState::Insert;
     const RowId row = store_->ShownRow(pos_);
@@ -180,7 +180,7 @@ void TClientDataSet::Delete() {
         return;
     }
     if (ShownCount() == 0)
-        throw EDatabaseError(Name() + ": Cannot perform this operation on an empty dataset");
+        throw EDatabaseError(Name() + ": operação não permitida com o conjunto de dados vazio");
     Fire(BeforeDelete, this);
     Fire(BeforeScroll, this);
     if (state_ == TDataSetState::Edit) {

@@ -157,7 +157,7 @@ std::size_t DataStore::OrderPosition(RowId row) const {
         }
     }
     if (low >= order_.size() || order_[low] != row)
-        throw EDatabaseError("Row not found in dataset order");
+        throw EDatabaseError("Registro não encontrado na ordem do conjunto de dados");
     return low;
 }
 
@@ -187,12 +187,12 @@ void DataStore::PlaceInOrder(std::size_t orderPos, RowId row) {
         }
         Renumber();
     }
-    throw EDatabaseError("Cannot place the new row");
+    throw EDatabaseError("Não foi possível posicionar o novo registro");
 }
 
 RowId DataStore::InsertPending(std::size_t shownPos) {
     if (physical_ >= 0xFFFFFFF0u)
-        throw EDatabaseError("Too many rows");
+        throw EDatabaseError("Número de registros acima do limite");
     const std::size_t orderPos = shownPos < Shown() ? OrderPosition(ShownRow(shownPos)) : order_.size();
     for (std::size_t c = 0; c < columns_.size(); ++c)
         Writable(static_cast<int>(c)).AppendNull();

@@ -123,7 +123,7 @@ void TField::SetEditText(std::string_view text) {
     }
     auto invalid = [&]() {
         std::string message = "'";
-        message.append(text).append("' is not a valid value for field '").append(def_.name).append("'");
+        message.append(text).append("' não é um valor válido para o campo '").append(def_.name).append("'");
         return EConvertError(message);
     };
     switch (def_.type) {

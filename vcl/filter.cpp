@@ -33,8 +33,8 @@ public:
 
 private:
     [[noreturn]] void Fail(const std::string& why) const {
-        throw EDatabaseError("Invalid filter expression '" + std::string(text_) + "': " + why +
-                             " at position " + std::to_string(pos_ + 1));
+        throw EDatabaseError("Expressão de filtro inválida '" + std::string(text_) + "': " + why +
+                             " na posição " + std::to_string(pos_ + 1));
     }
     bool AtEnd() const { return pos_ >= text_.size(); }
     static bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }

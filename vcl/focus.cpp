@@ -56,10 +56,11 @@ void TForm::FocusControl(TWinControl* control) {
     }
     if (control != nullptr) {
         if (!Contains(control)) {
-            throw EInvalidOperation("Cannot focus " + control->Name() + ": it is not on " + Name());
+            throw EInvalidOperation("Não é possível focar " + control->Name() + ": não está em " + Name());
         }
         if (!control->CanFocus()) {
-            throw EInvalidOperation("Cannot focus a disabled or invisible control: " + control->Name());
+            throw EInvalidOperation("Não é possível focar um controle desabilitado ou invisível: " +
+                                    control->Name());
         }
     }
     if (moveDepth_ > 0 && control == target_) {

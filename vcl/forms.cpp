@@ -46,12 +46,13 @@ void TForm::Show() {
 
 int TForm::ShowModal() {
     if (modal_) {
-        throw EInvalidOperation("Form " + Name() + " is already shown modally");
+        throw EInvalidOperation("O formulário " + Name() + " já está aberto de forma modal");
     }
     TApplication* app = Application();
     THostLoop* loop = app != nullptr ? app->HostLoop() : nullptr;
     if (loop == nullptr) {
-        throw EInvalidOperation("Cannot show " + Name() + " modally: the application has no modal loop");
+        throw EInvalidOperation("Não é possível abrir " + Name() +
+                                " de forma modal: a aplicação não tem laço modal");
     }
     TForm* previous = app->Screen().ActiveForm;
     ModalResult = mrNone;

@@ -120,6 +120,11 @@ public:
     virtual void RunModal(TForm& form) = 0;
 };
 
+// What the user reads for an error that is not one of the framework's own
+// (vcl::Exception); the detail goes to the log (standard error).
+inline constexpr const char* kUnexpectedError =
+    "Ocorreu um erro inesperado. Os detalhes foram registrados no log.";
+
 // The application object: owns the forms it creates, runs every user event
 // through one dispatcher that swallows EAbort and reports any other
 // exception through the host's error dialog.

@@ -203,11 +203,11 @@ TField* TDBGrid::SelectedField() const {
 
 TColumn& TDBGrid::CheckedColumn(int index) const {
     if (index < 0 || index >= static_cast<int>(columns_.size())) {
-        throw EInvalidOperation("Grid " + Name() + " has no column " + std::to_string(index));
+        throw EInvalidOperation("A grade " + Name() + " não tem a coluna " + std::to_string(index));
     }
     TColumn& column = *columns_[static_cast<std::size_t>(index)];
     if (!column.Visible) {
-        throw EInvalidOperation("Column " + column.FieldName + " of grid " + Name() + " is hidden");
+        throw EInvalidOperation("A coluna " + column.FieldName + " da grade " + Name() + " está oculta");
     }
     return column;
 }
@@ -365,6 +365,23 @@ void TDBGrid::KeyDown(int& key, unsigned shiftState) {
                 if (Editing(ds)) {
                     ds->Cancel();
                 }
+                key = 0;  // consumed: the form does not see it
+            }
+            break;
+        case vk::Prior:
+            MovePage(-1);
+            break;
+        case vk::Next:
+            MovePage(1);
+            break;
+        case vk::Home:
+        case vk::End:
+            if (ctrl) {
+                MoveToEnd(key == vk::End);
+            } else if (const int edge = key == vk::Home ? NextVisible(-1, 1)
+                                                        : NextVisible(static_cast<int>(columns_.size()), -1);
+                       edge >= 0) {
+                SetSelectedIndex(edge);
             }
             break;
         case vk::Return:
@@ -407,14 +424,51 @@ void TDBGrid::MoveRow(int step) {
     }
 }
 
+int TDBGrid::VisibleRowCount() const {
+    if (RowsInView > 0) {
+        return RowsInView;
+    }
+    constexpr int kBorders = 4;
+    const int rowHeight = DefaultRowHeight + 1;  // the row line below
+    const int titles = HasOption(TGridOption::Titles) ? rowHeight : 0;
+    return std::max(1, (BoundsRect().Height() - kBorders - titles) / rowHeight);
+}
+
+void TDBGrid::MovePage(int pages) {
+    TClientDataSet* ds = DataSet();
+    if (ds == nullptr || !ds->Active()) {
+        return;
+    }
+    ds->CheckBrowseMode();  // a refused post keeps the row
+    const int page = VisibleRowCount();
+    const int target = std::clamp(ds->RecNo() + pages * page, 1, std::max(1, ds->RecordCount()));
+    if (!ds->IsEmpty() && target != ds->RecNo()) {
+        ds->SetRecNo(target);
+    }
+    TopRow = std::clamp(TopRow + pages * page, 1, std::max(1, RowCount() - page + 1));
+}
+
+void TDBGrid::MoveToEnd(bool last) {
+    TClientDataSet* ds = DataSet();
+    if (ds == nullptr || !ds->Active()) {
+        return;
+    }
+    ds->CheckBrowseMode();
+    if (last) {
+        ds->Last();
+    } else {
+        ds->First();
+    }
+}
+
 void TDBGrid::MoveToRow(int row) {
     TClientDataSet* ds = DataSet();
     if (ds == nullptr || !ds->Active()) {
-        throw EInvalidOperation("Grid " + Name() + " shows no open dataset");
+        throw EInvalidOperation("A grade " + Name() + " não mostra um conjunto de dados aberto");
     }
     if (row < 1 || row > ds->RecordCount()) {
-        throw EInvalidOperation("Grid " + Name() + " has no row " + std::to_string(row) +
-                                " (rows shown: " + std::to_string(ds->RecordCount()) + ")");
+        throw EInvalidOperation("A grade " + Name() + " não tem a linha " + std::to_string(row) +
+                                " (linhas mostradas: " + std::to_string(ds->RecordCount()) + ")");
     }
     ds->CheckBrowseMode();
     if (ds->RecNo() != row) {

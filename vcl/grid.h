@@ -119,8 +119,12 @@ public:
     // last column is left to the form); Up/Down post a pending edit, then move
     // (Down past the last row appends when the row was in edit or insert and
     // editing is on); Insert inserts a row when editing is on; Ctrl+Delete
-    // deletes the row; Escape cancels the editor and the row edit; Enter
-    // posts; F2 opens the editor on the cell's text.
+    // deletes the row; Escape cancels the editor and the row edit (and is
+    // then consumed); Enter posts; F2 opens the editor on the cell's text.
+    // As the classic grid: Page Up/Down move by the rows on view, Ctrl+Home /
+    // Ctrl+End to the first / last row, Home / End to the first / last
+    // visible column. Row moves post a pending edit first; a refused post
+    // keeps the row.
     // KeyPress, after OnKeyPress (which may discard the char by setting 0):
     // the first character replaces the cell's content (the row goes into
     // edit), later ones append, Backspace removes the last; characters the
@@ -145,6 +149,10 @@ public:
     int RowCount() const;  // rows shown; 0 when closed
     // Top visible row (1-based) for front ends that scroll.
     int TopRow = 1;
+    // Rows a page holds, as a front end measures them; 0: from Height and
+    // DefaultRowHeight (the headless grid's own measure).
+    int RowsInView = 0;
+    int VisibleRowCount() const;
 
     TNotifyEvent OnColEnter, OnColExit;
     TDrawColumnCellEvent OnDrawColumnCell;
@@ -164,6 +172,8 @@ private:
     int NextVisible(int from, int step) const;  // -1 when none
     void MoveColumn(int step);
     void MoveRow(int step);
+    void MovePage(int pages);
+    void MoveToEnd(bool last);
     void FocusForClick();
     void OpenEditor(std::string text);
     void CloseEditor();

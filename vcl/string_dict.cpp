@@ -36,7 +36,7 @@ std::uint32_t StringDict::Find(std::string_view text) const {
 std::uint32_t StringDict::Intern(std::string_view text, std::uint32_t hash) {
     if (!Indexed()) {
         if (chars_.size() + text.size() >= 0xFFFFFFF0u || Size() >= 0x7FFFFFF0u)
-            throw EDatabaseError("String dictionary full");
+            throw EDatabaseError("Dicionário de textos cheio");
         chars_.append(text);
         offsets_.push_back(static_cast<std::uint32_t>(chars_.size()));
         return static_cast<std::uint32_t>(Size() - 1);
@@ -52,7 +52,7 @@ std::uint32_t StringDict::Intern(std::string_view text, std::uint32_t hash) {
             return code;
     }
     if (chars_.size() + text.size() >= 0xFFFFFFF0u || Size() >= 0x7FFFFFF0u)
-        throw EDatabaseError("String dictionary full");
+        throw EDatabaseError("Dicionário de textos cheio");
     const auto code = static_cast<std::uint32_t>(Size());
     chars_.append(text);
     offsets_.push_back(static_cast<std::uint32_t>(chars_.size()));

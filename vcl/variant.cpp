@@ -28,7 +28,7 @@ std::shared_ptr<const Variant::Impl> Variant::MakeImpl(T&& value) {
 namespace {
 
 [[noreturn]] void ThrowConvert(const std::string& text, const char* what) {
-    throw EConvertError("'" + text + "' is not a valid " + what);
+    throw EConvertError("'" + text + "' não é " + what);
 }
 
 // Delphi-style serial day numbers: day 0 is 1899-12-30.
@@ -115,9 +115,9 @@ std::string Variant::AsString() const {
         case Type::DateTime:
             return std::get<TDateTime>(impl_->value).ToBr();
         case Type::Array:
-            throw EVariantError("Invalid variant type conversion: array to string");
+            throw EVariantError("Conversão de tipo inválida: lista para texto");
         case Type::Packet:
-            throw EVariantError("Invalid variant type conversion: data packet to string");
+            throw EVariantError("Conversão de tipo inválida: pacote de dados para texto");
     }
     return {};
 }
@@ -131,7 +131,7 @@ double Variant::AsFloat() const {
             const auto& text = std::get<std::string>(impl_->value);
             auto parsed = ParseDecimal(text);
             if (!parsed)
-                ThrowConvert(text, "floating point value");
+                ThrowConvert(text, "um número válido");
             return *parsed;
         }
         case Type::Integer:
@@ -145,7 +145,7 @@ double Variant::AsFloat() const {
         case Type::DateTime:
             return static_cast<double>(std::get<TDateTime>(impl_->value).seconds) / 86400.0 + kSerialOffset;
         default:
-            throw EVariantError("Invalid variant type conversion to float");
+            throw EVariantError("Conversão de tipo inválida para número");
     }
 }
 
@@ -157,7 +157,7 @@ std::int64_t Variant::AsInteger() const {
                 return *value;
             auto parsed = ParseDecimal(text);
             if (!parsed || std::fabs(*parsed) >= 9.2e18)
-                ThrowConvert(text, "integer value");
+                ThrowConvert(text, "um número inteiro válido");
             return std::llround(*parsed);
         }
         case Type::Integer:
@@ -167,7 +167,7 @@ std::int64_t Variant::AsInteger() const {
         default: {
             const double value = AsFloat();
             if (!(std::fabs(value) < 9.2e18))
-                throw EConvertError("Value out of integer range");
+                throw EConvertError("Valor fora da faixa dos números inteiros");
             return std::llround(value);
         }
     }
@@ -186,7 +186,7 @@ bool Variant::AsBoolean() const {
                 return true;
             if (EqualsIgnoreCase(text, "false") || text == "0" || text.empty())
                 return false;
-            ThrowConvert(std::string(text), "boolean value");
+            ThrowConvert(std::string(text), "um valor lógico válido");
         }
         default:
             return AsFloat() != 0;
@@ -210,37 +210,37 @@ TDateTime Variant::AsDateTime() const {
             const auto& text = std::get<std::string>(impl_->value);
             auto parsed = ParseDateTimeText(text);
             if (!parsed)
-                ThrowConvert(text, "date");
+                ThrowConvert(text, "uma data válida");
             return *parsed;
         }
         case Type::Integer:
         case Type::Float: {
             const double serial = AsFloat();
             if (!(std::fabs(serial) < 1e8))
-                throw EConvertError("Value out of date range");
+                throw EConvertError("Data fora da faixa permitida");
             return TDateTime{std::llround((serial - kSerialOffset) * 86400.0)};
         }
         default:
-            throw EVariantError("Invalid variant type conversion to date");
+            throw EVariantError("Conversão de tipo inválida para data");
     }
 }
 
 const VariantArray& Variant::AsArray() const {
     if (type() != Type::Array)
-        throw EVariantError("Variant is not an array");
+        throw EVariantError("O valor recebido não é uma lista");
     return std::get<VariantArray>(impl_->value);
 }
 
 const DataPacket& Variant::AsPacket() const {
     if (type() != Type::Packet)
-        throw EVariantError("Variant is not a data packet");
+        throw EVariantError("O valor recebido não é um pacote de dados");
     return std::get<DataPacket>(impl_->value);
 }
 
 const Variant& Variant::operator[](std::size_t index) const {
     const VariantArray& array = AsArray();
     if (index >= array.size())
-        throw EVariantError("Variant array index out of bounds: " + std::to_string(index));
+        throw EVariantError("Índice fora dos limites da lista: " + std::to_string(index));
     return array[index];
 }
 

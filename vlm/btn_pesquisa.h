@@ -33,6 +33,8 @@ public:
     // (EmptyError when empty, then stop); OnAfterPesq after a pick, with the
     // dataset on the picked row. Never moves the focus.
     void Click() override;
+    // The hint, with the key that clicks the button from its associate.
+    std::string ShownHint() const override { return Associate != nullptr ? Hint + " (F2)" : Hint; }
 
 private:
     contracts::IHostServices& services_;

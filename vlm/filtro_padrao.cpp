@@ -18,6 +18,7 @@ TfrmFiltroPadrao::TfrmFiltroPadrao(vcl::TComponent* owner, std::string name, THo
     sbtConfirma = &Placed(Make<TButtonFlat>("sbtConfirma"), panBotoes, 4, 4, 40, 21);
     sbtConfirma->Hint = "Confirmar";
     sbtConfirma->ShowHint = true;
+    ConfirmButton = sbtConfirma;
     sbtCancel = &Placed(Make<TButtonFlat>("sbtCancel"), panBotoes, 4, 31, 40, 21);
     sbtCancel->Hint = "Sair";
     sbtCancel->ShowHint = true;

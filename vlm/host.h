@@ -16,6 +16,7 @@ class TApplication;
 namespace vlm {
 
 class TdtmDBGeral;
+class ICallWaiter;
 
 struct THostConfig {
     std::string webUrl = "127.0.0.1";            // application server host (Valmora::WebURL)
@@ -30,6 +31,9 @@ struct THost {
     contracts::IHostServices& Services;
     THostConfig Config;
     TdtmDBGeral& dtmDBGeral;
+    // How server calls of the host's forms are waited for; nullptr: in line
+    // on the calling thread (headless hosts).
+    ICallWaiter* CallWaiter = nullptr;
 };
 
 }  // namespace vlm

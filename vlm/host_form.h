@@ -1,6 +1,12 @@
 // A form of the host: bound to the host's context, it owns the services the
 // host library offers its screens and dialogs (messages and validation, pick
-// lists, busy animation, detail window, configuration values).
+// lists, busy animation, detail window, configuration values) and the
+// keyboard short-cuts every form of the host shares:
+// - F2 in an edit that a search button is associated with clicks that button;
+// - Ctrl+Enter clicks the form's confirm button;
+// - Escape in a modal form closes it as its window's close button does
+//   (after the focused control had its say: a grid cancelling an edit keeps it).
+// The keys reach the same handlers a click reaches.
 #pragma once
 
 #include <string>
@@ -27,12 +33,20 @@ public:
           Dbinfo(host.Services),
           Valmora(host.Config) {}
 
+    void KeyDown(int& key, unsigned shift) override;
+
     THost& Host;
+    // The button Ctrl+Enter clicks; nullptr: none.
+    vcl::TSpeedButton* ConfirmButton = nullptr;
     TConsiste Consiste;
     TPesquisa Pesquisa;
     TShowavi Showavi;
     TDbinfo Dbinfo;
     TValmora Valmora;
+
+private:
+    // The showing, enabled search button associated with the control; nullptr when none.
+    vcl::TSpeedButton* SearchButtonFor(const vcl::TWinControl* control) const;
 };
 
 // Places a control inside a parent at the given bounds; returns it.

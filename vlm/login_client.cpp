@@ -4,7 +4,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "vlm/tls_failure.h"
+#include "vlm/net_failure.h"
 
 namespace vlm {
 
@@ -26,6 +26,26 @@ std::unique_ptr<httplib::Client> MakeClient(const TServerUrl& url, const std::st
     return client;
 }
 
+TNetFailure FailureOf(httplib::Error error) {
+    switch (error) {
+        case httplib::Error::Connection:
+            return TNetFailure::Refused;
+        case httplib::Error::ConnectionTimeout:
+            return TNetFailure::ConnectTimeout;
+        case httplib::Error::Read:
+            return TNetFailure::NoAnswer;
+        case httplib::Error::Write:
+            return TNetFailure::ConnectionLost;
+        case httplib::Error::SSLConnection:
+            return TNetFailure::SecureConnection;
+        case httplib::Error::SSLLoadingCerts:
+        case httplib::Error::SSLServerVerification:
+            return TNetFailure::Certificate;
+        default:
+            return TNetFailure::Other;
+    }
+}
+
 std::string Text(const nlohmann::json& json, const char* key) {
     const auto found = json.find(key);
     return found != json.end() && found->is_string() ? found->get<std::string>() : std::string();
@@ -40,10 +60,7 @@ TLoginResult LoginToServer(const TServerUrl& url, const std::string& caFile, con
     const std::string body = nlohmann::json{{"user", user}, {"password", password}}.dump();
     const auto answer = client->Post("/login", body, "application/json");
     if (!answer) {
-        result.error = TlsFailureText(answer.error(), url.host);
-        if (result.error.empty())
-            result.error = "Não foi possível conectar ao servidor de aplicação em " + url.host + ":" +
-                           std::to_string(url.port);
+        result.error = NetFailureText(FailureOf(answer.error()), url.host, url.port);
         return result;
     }
     const auto json = nlohmann::json::parse(answer->body, nullptr, false);

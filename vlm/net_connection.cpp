@@ -3,15 +3,45 @@
 #include <httplib.h>
 
 #include <algorithm>
+#include <chrono>
+#include <optional>
 
 #include "vcl/exceptions.h"
 #include "vcl/wire.h"
+#include "vlm/call_wait.h"
 #include "vlm/host_form.h"
-#include "vlm/tls_failure.h"
 
 namespace vlm {
 
 namespace {
+
+// What the transport's error means to the user. A read that failed before
+// the read timeout was a dropped connection, not a silent server.
+TNetFailure FailureOf(httplib::Error error, std::chrono::milliseconds elapsed, int readTimeoutSeconds) {
+    switch (error) {
+        case httplib::Error::Connection:
+            return TNetFailure::Refused;
+        case httplib::Error::ConnectionTimeout:
+            return TNetFailure::ConnectTimeout;
+        case httplib::Error::Read:
+            return elapsed >= std::chrono::seconds(readTimeoutSeconds) - std::chrono::milliseconds(500)
+                       ? TNetFailure::NoAnswer
+                       : TNetFailure::ConnectionLost;
+        case httplib::Error::Write:
+            return TNetFailure::ConnectionLost;
+        case httplib::Error::SSLConnection:
+            return TNetFailure::SecureConnection;
+        case httplib::Error::SSLLoadingCerts:
+        case httplib::Error::SSLServerVerification:
+            return TNetFailure::Certificate;
+        case httplib::Error::Canceled:
+            return TNetFailure::Cancelled;
+        default:
+            return TNetFailure::Other;
+    }
+}
+
+constexpr int kUnauthorized = 401;
 
 std::string Bracketed(const std::string& host) {
     return host.find(':') != std::string::npos ? "[" + host + "]" : host;
@@ -46,16 +76,37 @@ struct TNetConnection::Client {
     std::string key;
 };
 
+// One request and what came back.
+struct TNetConnection::Exchange {
+    httplib::Request request;
+    std::optional<httplib::Result> answer;
+    std::chrono::milliseconds elapsed{0};
+    TCallProgress progress;  // for a call on a worker thread
+};
+
 TNetConnection::TNetConnection(vcl::TComponent* owner, std::string name)
     : vcl::TComponent(owner, std::move(name)) {}
 
-TNetConnection::~TNetConnection() = default;
+TNetConnection::~TNetConnection() {
+    for (Abandoned& call : abandoned_)
+        call.worker.join();
+}
+
+void TNetConnection::JoinEnded() {
+    std::erase_if(abandoned_, [](Abandoned& call) {
+        if (!call.exchange->progress.Done())
+            return false;
+        call.worker.join();
+        return true;
+    });
+}
 
 std::string TNetConnection::Address() const {
     return Host + ":" + std::to_string(Port);
 }
 
-// A client is rebuilt when anything it was made with changes.
+// A client is rebuilt when anything it was made with changes. Holds the
+// token: never shown.
 std::string TNetConnection::ClientKey() const {
     return std::string(Access.tls ? "https " : "http ") + Address() + " " + Access.caFile + " " +
            Access.token;
@@ -75,59 +126,109 @@ void TNetConnection::TakeHostAccess() {
     }
 }
 
-void TNetConnection::RaiseUnreachable(const std::string& reason) const {
-    std::string message = "Não foi possível conectar ao servidor de aplicação em " + Address();
-    if (!reason.empty())
-        message += " (" + reason + ")";
-    throw vcl::Exception(message);
+void TNetConnection::Raise(TNetFailure failure) const {
+    throw vcl::Exception(NetFailureText(failure, Host, Port));
 }
 
-// --- Opening and calls ---
+void TNetConnection::Disconnect() {
+    connected_ = false;
+    client_.reset();
+}
+
+ICallWaiter* TNetConnection::CurrentWaiter() const {
+    if (Waiter != nullptr)
+        return Waiter;
+    for (const vcl::TComponent* owner = Owner(); owner != nullptr; owner = owner->Owner()) {
+        if (const auto* form = dynamic_cast<const THostForm*>(owner))
+            return form->Host.CallWaiter;
+    }
+    return nullptr;
+}
 
 void TNetConnection::SetConnected(bool connected) {
     if (connected == connected_)
         return;
     if (!connected) {
-        connected_ = false;
-        client_.reset();
+        Disconnect();
         return;
     }
-    std::string reason;
-    if (!TryOpen(reason) && ThrowException)
-        RaiseUnreachable(reason);
+    TNetFailure failure = TNetFailure::Other;
+    if (!TryOpen(failure) && ThrowException)
+        Raise(failure);
 }
 
-bool TNetConnection::TryOpen(std::string& reason) {
+bool TNetConnection::TryOpen(TNetFailure& failure) {
     if (BeforeConnect)
         BeforeConnect(this);
     TakeHostAccess();
     if (Host.empty() || Port <= 0 || Port > 65535) {
-        reason = "endereço inválido";
+        failure = TNetFailure::InvalidAddress;
         return false;
     }
     EnsureClient();
-    if (const auto answer = client_->http.Get("/health")) {
+    httplib::Request health;
+    health.method = "GET";
+    health.path = "/health";
+    const std::unique_ptr<Exchange> exchange = Send(std::move(health));
+    if (const httplib::Result& answer = *exchange->answer) {
         if (answer->status == 200) {
             connected_ = true;
             return true;
         }
-        reason = "o servidor respondeu " + std::to_string(answer->status);
+        failure = answer->status == kUnauthorized ? TNetFailure::SessionExpired : TNetFailure::Unavailable;
     } else {
-        const std::string tls = TlsFailureText(answer.error(), Host);
-        client_.reset();
-        if (!tls.empty() && ThrowException)
-            throw vcl::Exception(tls);
-        reason = tls.empty() ? httplib::to_string(answer.error()) : tls;
-        return false;
+        failure = FailureOf(answer.error(), exchange->elapsed, TimeoutSeconds);
     }
     client_.reset();
     return false;
 }
 
+std::unique_ptr<TNetConnection::Exchange> TNetConnection::Send(httplib::Request request) {
+    auto exchange = std::make_unique<Exchange>();
+    exchange->request = std::move(request);
+    const auto started = std::chrono::steady_clock::now();
+    const auto finish = [started](Exchange& done) {
+        done.elapsed =
+            std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started);
+    };
+
+    ICallWaiter* waiter = CurrentWaiter();
+    if (waiter == nullptr) {
+        exchange->answer = client_->http.send(exchange->request);
+        finish(*exchange);
+        return exchange;
+    }
+    // On a worker thread, so the host keeps its windows alive and can offer
+    // a cancel. The worker touches only the client and the exchange; both
+    // stay alive until it is joined.
+    JoinEnded();
+    Exchange* running = exchange.get();
+    running->request.progress = [running](std::uint64_t received, std::uint64_t /*total*/) {
+        running->progress.SetReceived(received);
+        return true;
+    };
+    Client* client = client_.get();
+    std::thread worker([client, running, finish] {
+        running->answer = client->http.send(running->request);
+        finish(*running);
+        running->progress.Finish();
+    });
+    if (waiter->Wait(running->progress)) {
+        worker.join();
+        return exchange;
+    }
+    // Abandoned: shut the socket so the worker ends soon, and keep what it
+    // uses until it is joined (on a later call or at the connection's end).
+    client_->http.stop();
+    abandoned_.push_back({std::move(client_), std::move(exchange), std::move(worker)});
+    Disconnect();
+    Raise(TNetFailure::Cancelled);
+}
+
 vcl::Variant TNetConnection::AppServer(std::string_view method, std::vector<TArg> args) {
     // A closed connection opens first, so a screen reopened after a close still works.
-    if (std::string reason; !connected_ && !TryOpen(reason))
-        RaiseUnreachable(reason);
+    if (TNetFailure failure = TNetFailure::Other; !connected_ && !TryOpen(failure))
+        Raise(failure);
 
     vcl::VariantArray values;
     values.reserve(args.size());
@@ -142,14 +243,20 @@ vcl::Variant TNetConnection::AppServer(std::string_view method, std::vector<TArg
         OnCall(ServerName, method, values);
 
     const std::string path = "/" + ServerName + "/" + std::string(method);
-    const auto answer = client_->http.Post(path, vcl::wire::EncodeRequest(values), "application/json");
+    httplib::Request request;
+    request.method = "POST";
+    request.path = path;
+    request.body = vcl::wire::EncodeRequest(values);
+    request.set_header("Content-Type", "application/json");
+    const std::unique_ptr<Exchange> exchange = Send(std::move(request));
+    const httplib::Result& answer = *exchange->answer;
     if (!answer) {
-        connected_ = false;
-        client_.reset();
-        if (const std::string tls = TlsFailureText(answer.error(), Host); !tls.empty())
-            throw vcl::Exception(tls);
-        RaiseUnreachable(httplib::to_string(answer.error()));
+        const TNetFailure failure = FailureOf(answer.error(), exchange->elapsed, TimeoutSeconds);
+        Disconnect();
+        Raise(failure);
     }
+    if (answer->status == kUnauthorized)
+        Raise(TNetFailure::SessionExpired);
     if (answer->status != 200) {
         std::string error = vcl::wire::DecodeError(answer->body);
         if (error.empty())
@@ -157,7 +264,13 @@ vcl::Variant TNetConnection::AppServer(std::string_view method, std::vector<TArg
         throw vcl::Exception(error);
     }
 
-    vcl::wire::Answer decoded = vcl::wire::DecodeAnswer(answer->body);
+    vcl::wire::Answer decoded;
+    try {
+        decoded = vcl::wire::DecodeAnswer(answer->body);
+    } catch (const vcl::EWireError&) {
+        throw vcl::Exception("Resposta inválida do servidor de aplicação em " + Address() + " (" + path +
+                             ").");
+    }
     for (const auto& [position, value] : decoded.refs) {
         if (position < 1 || static_cast<std::size_t>(position) > args.size())
             continue;

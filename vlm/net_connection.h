@@ -7,14 +7,22 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <variant>
 #include <vector>
 
 #include "vcl/component.h"
 #include "vcl/variant.h"
+#include "vlm/net_failure.h"
 #include "vlm/server_access.h"
 
+namespace httplib {
+struct Request;
+}
+
 namespace vlm {
+
+class ICallWaiter;
 
 // One argument of a late-bound call: a value, or the caller's string passed
 // by reference (the server's final value is written back into it).
@@ -43,6 +51,11 @@ public:
     // Runs each time before the connection opens (may set Host and Port).
     vcl::TNotifyEvent BeforeConnect;
     TCallEvent OnCall;
+    // How a call is waited for: this waiter, else the host's (of the form
+    // that owns the connection), else in line. With a waiter the request runs
+    // on a thread of its own and the user may abandon it: the call then
+    // raises "Operação cancelada pelo usuário".
+    ICallWaiter* Waiter = nullptr;
 
     bool Connected() const { return connected_; }
     // true: runs BeforeConnect, then checks that the server answers
@@ -55,19 +68,34 @@ public:
     // closed connection is opened first; one that cannot open raises
     // vcl::Exception naming host and port. A server error (400/404/500)
     // raises vcl::Exception with the server's text; a malformed answer
-    // raises vcl::EWireError.
+    // raises vcl::Exception saying so. Transport failures say in Portuguese
+    // what happened, naming host and port (NetFailureText).
     vcl::Variant AppServer(std::string_view method, std::vector<TArg> args);
 
 private:
     struct Client;
+    struct Exchange;
+    // A cancelled call's client, exchange and thread, kept until the thread ends.
+    struct Abandoned {
+        std::unique_ptr<Client> client;
+        std::unique_ptr<Exchange> exchange;
+        std::thread worker;
+    };
     std::unique_ptr<Client> client_;
+    std::vector<Abandoned> abandoned_;
     bool connected_ = false;
     std::string ClientKey() const;
     std::string Address() const;
     void TakeHostAccess();
     void EnsureClient();
-    bool TryOpen(std::string& reason);
-    [[noreturn]] void RaiseUnreachable(const std::string& reason) const;
+    bool TryOpen(TNetFailure& failure);
+    ICallWaiter* CurrentWaiter() const;
+    // Sends the request, in line or on a worker the waiter watches; raises
+    // the cancel failure when the user abandons the call.
+    std::unique_ptr<Exchange> Send(httplib::Request request);
+    void Disconnect();
+    void JoinEnded();  // joins abandoned calls whose thread has ended
+    [[noreturn]] void Raise(TNetFailure failure) const;
 };
 
 }  // namespace vlm

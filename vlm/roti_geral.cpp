@@ -25,6 +25,7 @@ TfrmRotiGeral::TfrmRotiGeral(vcl::TComponent* owner, std::string name, THost& ho
     sbtConfirma = &Placed(Make<TButtonFlat>("sbtConfirma"), panBotoes, 4, 4, 40, 21);
     sbtConfirma->Hint = "Confirmar";
     sbtConfirma->ShowHint = true;
+    ConfirmButton = sbtConfirma;
 
     lblCodTela = &Placed(Make<vcl::TLabel>("lblCodTela"), panMenu, 2, 74, 51, 13);
     lblCodTela->Align = vcl::TAlign::Bottom;

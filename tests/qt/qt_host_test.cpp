@@ -7,18 +7,23 @@
 #include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QDialogButtonBox>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 #include <memory>
 
 #include "db/init_db.h"
 #include "modal_script.h"
+#include "qt/call_waiter.h"
 #include "qt/control_widgets.h"
 #include "qt/date_edit_widget.h"
 #include "qt/desktop_host.h"
@@ -27,9 +32,14 @@
 #include "qt/host_services_qt.h"
 #include "qt/main_window.h"
 #include "qt/pick_list_dialog.h"
+#include "qt/portuguese.h"
 #include "qt/qt_convert.h"
+#include "qt/silent_server.h"
+#include "qt/startup_failure.h"
+#include "vcl/exceptions.h"
 #include "vcl/grid.h"
 #include "vlm/db_geral.h"
+#include "vlm/net_connection.h"
 
 using zrmqt::EditWidget;
 using zrmqt::GridWidget;
@@ -56,6 +66,11 @@ private slots:
     void closingTheScreenRemovesItsWindowAndTheMenuMakesANewOne();
     void pickListFiltersPicksAndCancels();
     void busyOverlayAndHourglassFollowTheHost();
+    void f2OpensThePickListOfTheEditsSearchButton();
+    void ctrlEnterConfirmsAndEscapeClosesTheDialog();
+    void pageDownMovesAPageAndCtrlHomeBackToTheFirstRow();
+    void cancelOnTheBusyOverlayEndsACallToASilentServer();
+    void startUpFailuresAreShownInAWindow();
 
 private:
     zrmqt::FormView* View(const char* form = "frmRemessaAnalise") const {
@@ -74,6 +89,19 @@ private:
     // window is the active one now).
     static bool HasQtFocus(const QWidget* widget) {
         return widget != nullptr && widget->window()->focusWidget() == widget;
+    }
+    // Every caption shows whole, in the font actually used: inside its label
+    // and inside the label's parent (the screen code sits in a narrow column).
+    static void VerifyCaptionsShowWhole(const QWidget* view) {
+        QVERIFY(view != nullptr);
+        for (const QLabel* shown : view->findChildren<QLabel*>()) {
+            if (shown->text().isEmpty() || !shown->isVisibleTo(view)) {
+                continue;
+            }
+            const int width = QFontMetrics(shown->font()).horizontalAdvance(shown->text());
+            QVERIFY2(width <= shown->width() && shown->x() + width <= shown->parentWidget()->width(),
+                     qPrintable(shown->text()));
+        }
     }
     static int ColumnOf(const vcl::TDBGrid& grid, const std::string& field) {
         for (std::size_t i = 0; i < grid.Columns().size(); ++i) {
@@ -121,6 +149,7 @@ private:
 };
 
 void QtHostTest::initTestCase() {
+    QVERIFY(zrmqt::InstallPortuguese(*QCoreApplication::instance()));
     QVERIFY(dir_.isValid());
     template_ = dir_.filePath("template.db");
     db::InitDatabase("sqlite3://db=" + template_.toStdString(), db::InitOptions{true, 120});
@@ -224,9 +253,11 @@ void QtHostTest::openingShowsTheFormAsDesigned() {
     QCOMPARE(label->text(), QString("Filial"));
     QVERIFY(label->font().bold());
     QVERIFY(label->width() > 0 && label->height() > 0);
+    VerifyCaptionsShowWhole(View());
+    QCOMPARE(Widget<QLabel>("lblCodTela")->text(), QString("ZRM90000"));
     auto* search = Widget<QAbstractButton>("btpFilial");
     QVERIFY(!search->icon().isNull());
-    QCOMPARE(search->toolTip(), QString("Pesquisar"));
+    QCOMPARE(search->toolTip(), QString("Pesquisar (F2)"));
     QCOMPARE(search->focusPolicy(), Qt::NoFocus);
 
     // The focus in the branch edit, for Qt as for the form.
@@ -407,8 +438,6 @@ void QtHostTest::closingTheDialogWindowReturnsWithoutGenerating() {
     bool sawDialog = false;
     modals.Then([&](QWidget* dialog) {
         sawDialog = View("frmGeracao") != nullptr;
-        QTest::keyClick(dialog, Qt::Key_Escape);  // the form has no use for Escape: still open
-        QVERIFY(dialog->isVisible());
         dialog->close();  // the window's close box
     });
     QTest::mouseClick(Widget<QAbstractButton>("sbtConfirmar"), Qt::LeftButton);
@@ -438,7 +467,7 @@ void QtHostTest::resizingTheWindowRealignsTheForm() {
 void QtHostTest::calendarWritesThePickedDay() {
     auto* date = Widget<zrmqt::DateEditWidget>("depDtEntIni");
     QVERIFY(date != nullptr);
-    date->OpenCalendar();
+    QTest::keyClick(date, Qt::Key_Down, Qt::AltModifier);  // the calendar from the keyboard
     QVERIFY(date->Calendar() != nullptr && date->Calendar()->isVisible());
     QCOMPARE(date->Calendar()->selectedDate(), QDate::currentDate());  // an empty edit opens on today
     date->Calendar()->setSelectedDate(QDate(2026, 2, 28));
@@ -514,6 +543,161 @@ void QtHostTest::busyOverlayAndHourglassFollowTheHost() {
     host_->Application().Screen().Cursor = 0;
     host_->Loop().Sync();
     QCOMPARE(QApplication::overrideCursor(), nullptr);
+}
+
+void QtHostTest::f2OpensThePickListOfTheEditsSearchButton() {
+    ModalScript modals;
+    QStringList buttons;
+    modals.Then([&](QWidget* modal) {
+        auto* list = qobject_cast<zrmqt::PickListDialog*>(modal);
+        QVERIFY(list != nullptr);
+        for (QDialogButtonBox* box : list->findChildren<QDialogButtonBox*>()) {
+            for (QAbstractButton* button : box->buttons()) {
+                buttons << button->text().remove('&');
+            }
+        }
+        QTest::keyClick(list->FilterEdit(), Qt::Key_Return);  // the first branch
+    });
+    EditWidget* filial = Widget<EditWidget>("medFilial");
+    QVERIFY(HasQtFocus(filial));
+    QTest::keyClick(filial, Qt::Key_F2);
+    QCOMPARE(modals.Pending(), 0);
+    buttons.sort();
+    QCOMPARE(buttons, (QStringList{"Cancelar", "OK"}));
+    QCOMPARE(filial->text(), QString("0001"));
+    QCOMPARE(ActiveControl()->Name(), std::string("medFilial"));  // the button took no focus
+
+    // F2 where no search button is associated does nothing.
+    ModalScript none;
+    QTest::keyClick(filial, Qt::Key_Tab);
+    QTest::keyClick(Widget<EditWidget>("medFornecedor"), Qt::Key_Tab);
+    QCOMPARE(ActiveControl()->Name(), std::string("depDtEntIni"));
+    QTest::keyClick(Widget<EditWidget>("depDtEntIni"), Qt::Key_F2);
+    QVERIFY(none.Messages().isEmpty());
+}
+
+void QtHostTest::ctrlEnterConfirmsAndEscapeClosesTheDialog() {
+    FillFilterAndLoad();
+    GridWidget* notes = Widget<GridWidget>("dbgNotaFiscal");
+    ClickCell(notes, 1, "IDMARCADO");
+    QCOMPARE(Field("cdsNotaFiscalGrid", "IDMARCADO"), std::string("S"));
+    const long long before = Count("NOTASAIDA");
+    ModalScript modals;
+    QString title;
+    modals.Then([&](QWidget* dialog) {
+        title = dialog->windowTitle();
+        QVERIFY(View("frmGeracao") != nullptr);
+        QCOMPARE(ActiveControl("frmGeracao")->Name(), std::string("medFilial"));
+        VerifyCaptionsShowWhole(View("frmGeracao"));
+        EditWidget* filial = Widget<EditWidget>("medFilial", "frmGeracao");
+        QTest::keyClicks(filial, "2");
+        QTest::keyClick(filial, Qt::Key_Escape);
+    });
+    QTest::keyClick(notes, Qt::Key_Return, Qt::ControlModifier);
+    QCOMPARE(title, QString("Dados da Remessa"));
+    QCOMPARE(modals.Pending(), 0);
+    QVERIFY2(modals.Messages().isEmpty(), qPrintable(modals.Messages().join(" | ")));
+    QCOMPARE(View("frmGeracao"), nullptr);
+    QCOMPARE(Count("NOTASAIDA"), before);
+    // The screen as it was: the focus, the mark.
+    QCOMPARE(ActiveControl()->Name(), std::string("dbgNotaFiscal"));
+    QCOMPARE(Field("cdsNotaFiscalGrid", "IDMARCADO"), std::string("S"));
+    // Escape on the screen does nothing.
+    QTest::keyClick(notes, Qt::Key_Escape);
+    QVERIFY(View() != nullptr);
+}
+
+void QtHostTest::pageDownMovesAPageAndCtrlHomeBackToTheFirstRow() {
+    TypeInto("medFilial", "0001");
+    QTest::keyClick(Widget<EditWidget>("medFilial"), Qt::Key_Tab);
+    TypeInto("depDtEntIni", "01/01/2026");
+    TypeInto("depDtEntFin", "31/12/2026");
+    GridWidget* notes = Widget<GridWidget>("dbgNotaFiscal");
+    QTest::mouseClick(notes->viewport(), Qt::LeftButton, {},
+                      notes->viewport()->rect().bottomRight() - QPoint(5, 5));
+    vcl::TClientDataSet* data = notes->Grid().DataSet();
+    const int page = notes->Grid().VisibleRowCount();
+    QVERIFY2(data->RecordCount() > page + 1,
+             qPrintable(QString("%1 rows, %2 a page").arg(data->RecordCount()).arg(page)));
+    QCOMPARE(data->RecNo(), 1);
+    QTest::keyClick(notes, Qt::Key_PageDown);
+    QCOMPARE(data->RecNo(), 1 + page);
+    QVERIFY(!notes->CellRect(data->RecNo(), ColumnOf(notes->Grid(), "NRNOTAFISC")).isEmpty());  // on view
+    QTest::keyClick(notes, Qt::Key_PageUp);
+    QCOMPARE(data->RecNo(), 1);
+    QTest::keyClick(notes, Qt::Key_End, Qt::ControlModifier);
+    QCOMPARE(data->RecNo(), data->RecordCount());
+    QTest::keyClick(notes, Qt::Key_Home, Qt::ControlModifier);
+    QCOMPARE(data->RecNo(), 1);
+}
+
+void QtHostTest::cancelOnTheBusyOverlayEndsACallToASilentServer() {
+    zrmqt::SilentServer silent;
+    QVERIFY(silent.Port() > 0);
+    vlm::TNetConnection net(nullptr, "netSilencioso");
+    net.ServerName = "zrm90000.rdmRemessaAnalise";
+    net.Host = "127.0.0.1";
+    net.Port = silent.Port();
+    net.TimeoutSeconds = 30;
+    net.Waiter = &host_->CallWaiter();
+
+    QString progress;
+    QElapsedTimer sinceCancel;
+    QTimer poll;
+    poll.setInterval(20);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        zrmqt::BusyOverlay* overlay = host_->Services().ShownOverlay();
+        if (overlay == nullptr || overlay->CancelButton() == nullptr ||
+            !overlay->CancelButton()->isVisible()) {
+            return;
+        }
+        poll.stop();
+        progress = overlay->ProgressText();
+        QCOMPARE(overlay->CancelButton()->text(), QString("Cancelar"));
+        sinceCancel.start();
+        QTest::mouseClick(overlay->CancelButton(), Qt::LeftButton);
+    });
+    poll.start();
+    QString failure;
+    try {
+        net.AppServer("getNotasFiscais", {});
+    } catch (const vcl::Exception& error) {
+        failure = QString::fromUtf8(error.what());
+    }
+    QVERIFY(sinceCancel.isValid());
+    QVERIFY2(sinceCancel.elapsed() < 1000, qPrintable(QString::number(sinceCancel.elapsed())));
+    QCOMPARE(failure, QString("Operação cancelada pelo usuário"));
+    QVERIFY2(progress.startsWith("Tempo decorrido: 1 s") && progress.contains("Recebidos: 0 bytes"),
+             qPrintable(progress));
+    QVERIFY(!host_->CallWaiter().Waiting());
+    QCOMPARE(host_->Services().ShownOverlay(), nullptr);  // the call's own overlay went away
+}
+
+void QtHostTest::startUpFailuresAreShownInAWindow() {
+    // A named application server that refuses the connection (nothing listens on port 1).
+    zrmqt::DesktopOptions options;
+    options.db = "sqlite3://db=" + dir_.filePath("startup.db").toStdString();
+    options.server = "127.0.0.1:1";
+    options.packagePath = ZRM_PACKAGE_PATH;
+    std::string text;
+    try {
+        zrmqt::DesktopHost refused(options);
+        QFAIL("the desktop started without its server");
+    } catch (const zrmqt::StartupFailure& failure) {
+        text = failure.UserText();
+    }
+    QCOMPARE(
+        QString::fromStdString(text),
+        QString(
+            "Não foi possível conectar com o servidor de aplicação em 127.0.0.1:1: a conexão foi recusada."));
+
+    ModalScript modals;
+    modals.ThenMessage();
+    QCOMPARE(zrmqt::ReportStartupFailure(zrmqt::StartupFailure(text, "detail"), true), 1);
+    QCOMPARE(modals.Messages(), QStringList{QString::fromStdString(text)});
+    // Anything else says only that the system could not start.
+    QCOMPARE(zrmqt::StartupFailureText(std::runtime_error("soci: no such table")),
+             std::string("O sistema não pôde ser iniciado. Os detalhes foram registrados no log."));
 }
 
 QTEST_MAIN(QtHostTest)

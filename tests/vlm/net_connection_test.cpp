@@ -5,10 +5,14 @@
 
 #include <chrono>
 #include <mutex>
+#include <optional>
 #include <thread>
 
+#include "qt/silent_server.h"
 #include "vcl/exceptions.h"
 #include "vcl/wire.h"
+#include "vlm/call_wait.h"
+#include "vlm/net_failure.h"
 
 namespace vlm {
 namespace {
@@ -116,7 +120,14 @@ TEST_F(NetConnectionTest, ServerErrorsRaiseTheServersText) {
             EXPECT_EQ(std::string(error.what()), text) << method;
         }
     }
-    EXPECT_THROW(netRemesAnalise.AppServer("garbage", {}), vcl::EWireError);
+    try {
+        netRemesAnalise.AppServer("garbage", {});
+        ADD_FAILURE() << "garbage: no exception";
+    } catch (const vcl::Exception& error) {
+        EXPECT_EQ(std::string(error.what()),
+                  "Resposta inválida do servidor de aplicação em 127.0.0.1:" + std::to_string(port) +
+                      " (/zrm90000.rdmRemessaAnalise/garbage).");
+    }
     netRemesAnalise.ServerName = "Est00000.rdmOutro";
     EXPECT_THROW(netRemesAnalise.AppServer("echo", {}), vcl::Exception);
     EXPECT_TRUE(netRemesAnalise.Connected()) << "an error answer does not drop the connection";
@@ -162,10 +173,9 @@ TEST_F(NetConnectionTest, AnUnreachableServerFailsTheCallNamingHostAndPort) {
         netRemesAnalise.AppServer("echo", {});
         FAIL() << "no exception";
     } catch (const vcl::Exception& error) {
-        EXPECT_NE(std::string(error.what())
-                      .find("Não foi possível conectar ao servidor de aplicação em 127.0.0.1:1"),
-                  std::string::npos)
-            << error.what();
+        EXPECT_EQ(
+            std::string(error.what()),
+            "Não foi possível conectar com o servidor de aplicação em 127.0.0.1:1: a conexão foi recusada.");
     }
     netRemesAnalise.ThrowException = true;
     EXPECT_THROW(netRemesAnalise.Open(), vcl::Exception);
@@ -179,6 +189,105 @@ TEST_F(NetConnectionTest, AServerThatGoesAwayFailsTheCallAndDropsTheConnection) 
     serverThread.join();
     EXPECT_THROW(netRemesAnalise.AppServer("echo", {}), vcl::Exception);
     EXPECT_FALSE(netRemesAnalise.Connected());
+}
+
+// A waiter as a desktop host would be: it watches the call from the calling
+// thread and either waits for it to end or abandons it once it has lasted a while.
+class ScriptedWaiter : public ICallWaiter {
+public:
+    explicit ScriptedWaiter(std::optional<std::chrono::milliseconds> cancelAfter)
+        : cancelAfter_(cancelAfter) {}
+    bool Wait(const TCallProgress& progress) override {
+        ++waits;
+        while (!progress.Done()) {
+            if (cancelAfter_ && progress.Elapsed() >= *cancelAfter_)
+                return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        received = progress.Received();
+        return true;
+    }
+    int waits = 0;
+    std::uint64_t received = 0;
+
+private:
+    std::optional<std::chrono::milliseconds> cancelAfter_;
+};
+
+TEST_F(NetConnectionTest, AWaitedCallRunsAsAnInLineOneAndReportsTheDataReceived) {
+    ScriptedWaiter waiter(std::nullopt);
+    netRemesAnalise.Waiter = &waiter;
+    std::string ref = "7";
+    const vcl::Variant result = netRemesAnalise.AppServer("echo", {1, "dois", &ref});
+    EXPECT_EQ(result[1].AsString(), "dois");
+    EXPECT_EQ(ref, "FORN-7");
+    EXPECT_EQ(waiter.waits, 2) << "the health check and the call";
+    EXPECT_GT(waiter.received, 0u);
+}
+
+TEST_F(NetConnectionTest, CancellingACallToASilentServerFailsItAsCancelledByTheUser) {
+    zrmqt::SilentServer silent;
+    ASSERT_GT(silent.Port(), 0);
+    ScriptedWaiter waiter(std::chrono::milliseconds(100));
+    {
+        TNetConnection net(nullptr, "netSilencioso");
+        net.ServerName = kServer;
+        net.Host = "127.0.0.1";
+        net.Port = silent.Port();
+        net.TimeoutSeconds = 30;  // far beyond the cancel: only the cancel can end the call early
+        net.Waiter = &waiter;
+        const auto started = std::chrono::steady_clock::now();
+        try {
+            net.AppServer("echo", {});
+            ADD_FAILURE() << "no exception";
+        } catch (const vcl::Exception& error) {
+            EXPECT_EQ(std::string(error.what()), "Operação cancelada pelo usuário");
+        }
+        EXPECT_FALSE(net.Connected());
+        // The connection still works once the server answers again.
+        net.Port = port;
+        EXPECT_NO_THROW(net.AppServer("echo", {1, 2, 3}));
+        EXPECT_TRUE(net.Connected());
+        // The abandoned call's thread ends with the connection; its socket was shut.
+        net.Close();
+        const auto elapsed = std::chrono::steady_clock::now() - started;
+        EXPECT_LT(elapsed, std::chrono::seconds(net.TimeoutSeconds));
+    }
+}
+
+TEST_F(NetConnectionTest, AServerThatStopsAnsweringFailsTheCallAsNoAnswerNamingHostAndPort) {
+    zrmqt::SilentServer silent;
+    ASSERT_GT(silent.Port(), 0);
+    netRemesAnalise.Port = silent.Port();
+    netRemesAnalise.TimeoutSeconds = 1;
+    try {
+        netRemesAnalise.AppServer("echo", {});
+        FAIL() << "no exception";
+    } catch (const vcl::Exception& error) {
+        EXPECT_EQ(std::string(error.what()),
+                  NetFailureText(TNetFailure::NoAnswer, "127.0.0.1", silent.Port()));
+        EXPECT_NE(std::string(error.what()).find("127.0.0.1:" + std::to_string(silent.Port())),
+                  std::string::npos);
+    }
+}
+
+TEST(NetFailureText, EachFailureSaysWhatHappenedNamingTheServer) {
+    struct Case {
+        TNetFailure kind;
+        const char* text;
+    };
+    const Case cases[] = {
+        {TNetFailure::Refused,
+         "Não foi possível conectar com o servidor de aplicação em srv:8080: a conexão foi recusada."},
+        {TNetFailure::NoAnswer,
+         "Sem resposta do servidor de aplicação em srv:8080: o tempo de espera pela resposta se esgotou."},
+        {TNetFailure::Certificate, "O certificado do servidor de aplicação em srv:8080 não foi aceito."},
+        {TNetFailure::SessionExpired,
+         "A sessão no servidor de aplicação em srv:8080 expirou. Entre novamente."},
+        {TNetFailure::Cancelled, "Operação cancelada pelo usuário"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(NetFailureText(c.kind, "srv", 8080), c.text);
 }
 
 }  // namespace
