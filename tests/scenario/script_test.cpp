@@ -134,7 +134,7 @@ TEST(ParseScript, RejectsMalformedCommandsBeforeRunning) {
         {"db full", "x.zrm:2: db must be demo|empty, found \"full\""},
         {"row dbgNotaFiscal 0", "x.zrm:2: the row must be a whole number from 1, found \"0\""},
         {"pick first", "x.zrm:2: pick must be a whole number from 1, found \"first\""},
-        {"key medFilial pageup", "x.zrm:2: unknown key \"pageup\""},
+        {"key medFilial f13", "x.zrm:2: unknown key \"f13\""},
         {"key medFilial a meta", "x.zrm:2: a key modifier must be ctrl|shift|alt, found \"meta\""},
         {"expect", "x.zrm:2: expect takes at least 1 argument, found 0"},
         {"expect colour medFilial", "x.zrm:2: unknown expectation \"colour\""},
