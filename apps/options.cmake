@@ -4,6 +4,7 @@ add_library(zrm_options
   ${CMAKE_CURRENT_LIST_DIR}/options/toml_config.cpp
   ${CMAKE_CURRENT_LIST_DIR}/options/common_options.cpp
   ${CMAKE_CURRENT_LIST_DIR}/options/server_options.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/options/security_options.cpp
   ${CMAKE_CURRENT_LIST_DIR}/options/host_options.cpp
 )
 target_include_directories(zrm_options PUBLIC ${PROJECT_SOURCE_DIR})

@@ -1,8 +1,10 @@
 // zrm-host: the desktop host. `zrm-host --help` lists the options; Qt's own
 // (-platform offscreen, ...) go to Qt. Without --server it runs the
-// application server in-process over the same database. --tour walks a
-// whole remittance and leaves a PNG per step in DIR.
+// application server in-process over the same database; with it, a login
+// window comes first. --tour walks a whole remittance and leaves a PNG per
+// step in DIR.
 #include <QApplication>
+#include <csignal>
 #include <cstdio>
 #include <exception>
 #include <string>
@@ -16,6 +18,9 @@
 #include "qt/tour.h"
 
 int main(int argc, char** argv) {
+    // A peer that closes a TLS connection while it is written to must fail
+    // that write, not end the process.
+    std::signal(SIGPIPE, SIG_IGN);
     std::string message;
     int exitCode = 2;
     const auto line = zrmqt::ParseCommandLine(argc, argv, message, &exitCode);
@@ -47,6 +52,8 @@ int main(int argc, char** argv) {
         }
         host.OpenScreen();
         return app.exec();
+    } catch (const zrmqt::LoginCancelled&) {
+        return 1;  // the user's own choice: nothing to report
     } catch (const std::exception& failure) {
         return zrmqt::ReportStartupFailure(failure, !line->tourDir);
     }

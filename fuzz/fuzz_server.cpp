@@ -38,8 +38,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view body(reinterpret_cast<const char*>(data + 1), size - 1);
     try {
         const vcl::VariantArray args = vcl::wire::DecodeRequest(body);
-        const vcl::wire::Answer answer =
-            server::Dispatch(session, "zrm90000.rdmRemessaAnalise", method, args);
+        const vcl::wire::Answer answer = server::Dispatch(session, "zrm90000.rdmRemessaAnalise", method, args,
+                                                          server::LocalCaller("0001"));
         vcl::wire::EncodeAnswer(answer);
     } catch (const server::CallError&) {
     } catch (const vcl::Exception&) {

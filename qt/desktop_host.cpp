@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <stdexcept>
 
@@ -14,14 +15,17 @@
 #include "qt/form_view.h"
 #include "qt/host_loop.h"
 #include "qt/host_services_qt.h"
+#include "qt/login_dialog.h"
 #include "qt/main_window.h"
 #include "qt/package_library.h"
 #include "qt/startup_failure.h"
 #include "server/app_server.h"
 #include "vcl/exceptions.h"
 #include "vlm/db_geral.h"
+#include "vlm/login_client.h"
 #include "vlm/net_connection.h"
 #include "vlm/remote_lookup.h"
+#include "vlm/server_url.h"
 
 namespace zrmqt {
 
@@ -54,6 +58,16 @@ std::optional<CommandLine> ParseCommandLine(int argc, char** argv, std::string& 
         // A desktop pointed at a server and at no database holds no
         // database account: its lookups go through the server too.
         line.options.remoteLookups = options.db.empty();
+    }
+    line.options.user = options.user;
+    line.options.passwordFile = options.passwordFile;
+    line.options.caFile = options.ca;
+    line.options.insecure = options.insecure;
+    // Plain http only on loopback, unless the user insists.
+    if (line.options.server && !vlm::ParseServerUrl(*line.options.server, line.options.insecure, error)) {
+        if (exitCode)
+            *exitCode = 2;
+        return std::nullopt;
     }
     line.options.filial = options.filial;
     if (!options.tour.empty())
@@ -92,19 +106,6 @@ void PrepareDatabase(const std::string& connect) {
     db::InitDatabase(connect, init);
 }
 
-// A named application server must answer before the desktop opens.
-void CheckServer(const std::string& host, int port) {
-    vlm::TNetConnection probe(nullptr, "netInicio");
-    probe.Host = host;
-    probe.Port = port;
-    probe.TimeoutSeconds = 10;
-    try {
-        probe.Open();
-    } catch (const vcl::Exception& error) {
-        throw StartupFailure(error.what(), {});
-    }
-}
-
 }  // namespace
 
 DesktopHost::DesktopHost(DesktopOptions options)
@@ -132,14 +133,12 @@ DesktopHost::DesktopHost(DesktopOptions options)
     vlm::THostConfig config;
     config.filiProc = options_.filial;
     if (options_.server) {
-        const auto colon = options_.server->rfind(':');
-        config.webUrl = options_.server->substr(0, colon);
-        config.webPort = std::stoi(options_.server->substr(colon + 1));
-        CheckServer(config.webUrl, config.webPort);
+        LogIn(config);
         if (options_.remoteLookups) {
             lookupConnection_ = std::make_unique<vlm::TNetConnection>(nullptr, "netDBGeral");
             lookupConnection_->Host = config.webUrl;
             lookupConnection_->Port = config.webPort;
+            lookupConnection_->Access = config.server;  // the login's session and TLS
             dtmDBGeral_->SetRemote(vlm::MakeRemoteLookup(*lookupConnection_));
         }
     } else {
@@ -153,6 +152,9 @@ DesktopHost::DesktopHost(DesktopOptions options)
         } catch (const std::exception& error) {
             throw StartupFailure("Não foi possível iniciar o servidor de aplicação interno.", error.what());
         }
+        // No password on the embedded default: the in-process server hands
+        // the host a session for the local user.
+        config.server.token = server_->OpenSession(server::LocalCaller(config.filiProc));
     }
     host_ = std::make_unique<vlm::THost>(
         vlm::THost{*application_, *services_, config, *dtmDBGeral_, waiter_.get()});
@@ -178,6 +180,55 @@ DesktopHost::DesktopHost(DesktopOptions options)
     }
 }
 
+void DesktopHost::LogIn(vlm::THostConfig& config) {
+    std::string error;
+    const auto url = vlm::ParseServerUrl(*options_.server, options_.insecure, error);
+    if (!url)
+        throw StartupFailure("Endereço do servidor de aplicação inválido.", error);
+    // An unreachable or untrusted server is a start-up failure, told before
+    // the password is asked for.
+    vlm::TNetConnection probe(nullptr, "netInicio");
+    probe.Host = url->host;
+    probe.Port = url->port;
+    probe.TimeoutSeconds = 10;
+    probe.Access = vlm::TServerAccess{url->tls, options_.caFile, {}};
+    try {
+        probe.Open();
+    } catch (const vcl::Exception& failure) {
+        throw StartupFailure(failure.what(), {});
+    }
+    const auto attempt = [&](const std::string& user, const std::string& password) {
+        return vlm::LoginToServer(*url, options_.caFile, user, password);
+    };
+    vlm::TLoginResult result;
+    if (!options_.passwordFile.empty()) {
+        std::ifstream file(options_.passwordFile);
+        std::string password;
+        if (!file || !std::getline(file, password))
+            throw StartupFailure("Não foi possível ler o arquivo de senha " + options_.passwordFile + ".",
+                                 {});
+        if (!password.empty() && password.back() == '\r')
+            password.pop_back();
+        result = attempt(options_.user, password);
+        std::fill(password.begin(), password.end(), '\0');
+        if (!result.ok)
+            throw StartupFailure(result.error, {});
+    } else {
+        LoginDialog dialog(QString::fromStdString(*options_.server), QString::fromStdString(options_.user),
+                           attempt);
+        if (dialog.exec() != QDialog::Accepted)
+            throw LoginCancelled();
+        result = dialog.Result();
+    }
+    config.webUrl = url->host;
+    config.webPort = url->port;
+    config.filiProc = result.branch;
+    config.server = vlm::TServerAccess{url->tls, options_.caFile, result.token};
+    logout_ = [url = *url, ca = options_.caFile, token = result.token] {
+        vlm::LogoutFromServer(url, ca, token);
+    };
+}
+
 DesktopHost::~DesktopHost() {
     // Windows first (they show the package's forms), then the package frees
     // its forms, then the host context, the application, the server.
@@ -190,6 +241,8 @@ DesktopHost::~DesktopHost() {
     services_.reset();
     loop_.reset();
     application_.reset();
+    if (logout_)
+        logout_();
     if (server_) {
         server_->stop();
         server_.reset();

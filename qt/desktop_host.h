@@ -4,8 +4,10 @@
 // package itself.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -34,10 +36,25 @@ inline constexpr const char* kEmbeddedDatabase = "sqlite3://db=var/zrm.db";
 
 struct DesktopOptions {
     std::string db = kEmbeddedDatabase;
-    std::optional<std::string> server;  // HOST:PORT; none: in-process on a free loopback port
-    std::string filial = "0001";
-    std::string packagePath;     // empty: PackageLibrary::DefaultPath()
-    bool remoteLookups = false;  // with `server`: no database, lookups through the server
+    // https://HOST:PORT, http://HOST:PORT or HOST:PORT; none: in-process on
+    // a free loopback port, with a session for the local user.
+    std::optional<std::string> server;
+    std::string filial = "0001";  // the local user's branch (embedded only)
+    std::string packagePath;      // empty: PackageLibrary::DefaultPath()
+    bool remoteLookups = false;   // with `server`: no database, lookups through the server
+    // With a separate server: the name the login window starts with, a file
+    // whose first line is the password (unattended runs), the authority
+    // that signs the server's certificate, and plain http off loopback.
+    std::string user;
+    std::string passwordFile;
+    std::string caFile;
+    bool insecure = false;
+};
+
+// The user closed the login window without logging in.
+class LoginCancelled : public std::runtime_error {
+public:
+    LoginCancelled() : std::runtime_error("acesso cancelado pelo usuário") {}
 };
 
 // Reads the command line and the configuration file (zrm-host --help lists
@@ -79,6 +96,10 @@ public:
     FormView* ScreenView() const;
 
 private:
+    // Logs in to the separate server (window or password file) and fills
+    // the host configuration from the answer.
+    void LogIn(vlm::THostConfig& config);
+
     DesktopOptions options_;
     std::unique_ptr<server::AppServer> server_;
     std::unique_ptr<vlm::TNetConnection> lookupConnection_;
@@ -91,6 +112,7 @@ private:
     std::unique_ptr<vlm::THost> host_;
     std::unique_ptr<MainWindow> window_;
     std::unique_ptr<PackageLibrary> package_;
+    std::function<void()> logout_;  // ends the separate server's session
 };
 
 }  // namespace zrmqt

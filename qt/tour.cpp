@@ -16,6 +16,7 @@
 #include "qt/grid_widget.h"
 #include "qt/host_loop.h"
 #include "qt/host_services_qt.h"
+#include "qt/login_dialog.h"
 #include "qt/pick_list_dialog.h"
 #include "qt/silent_server.h"
 #include "vcl/exceptions.h"
@@ -53,6 +54,8 @@ KeyStroke CharStroke(char ch) {
 Tour::Tour(DesktopHost& host, QString folder) : host_(host), folder_(std::move(folder)) {
     BuildSteps();
 }
+
+Tour::~Tour() = default;
 
 void Tour::Start() {
     QDir().mkpath(folder_);
@@ -265,7 +268,21 @@ void Tour::BuildSteps() {
         ForwardKey(shown->Sink(), shown->Form(), KeyStroke{vcl::vk::Down, 0, {}});
     };
 
+    auto showLogin = [this] {
+        login_ = std::make_unique<LoginDialog>("https://servidor.empresa:8211", "demo0001",
+                                               [](const std::string&, const std::string&) {
+                                                   vlm::TLoginResult refused;
+                                                   refused.error = "Usuário ou senha inválidos";
+                                                   return refused;
+                                               });
+        login_->PasswordEdit().setText("********");
+        login_->PasswordEdit().deselect();
+        login_->show();
+    };
+
     steps_ = {
+        {"00-acesso", showLogin, [this]() -> QWidget* { return login_.get(); }},
+        {{}, [this] { login_.reset(); }, {}},
         {{}, [this] { host_.OpenScreen(); }, {}},
         {"01-tela-aberta", noMessage, screen},
         {{}, click("frmRemessaAnalise", "btpFilial"), {}},

@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QString>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -13,11 +14,13 @@ class QWidget;
 namespace zrmqt {
 
 class DesktopHost;
+class LoginDialog;
 
 class Tour : public QObject {
     Q_OBJECT
 public:
     Tour(DesktopHost& host, QString folder);
+    ~Tour() override;
     // Runs the steps one after the other from the event loop; each may open
     // a modal window, inside which the next step runs.
     void Start();
@@ -48,6 +51,9 @@ private:
     std::size_t next_ = 0;
     int failures_ = 0;
     std::vector<QString> pictures_;
+    // The login window as a separate server shows it (the tour itself runs
+    // on the embedded default, which needs none).
+    std::unique_ptr<LoginDialog> login_;
 };
 
 }  // namespace zrmqt

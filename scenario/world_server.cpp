@@ -49,6 +49,8 @@ void World::StartServer() {
         started->real = std::make_unique<server::AppServer>(connect_, server::AppServerOptions{2, true});
         started->real->setObserver(record);
         port = started->real->start("127.0.0.1", 0);
+        // The in-process server hands the host its session directly.
+        host_->Config.server.token = started->real->OpenSession(server::LocalCaller(host_->Config.filiProc));
     }
     server_ = std::move(started);
     host_->Config.webUrl = "127.0.0.1";

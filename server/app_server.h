@@ -1,24 +1,31 @@
 // The application server: the remote data modules over a database, served
-// on HTTP. Usable in-process (the desktop host, tests) or by zrm-server.
+// on HTTP or HTTPS, with login sessions. Usable in-process (the desktop
+// host, tests) or by zrm-server.
 #pragma once
 
+#include <chrono>
 #include <memory>
 #include <string>
 
+#include "server/caller.h"
 #include "server/http_host.h"
 #include "server/session_pool.h"
 
 namespace server {
 
 struct AppServerOptions {
-    int threads = 8;     // HTTP workers, and database sessions
-    bool quiet = false;  // no log line per request
+    int threads = 8;        // HTTP workers, and database sessions
+    bool quiet = false;     // no log line per request
+    std::string tlsCert{};  // PEM files; both given: HTTPS
+    std::string tlsKey{};
+    std::chrono::seconds sessionIdle = std::chrono::hours(8);
 };
 
 class AppServer {
 public:
     // `connect`: SOCI connection text of an initialised database.
-    // db::DbError when the text names no supported backend.
+    // db::DbError when the text names no supported backend;
+    // std::runtime_error when the TLS files cannot be loaded.
     explicit AppServer(std::string connect, AppServerOptions options = {});
     ~AppServer();
     AppServer(const AppServer&) = delete;
@@ -29,6 +36,10 @@ public:
     void stop();
     int port() const;
     void setObserver(CallObserver observer);
+
+    // A session opened without a password, for a host that runs this server
+    // in its own process; returns its bearer token.
+    std::string OpenSession(Caller caller);
 
 private:
     class Target;

@@ -39,13 +39,29 @@ void Arguments::Fail(std::size_t index, std::string_view name, std::string_view 
                std::string(reason));
 }
 
-std::string Arguments::Text(std::size_t index, std::string_view name) const {
+std::size_t CharCount(std::string_view text) {
+    std::size_t count = 0;
+    for (const char c : text) {
+        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80)
+            ++count;
+    }
+    return count;
+}
+
+std::string Arguments::Text(std::size_t index, std::string_view name, std::size_t maxChars) const {
     const vcl::Variant& value = args_.at(index);
     if (value.IsEmpty())
         return {};
     if (value.type() != vcl::Variant::Type::String)
         Fail(index, name, "must be a text");
-    return value.AsString();
+    std::string text = value.AsString();
+    // The same limit on every database: PostgreSQL refuses a longer value,
+    // SQLite would store it whole.
+    if (CharCount(text) > maxChars) {
+        BadRequest(method_ + ": argumento " + std::to_string(index + 1) + " com mais de " +
+                   std::to_string(maxChars) + " caracteres");
+    }
+    return text;
 }
 
 vcl::TDate Arguments::Date(std::size_t index, std::string_view name) const {
@@ -79,7 +95,7 @@ vcl::DataPacket Arguments::Packet(std::size_t index, std::string_view name) cons
 
 PacketReader::PacketReader(const vcl::DataPacket& packet, std::string_view packetName,
                            std::span<const Field> required)
-    : packet_(packet), name_(packetName) {
+    : packet_(packet), name_(packetName), required_(required) {
     for (const auto& field : required) {
         const int column = packet_.FieldIndex(field.name);
         if (column < 0)
@@ -103,7 +119,14 @@ int PacketReader::Column(std::string_view field) const {
 
 std::string PacketReader::Text(std::size_t row, std::string_view field) const {
     const vcl::Variant value = packet_.Value(row, static_cast<std::size_t>(Column(field)));
-    return value.IsEmpty() ? std::string() : TrimRight(value.AsString());
+    std::string text = value.IsEmpty() ? std::string() : TrimRight(value.AsString());
+    for (const auto& required : required_) {
+        if (required.name == field && required.maxChars > 0 && CharCount(text) > required.maxChars) {
+            BadRequest("o campo " + std::string(field) + " do pacote " + name_ + " tem mais de " +
+                       std::to_string(required.maxChars) + " caracteres");
+        }
+    }
+    return text;
 }
 
 double PacketReader::Number(std::size_t row, std::string_view field) const {

@@ -20,8 +20,10 @@ public:
     // Exactly `count` arguments.
     void ExpectCount(std::size_t count) const;
 
-    // A string; Null reads as "". Numbers are refused: codes are texts.
-    std::string Text(std::size_t index, std::string_view name) const;
+    // A string of at most `maxChars` characters (the size of the column it
+    // is compared with or stored in); Null reads as "". Numbers are refused:
+    // codes are texts.
+    std::string Text(std::size_t index, std::string_view name, std::size_t maxChars) const;
     // A date or a date-time (its date part).
     vcl::TDate Date(std::size_t index, std::string_view name) const;
     // Null or a data packet; `isNull` tells which.
@@ -47,6 +49,7 @@ public:
     struct Field {
         std::string_view name;
         Kind kind;
+        std::size_t maxChars = 0;  // of a text, after trimming; 0: any
     };
 
     // CallError(BadRequest) when a field is missing or of another type.
@@ -64,6 +67,11 @@ private:
 
     const vcl::DataPacket& packet_;
     std::string name_;
+    std::span<const Field> required_;
 };
+
+// Characters of a UTF-8 text (code points; bytes of a malformed sequence
+// count one each).
+std::size_t CharCount(std::string_view text);
 
 }  // namespace server

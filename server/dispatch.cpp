@@ -10,7 +10,13 @@ namespace server {
 
 namespace {
 
-using Method = vcl::wire::Answer (*)(soci::session&, const vcl::VariantArray&);
+using Method = vcl::wire::Answer (*)(soci::session&, const vcl::VariantArray&, const Caller&);
+
+// Methods that read only, whoever calls them.
+template <vcl::wire::Answer (*Read)(soci::session&, const vcl::VariantArray&)>
+vcl::wire::Answer AnyCaller(soci::session& session, const vcl::VariantArray& args, const Caller&) {
+    return Read(session, args);
+}
 
 struct Route {
     std::string_view server;
@@ -21,8 +27,8 @@ struct Route {
 // The stock server exists for the screen's second connection; it has no
 // methods the module calls.
 constexpr Route kRoutes[] = {
-    {contracts::kRemessaServer, contracts::kGetNotasFiscais, &GetNotasFiscais},
-    {contracts::kRemessaServer, contracts::kGetSerie, &GetSerie},
+    {contracts::kRemessaServer, contracts::kGetNotasFiscais, &AnyCaller<&GetNotasFiscais>},
+    {contracts::kRemessaServer, contracts::kGetSerie, &AnyCaller<&GetSerie>},
     {contracts::kRemessaServer, contracts::kGeraSaida, &GeraSaida},
 };
 
@@ -45,14 +51,14 @@ bool IsKnownMethod(std::string_view server, std::string_view method) {
 }
 
 vcl::wire::Answer Dispatch(soci::session& session, std::string_view server, std::string_view method,
-                           const vcl::VariantArray& args) {
+                           const vcl::VariantArray& args, const Caller& caller) {
     if (!IsKnownServer(server))
         throw CallError(CallStatus::NotFound, "unknown server " + std::string(server));
     const Route* route = Find(server, method);
     if (!route)
         throw CallError(CallStatus::NotFound,
                         "unknown method " + std::string(method) + " of " + std::string(server));
-    return route->run(session, args);
+    return route->run(session, args, caller);
 }
 
 }  // namespace server

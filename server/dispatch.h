@@ -6,6 +6,7 @@
 
 #include <string_view>
 
+#include "server/caller.h"
 #include "vcl/variant.h"
 #include "vcl/wire.h"
 
@@ -14,9 +15,9 @@ namespace server {
 bool IsKnownServer(std::string_view server);
 bool IsKnownMethod(std::string_view server, std::string_view method);
 
-// Runs the method on `session`. CallError(NotFound) for an unknown server or
-// method, CallError(BadRequest) for malformed arguments.
+// Runs the method on `session` for `caller`. CallError(NotFound) for an
+// unknown server or method, CallError(BadRequest) for malformed arguments.
 vcl::wire::Answer Dispatch(soci::session& session, std::string_view server, std::string_view method,
-                           const vcl::VariantArray& args);
+                           const vcl::VariantArray& args, const Caller& caller);
 
 }  // namespace server

@@ -12,7 +12,8 @@ public:
     // Any method of a known server: the queue decides what it answers.
     bool KnowsMethod(std::string_view, std::string_view) const override { return true; }
 
-    vcl::wire::Answer Call(std::string_view, std::string_view method, const vcl::VariantArray&) override {
+    vcl::wire::Answer Call(std::string_view, std::string_view method, const vcl::VariantArray&,
+                           const Caller&) override {
         std::lock_guard lock(mutex_);
         auto queue = replies_.find(std::string(method));
         if (queue == replies_.end() || queue->second.empty())
@@ -24,6 +25,14 @@ public:
     }
 
     bool Healthy() override { return true; }
+
+    // A stand-in has no accounts: any caller, with or without a token, is
+    // the local user.
+    std::optional<Caller> Identify(std::string_view) override { return LocalCaller("0001"); }
+    LoginAnswer Login(std::string_view, std::string_view) override {
+        return {404, R"({"error":"login not supported by the fake server"})", "no login"};
+    }
+    void Logout(std::string_view) override {}
 
     void Queue(const std::string& method, vcl::Variant result) {
         std::lock_guard lock(mutex_);
@@ -45,7 +54,7 @@ private:
 
 FakeServer::FakeServer(bool quiet)
     : target_(std::make_unique<Target>()),
-      http_(std::make_unique<HttpHost>(*target_, HttpOptions{4, quiet, "zrm-fake-server"})) {}
+      http_(std::make_unique<HttpHost>(*target_, HttpOptions{4, quiet, "zrm-fake-server", {}, {}})) {}
 
 FakeServer::~FakeServer() {
     http_->stop();

@@ -7,6 +7,7 @@
 #include "db/connection.h"
 #include "server/arguments.h"
 #include "server/call_error.h"
+#include "server/failure_log.h"
 #include "server/gera_saida_plan.h"
 #include "server/remessa_methods.h"
 #include "vcl/text_format.h"
@@ -19,10 +20,10 @@ namespace {
 
 using Kind = PacketReader::Kind;
 
-constexpr PacketReader::Field kNoteFields[] = {{"CDFILIAL", Kind::Text}, {"NRLANCTONF", Kind::Text}};
-constexpr PacketReader::Field kItemFields[] = {{"CDFILIAL", Kind::Text},
-                                               {"NRLANCTONF", Kind::Text},
-                                               {"NRSEQITPROD", Kind::Text},
+constexpr PacketReader::Field kNoteFields[] = {{"CDFILIAL", Kind::Text, 4}, {"NRLANCTONF", Kind::Text, 10}};
+constexpr PacketReader::Field kItemFields[] = {{"CDFILIAL", Kind::Text, 4},
+                                               {"NRLANCTONF", Kind::Text, 10},
+                                               {"NRSEQITPROD", Kind::Text, 4},
                                                {"QTENVIADA", Kind::Number}};
 
 // Rows of the client's datasets count when marked; a packet without the
@@ -68,14 +69,14 @@ Request ParseRequest(const vcl::VariantArray& args, std::string& requestError) {
     const vcl::DataPacket notesPacket = in.Packet(0, "notes packet");
     const vcl::DataPacket itemsPacket = in.Packet(1, "items packet");
     Request request;
-    request.destination = in.Text(2, "destination branch");
-    in.Text(3, "series");
-    in.Text(4, "company");
+    request.destination = in.Text(2, "destination branch", 4);
+    in.Text(3, "series", 5);
+    in.Text(4, "company", 2);
     request.seriesRef = in.Raw(3).IsUnassigned() ? vcl::Variant::Null() : in.Raw(3);
     request.companyRef = in.Raw(4).IsUnassigned() ? vcl::Variant::Null() : in.Raw(4);
     request.departure = in.Date(5, "departure date");
-    request.operation = in.Text(6, "operation type");
-    request.userBranch = in.Text(7, "branch of the user");
+    request.operation = in.Text(6, "operation type", 2);
+    request.userBranch = in.Text(7, "branch of the user", 4);
 
     const PacketReader notes(notesPacket, "notes", kNoteFields);
     std::set<NoteKey> marked;
@@ -140,19 +141,42 @@ vcl::DataPacket Packet(std::vector<vcl::FieldDef> fields,
 
 }  // namespace
 
-vcl::wire::Answer GeraSaida(soci::session& session, const vcl::VariantArray& args) {
+namespace gera {
+
+bool AccountMayGenerate(soci::session& session, const std::string& user) {
+    std::string active, generate;
+    soci::indicator found = soci::i_null;
+    session << "SELECT IDATIVO, IDGERA FROM USUARIO WHERE CDUSUARIO = :u", soci::use(user),
+        soci::into(active, found), soci::into(generate);
+    return session.got_data() && found == soci::i_ok && active == "S" && generate == "S";
+}
+
+}  // namespace gera
+
+vcl::wire::Answer GeraSaida(soci::session& session, const vcl::VariantArray& args, const Caller& caller) {
     std::string requestError;
-    const gera::Request request = gera::ParseRequest(args, requestError);
+    gera::Request request = gera::ParseRequest(args, requestError);
+    request.user = caller.user;
     const auto empty = [](std::vector<vcl::FieldDef> fields) {
         return vcl::PacketBuilder(std::move(fields)).Finish();
     };
-    if (!requestError.empty()) {
-        return Reply(requestError, empty(gera::GeneratedFields()), empty(gera::ErrorFields()),
-                     request.seriesRef, request.companyRef);
-    }
+    const auto refuse = [&](const std::string& status) {
+        return Reply(status, empty(gera::GeneratedFields()), empty(gera::ErrorFields()), request.seriesRef,
+                     request.companyRef);
+    };
+    if (request.userBranch != caller.branch)
+        return refuse(std::string(gera::kBranchMismatchText));
+    if (!caller.mayGenerate)
+        return refuse(std::string(gera::kNotAllowedText));
+    if (!requestError.empty())
+        return refuse(requestError);
     for (int attempt = 1;; ++attempt) {
         try {
             db::WriteTransaction transaction(session);
+            // The account may have been disabled or lost its permission
+            // since it logged in.
+            if (caller.account && !gera::AccountMayGenerate(session, caller.user))
+                return refuse(std::string(gera::kNotAllowedText));
             const gera::Plan plan = gera::CheckRequest(session, request);
             if (!plan.errors.empty()) {
                 return Reply("N", empty(gera::GeneratedFields()), Packet(gera::ErrorFields(), plan.errors),
@@ -172,8 +196,7 @@ vcl::wire::Answer GeraSaida(soci::session& session, const vcl::VariantArray& arg
                 std::this_thread::sleep_for(std::chrono::milliseconds(5 * attempt));
                 continue;
             }
-            return Reply(std::string("Erro no banco de dados: ") + e.what(), empty(gera::GeneratedFields()),
-                         empty(gera::ErrorFields()), request.seriesRef, request.companyRef);
+            return refuse(DatabaseFailure(e.what()));
         }
     }
 }

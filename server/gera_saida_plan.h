@@ -8,6 +8,7 @@
 #include <map>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "vcl/calendar.h"
@@ -35,6 +36,7 @@ struct Request {
     vcl::TDate departure;
     std::string operation;
     std::string userBranch;
+    std::string user;  // the session's user, written into CDUSUARIO
 };
 
 // Parses and checks the eight arguments; CallError(BadRequest) for a
@@ -85,6 +87,13 @@ struct Plan {
     std::vector<Shipment> shipments;
     std::vector<std::vector<vcl::Variant>> errors;  // rows of the errors packet
 };
+
+// The statuses of a caller that may not generate this request.
+inline constexpr std::string_view kBranchMismatchText = "Filial do usuário não confere com a sessão";
+inline constexpr std::string_view kNotAllowedText = "Usuário sem permissão para gerar remessa";
+
+// Whether the account is still active and allowed to generate.
+bool AccountMayGenerate(soci::session& session, const std::string& user);
 
 std::vector<vcl::FieldDef> ErrorFields();
 std::vector<vcl::FieldDef> GeneratedFields();

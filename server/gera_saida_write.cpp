@@ -135,21 +135,21 @@ std::vector<std::vector<vcl::Variant>> WriteRemittances(soci::session& session, 
             }
             const std::string audit = Pad(nextAudit++, 10);
             session << "INSERT INTO AUDITORIA (NRAUDITORIA, CDFILIAL, NRLANCTONF, NRSEQITPROD, CDFILISAID,"
-                       " NRLANCTOSAID, QTANALISE, IDSITUACAO, DTABERTURA)"
-                       " VALUES (:a, :b, :c, :d, :e, :f, :g, 'A', :h)",
+                       " NRLANCTOSAID, QTANALISE, IDSITUACAO, DTABERTURA, CDUSUARIO)"
+                       " VALUES (:a, :b, :c, :d, :e, :f, :g, 'A', :h, :u)",
                 soci::use(audit), soci::use(key.branch), soci::use(key.launch),
                 soci::use(shipment->request->sequence), soci::use(key.branch), soci::use(launch),
-                soci::use(quantity), soci::use(today);
+                soci::use(quantity), soci::use(today), soci::use(request.user);
         }
         value = RoundMoney(value);
         session << "INSERT INTO NOTASAIDA (CDFILIAL, NRLANCTONF, CDSERIE, CDEMPRESA, NRNOTAFISC, DTSAIDA, "
                    "CDFILIDEST,"
-                   " CDTIPOOPER, CDFILIPROC, CDFILIENTR, NRLANCTOENT, VRNOTAFISC, DTGERACAO)"
-                   " VALUES (:a, :b, :c, :d, :e, :f, :g, :h, :i, :j, :k, :l, :m)",
+                   " CDTIPOOPER, CDFILIPROC, CDFILIENTR, NRLANCTOENT, VRNOTAFISC, DTGERACAO, CDUSUARIO)"
+                   " VALUES (:a, :b, :c, :d, :e, :f, :g, :h, :i, :j, :k, :l, :m, :u)",
             soci::use(key.branch), soci::use(launch), soci::use(series.series), soci::use(series.company),
             soci::use(number), soci::use(departure), soci::use(request.destination),
             soci::use(request.operation), soci::use(request.userBranch), soci::use(key.branch),
-            soci::use(key.launch), soci::use(value), soci::use(today);
+            soci::use(key.launch), soci::use(value), soci::use(today), soci::use(request.user);
         generated.push_back({key.branch, launch, request.destination, note.registration,
                              vcl::TDateTime::FromDate(request.departure), series.series, value, number,
                              key.branch, key.launch});

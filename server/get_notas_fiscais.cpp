@@ -9,6 +9,7 @@
 #include "contracts/packets.h"
 #include "server/arguments.h"
 #include "server/call_error.h"
+#include "server/failure_log.h"
 #include "server/notas_sql.h"
 #include "server/remessa_methods.h"
 #include "server/sql_query.h"
@@ -162,19 +163,19 @@ vcl::wire::Answer GetNotasFiscais(soci::session& session, const vcl::VariantArra
     in.ExpectCount(8);
     bool packetIsNull = true;
     const vcl::DataPacket given = in.Packet(0, "notes packet", packetIsNull);
-    const std::string branch = in.Text(1, "branch");
-    const std::string supplier = in.Text(2, "supplier code");
+    const std::string branch = in.Text(1, "branch", 4);
+    const std::string supplier = in.Text(2, "supplier code", 21);
     const vcl::TDate from = in.Date(3, "initial date");
     const vcl::TDate to = in.Date(4, "final date");
-    const std::string series = in.Text(5, "series");
-    const std::string number = in.Text(6, "note number");
-    const std::string flag = in.Text(7, "flag");
+    const std::string series = in.Text(5, "series", 5);
+    const std::string number = in.Text(6, "note number", 20);
+    const std::string flag = in.Text(7, "flag", 1);
     if (flag != "N" && flag != "S")
         BadRequest("getNotasFiscais: argument 8 (flag) must be \"N\" or \"S\"");
     std::vector<NoteKey> keys;
     if (flag == "S" && !packetIsNull) {
-        static constexpr PacketReader::Field kRequired[] = {{"CDFILIAL", PacketReader::Kind::Text},
-                                                            {"NRLANCTONF", PacketReader::Kind::Text}};
+        static constexpr PacketReader::Field kRequired[] = {{"CDFILIAL", PacketReader::Kind::Text, 4},
+                                                            {"NRLANCTONF", PacketReader::Kind::Text, 10}};
         const PacketReader reader(given, "notes", kRequired);
         std::set<NoteKey> seen;
         for (std::size_t row = 0; row < reader.RowCount(); ++row) {
@@ -229,7 +230,7 @@ vcl::wire::Answer GetNotasFiscais(soci::session& session, const vcl::VariantArra
         answer.refs[3] = supplierRef;
         return answer;
     } catch (const soci::soci_error& e) {
-        return Failure(std::string("Erro no banco de dados: ") + e.what(), supplierRef);
+        return Failure(DatabaseFailure(e.what()), supplierRef);
     }
 }
 

@@ -1,5 +1,6 @@
 // getSerie: the default outgoing series of a branch and its company.
 #include "server/arguments.h"
+#include "server/failure_log.h"
 #include "server/remessa_methods.h"
 #include "vcl/data_packet.h"
 
@@ -8,7 +9,7 @@ namespace server {
 vcl::wire::Answer GetSerie(soci::session& session, const vcl::VariantArray& args) {
     Arguments in("getSerie", args);
     in.ExpectCount(1);
-    const std::string branch = in.Text(0, "branch");
+    const std::string branch = in.Text(0, "branch", 4);
     vcl::wire::Answer answer;
     try {
         long long known = 0;
@@ -27,8 +28,7 @@ vcl::wire::Answer GetSerie(soci::session& session, const vcl::VariantArray& args
             packet.AppendRow({series, company});
         answer.result = vcl::VariantArray{"", packet.Finish()};
     } catch (const soci::soci_error& e) {
-        answer.result =
-            vcl::VariantArray{std::string("Erro no banco de dados: ") + e.what(), vcl::Variant::Null()};
+        answer.result = vcl::VariantArray{DatabaseFailure(e.what()), vcl::Variant::Null()};
     }
     return answer;
 }

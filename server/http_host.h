@@ -1,22 +1,27 @@
 // The HTTP side of a server: routes POST /{server}/{method} with body
-// {"args":[...]} to a call target, answers GET /{server} and GET /health,
-// and logs one line per request. Runs cpp-httplib's thread-pooled server on
-// a thread of its own.
+// {"args":[...]} to a call target, answers POST /login, POST /logout,
+// GET /{server} and GET /health, and logs one line per request. Every POST
+// but /login needs a live session's bearer token. Runs cpp-httplib's
+// thread-pooled server (HTTPS when given a certificate) on a thread of its
+// own.
 #pragma once
 
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <thread>
 
+#include "server/caller.h"
 #include "vcl/variant.h"
 #include "vcl/wire.h"
 
 namespace httplib {
 class Server;
-}
+struct Request;
+}  // namespace httplib
 
 namespace server {
 
@@ -33,14 +38,27 @@ public:
     // Raises CallError for a failure with its own status; any other
     // exception answers 500.
     virtual vcl::wire::Answer Call(std::string_view server, std::string_view method,
-                                   const vcl::VariantArray& args) = 0;
+                                   const vcl::VariantArray& args, const Caller& caller) = 0;
     virtual bool Healthy() = 0;
+
+    // The caller a bearer token stands for; nullopt answers 401.
+    virtual std::optional<Caller> Identify(std::string_view token) = 0;
+    struct LoginAnswer {
+        int status = 0;
+        std::string body;
+        std::string outcome;  // for the log
+    };
+    virtual LoginAnswer Login(std::string_view body, std::string_view peer) = 0;
+    virtual void Logout(std::string_view token) = 0;
 };
 
 struct HttpOptions {
     int threads = 8;
     bool quiet = false;               // no log line per request
     std::string name = "zrm-server";  // prefix of the log lines
+    // PEM files: both given, the server speaks HTTPS only.
+    std::string tlsCert{};
+    std::string tlsKey{};
 };
 
 class HttpHost {
@@ -51,7 +69,8 @@ public:
     HttpHost& operator=(const HttpHost&) = delete;
 
     // Binds and starts serving; returns the bound port (a free one for 0).
-    // std::runtime_error when the address cannot be bound.
+    // std::runtime_error when the address cannot be bound. The constructor
+    // raises it when the certificate or key cannot be loaded.
     int start(const std::string& host, int port);
     void stop();
     int port() const { return port_; }
@@ -60,6 +79,7 @@ public:
 
 private:
     void Install();
+    std::optional<Caller> CallerOf(const httplib::Request& request);
     void Log(std::string_view what, int status, double milliseconds) const;
 
     CallTarget& target_;

@@ -5,6 +5,7 @@
 
 #include <soci/soci.h>
 
+#include "server/caller.h"
 #include "vcl/variant.h"
 #include "vcl/wire.h"
 
@@ -17,6 +18,8 @@ vcl::wire::Answer GetNotasFiscais(soci::session& session, const vcl::VariantArra
 vcl::wire::Answer GetSerie(soci::session& session, const vcl::VariantArray& args);
 
 // [status, generatedNotesPacket, errorsPacket]; refs {4: series, 5: company}.
-vcl::wire::Answer GeraSaida(soci::session& session, const vcl::VariantArray& args);
+// Runs for `caller` only in the caller's own branch and with permission to
+// generate; records the caller's user on what it writes.
+vcl::wire::Answer GeraSaida(soci::session& session, const vcl::VariantArray& args, const Caller& caller);
 
 }  // namespace server

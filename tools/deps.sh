@@ -22,12 +22,14 @@ ensure_packages() {
 BUILD_PACKAGES=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
     libcli11-dev libtomlplusplus-dev
     libsoci-dev libboost-dev libsqlite3-dev sqlite3 libpq-dev libcpp-httplib-dev libssl-dev
-    nlohmann-json3-dev libsimdjson-dev qt6-base-dev libqt6test6 qt6-qpa-plugins fonts-dejavu-core)
+    nlohmann-json3-dev libsimdjson-dev qt6-base-dev libqt6test6 qt6-qpa-plugins fonts-dejavu-core
+    libsodium-dev)
 # Qt's own texts (dialog buttons, context menus) in Brazilian Portuguese;
 # the condensed sans-serif that captions laid out for a narrower font narrow to.
 BUILD_PACKAGES+=(qt6-translations-l10n fonts-dejavu-extra)
 # What only the tests need: the PostgreSQL server, clang for the fuzz targets,
-# curl for the installed server's health check.
-TEST_PACKAGES=(postgresql clang-14 libfuzzer-14-dev libclang-rt-14-dev curl)
+# curl for the installed server's health check, the openssl command that
+# makes the TLS tests' certificates.
+TEST_PACKAGES=(postgresql clang-14 libfuzzer-14-dev libclang-rt-14-dev curl openssl)
 # What showing the window without a display needs.
 RUN_PACKAGES=(xvfb xauth)

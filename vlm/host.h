@@ -7,6 +7,7 @@
 #include <string>
 
 #include "contracts/host_services.h"
+#include "vlm/server_access.h"
 
 namespace vcl {
 class TApplication;
@@ -22,6 +23,7 @@ struct THostConfig {
     int webPort = 0;                             // application server port (Valmora::WebPort)
     std::string filiProc;                        // branch the user works in (Valmora::FiliProc)
     std::string productMask = "!99.99.999;0; ";  // product-code edit mask (Valmora::DBPict(0))
+    TServerAccess server{};                      // TLS and session of the server connections
 };
 
 struct THost {

@@ -49,12 +49,30 @@ void LogTransportError(const std::string& connection, const std::string& server,
     std::cerr << connection << ": " << server << ": " << httplib::to_string(error) << '\n';
 }
 
+std::string Bracketed(const std::string& host) {
+    return host.find(':') != std::string::npos ? "[" + host + "]" : host;
+}
+
 }  // namespace
 
+// --- Transport: plain or TLS client, bearer token ---
+
 struct TNetConnection::Client {
-    Client(const std::string& host, int port, int timeoutSeconds)
-        : http(host, port), key(host + ":" + std::to_string(port)) {
-        http.set_keep_alive(true);
+    Client(const std::string& host, int port, const TServerAccess& access, int timeoutSeconds,
+           std::string clientKey)
+        : http((access.tls ? "https://" : "http://") + Bracketed(host) + ":" + std::to_string(port)),
+          key(std::move(clientKey)) {
+        if (access.tls) {
+            http.enable_server_certificate_verification(true);
+            if (!access.caFile.empty())
+                http.set_ca_cert_path(access.caFile);
+        }
+        if (!access.token.empty())
+            http.set_bearer_token_auth(access.token);
+        // A TLS connection the server closed while idle still looks alive
+        // to the client (its close alert is readable), and the next request
+        // would fail on it: TLS calls open a connection each.
+        http.set_keep_alive(!access.tls);
         http.set_tcp_nodelay(true);
         http.set_connection_timeout(std::min(timeoutSeconds, 10), 0);
         http.set_read_timeout(timeoutSeconds, 0);
@@ -89,13 +107,29 @@ void TNetConnection::JoinEnded() {
     });
 }
 
-std::string TNetConnection::ClientKey() const {
+std::string TNetConnection::Address() const {
     return Host + ":" + std::to_string(Port);
+}
+
+// A client is rebuilt when anything it was made with changes. Holds the
+// token: never shown.
+std::string TNetConnection::ClientKey() const {
+    return std::string(Access.tls ? "https " : "http ") + Address() + " " + Access.caFile + " " +
+           Access.token;
 }
 
 void TNetConnection::EnsureClient() {
     if (!client_ || client_->key != ClientKey())
-        client_ = std::make_unique<Client>(Host, Port, TimeoutSeconds);
+        client_ = std::make_unique<Client>(Host, Port, Access, TimeoutSeconds, ClientKey());
+}
+
+void TNetConnection::TakeHostAccess() {
+    for (vcl::TComponent* owner = Owner(); owner; owner = owner->Owner()) {
+        if (const auto* form = dynamic_cast<const THostForm*>(owner)) {
+            Access = form->Host.Config.server;
+            return;
+        }
+    }
 }
 
 void TNetConnection::Raise(TNetFailure failure) const {
@@ -132,6 +166,7 @@ void TNetConnection::SetConnected(bool connected) {
 bool TNetConnection::TryOpen(TNetFailure& failure) {
     if (BeforeConnect)
         BeforeConnect(this);
+    TakeHostAccess();
     if (Host.empty() || Port <= 0 || Port > 65535) {
         failure = TNetFailure::InvalidAddress;
         return false;
@@ -256,7 +291,7 @@ vcl::wire::Answer TNetConnection::Post(std::string_view method, const std::strin
     try {
         decoded = vcl::wire::DecodeAnswer(answer->body);
     } catch (const vcl::EWireError&) {
-        throw vcl::Exception("Resposta inválida do servidor de aplicação em " + ClientKey() + " (" + path +
+        throw vcl::Exception("Resposta inválida do servidor de aplicação em " + Address() + " (" + path +
                              ").");
     }
     return decoded;

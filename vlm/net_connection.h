@@ -15,6 +15,7 @@
 #include "vcl/variant.h"
 #include "vcl/wire.h"
 #include "vlm/net_failure.h"
+#include "vlm/server_access.h"
 
 namespace httplib {
 struct Request;
@@ -44,6 +45,10 @@ public:
     // Whether a connection that cannot open raises; when false it stays closed silently.
     bool ThrowException = true;
     int TimeoutSeconds = 60;
+    // TLS, trusted authority and session token. A connection owned (at any
+    // depth) by a host form takes them from the host's configuration each
+    // time it opens.
+    TServerAccess Access;
     // Runs each time before the connection opens (may set Host and Port).
     vcl::TNotifyEvent BeforeConnect;
     TCallEvent OnCall;
@@ -85,6 +90,8 @@ private:
     std::vector<Abandoned> abandoned_;
     bool connected_ = false;
     std::string ClientKey() const;
+    std::string Address() const;
+    void TakeHostAccess();
     void EnsureClient();
     bool TryOpen(TNetFailure& failure);
     ICallWaiter* CurrentWaiter() const;

@@ -24,11 +24,19 @@ bool Contains(const std::array<std::string_view, N>& names, std::string_view nam
     return std::find(names.begin(), names.end(), name) != names.end();
 }
 
-std::string CheckServer(const std::string& value) {
+std::string CheckServer(const std::string& url) {
+    std::string_view rest = url;
+    for (const std::string_view scheme : {"https://", "http://"}) {
+        if (rest.starts_with(scheme))
+            rest.remove_prefix(scheme.size());
+    }
+    if (rest.ends_with('/'))
+        rest.remove_suffix(1);
+    const std::string value(rest);
     const auto colon = value.rfind(':');
     if (colon == std::string::npos || colon == 0 || colon + 1 == value.size() || colon + 6 < value.size() ||
         value.find_first_not_of("0123456789", colon + 1) != std::string::npos)
-        return "wants HOST:PORT, not " + value;
+        return "wants https://HOST:PORT, http://HOST:PORT or HOST:PORT, not " + url;
     return {};
 }
 
@@ -43,8 +51,16 @@ void DeclareHostOptions(CLI::App& app, HostOptions& options) {
     app.add_option("--db", options.db, "database connection text (sqlite3://db=PATH or postgresql://...)");
     app.add_option("--db-password-file", options.dbPasswordFile,
                    "file whose first line is the password of --db (else ZRM_DB_PASSWORD)");
-    app.add_option("--server", options.server, "application server, HOST:PORT")
-        ->check(CLI::Validator(CheckServer, "HOST:PORT"));
+    app.add_option("--server", options.server,
+                   "application server, https://HOST:PORT (plain http://HOST:PORT or HOST:PORT on loopback)")
+        ->check(CLI::Validator(CheckServer, "URL"));
+    app.add_option("--user", options.user, "with --server: the user name the login window starts with");
+    app.add_option("--password-file", options.passwordFile,
+                   "with --server: log in unattended with the first line of this file as the password");
+    app.add_option("--ca", options.ca,
+                   "with --server: certificate authority (PEM) of the server's certificate");
+    app.add_flag("--insecure", options.insecure,
+                 "with --server: allow plain http to an address off loopback");
     app.add_option("--filial", options.filial, "the branch the user works in")->capture_default_str();
     app.add_option("--tour", options.tour, "walk a whole remittance, leaving a PNG per step in DIR");
 }

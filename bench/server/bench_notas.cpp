@@ -37,8 +37,8 @@ void BM_GetNotasFiscais(benchmark::State& state) {
     const vcl::VariantArray args = MarchOfBranch1();
     std::size_t items = 0;
     for (auto _ : state) {
-        const vcl::wire::Answer answer =
-            server::Dispatch(session, "zrm90000.rdmRemessaAnalise", "getNotasFiscais", args);
+        const vcl::wire::Answer answer = server::Dispatch(
+            session, "zrm90000.rdmRemessaAnalise", "getNotasFiscais", args, server::LocalCaller("0001"));
         items = answer.result[1][1].AsPacket().RowCount();
         benchmark::DoNotOptimize(answer);
     }

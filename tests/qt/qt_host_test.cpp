@@ -178,11 +178,28 @@ void QtHostTest::commandLine_data() {
     QTest::addColumn<QString>("server");
     QTest::addColumn<QString>("filial");
     QTest::newRow("defaults") << QStringList{} << true << QString() << QString("0001");
-    QTest::newRow("all options") << QStringList{"--db",     "sqlite3://db=x.db",
-                                                "--server", "host:8080",
-                                                "--filial", "0002",
-                                                "--tour",   "out"}
-                                 << true << QString("host:8080") << QString("0002");
+    QTest::newRow("all options") << QStringList{"--db",
+                                                "sqlite3://db=x.db",
+                                                "--server",
+                                                "https://host:8080",
+                                                "--filial",
+                                                "0002",
+                                                "--tour",
+                                                "out",
+                                                "--user",
+                                                "ana",
+                                                "--password-file",
+                                                "senha.txt",
+                                                "--ca",
+                                                "ca.pem"}
+                                 << true << QString("https://host:8080") << QString("0002");
+    QTest::newRow("plain http on loopback")
+        << QStringList{"--server", "127.0.0.1:8211"} << true << QString("127.0.0.1:8211") << QString("0001");
+    QTest::newRow("plain http off loopback")
+        << QStringList{"--server", "host:8080"} << false << QString() << QString();
+    QTest::newRow("plain http off loopback, insecure")
+        << QStringList{"--server", "http://host:8080", "--insecure"} << true << QString("http://host:8080")
+        << QString("0001");
     QTest::newRow("server without port")
         << QStringList{"--server", "host"} << false << QString() << QString();
     QTest::newRow("server with a bad port")

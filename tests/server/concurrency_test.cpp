@@ -39,8 +39,8 @@ Totals Snapshot(soci::session& session) {
 // One client: loads a month of branch 0001 and sends the first notes with
 // everything that remains, as the screen would. All clients send at the same
 // moment (`start`), so that their checks and writes overlap.
-std::vector<std::string> RunClient(int port, int client, std::barrier<>& start) {
-    testsrv::HttpClient http(port);
+std::vector<std::string> RunClient(int port, const std::string& token, int client, std::barrier<>& start) {
+    testsrv::HttpClient http(port, token);
     std::vector<std::string> statuses;
     for (int round = 0; round < kRounds; ++round) {
         const int month = 1 + (client + round) % 2;
@@ -96,20 +96,24 @@ void CheckEightClients(const std::string& backend, int serverCount) {
     db::Open(session, database.Connect());
     const Totals before = Snapshot(session);
 
+    // Sessions live in each server's memory: a client logs in to the server it calls.
     std::vector<std::unique_ptr<server::AppServer>> servers;
     std::vector<int> ports;
+    std::vector<std::string> tokens;
     for (int i = 0; i < serverCount; ++i) {
         servers.push_back(std::make_unique<server::AppServer>(database.Connect(),
                                                               server::AppServerOptions{kClients, true}));
         ports.push_back(servers.back()->start());
+        tokens.push_back(servers.back()->OpenSession(server::LocalCaller("0001")));
     }
     std::vector<std::vector<std::string>> statuses(kClients);
     std::vector<std::thread> clients;
     std::barrier start(kClients);
     for (int client = 0; client < kClients; ++client) {
         clients.emplace_back([&, client] {
-            const int port = ports[static_cast<std::size_t>(client % serverCount)];
-            statuses[static_cast<std::size_t>(client)] = RunClient(port, client, start);
+            const auto serverIndex = static_cast<std::size_t>(client % serverCount);
+            statuses[static_cast<std::size_t>(client)] =
+                RunClient(ports[serverIndex], tokens[serverIndex], client, start);
         });
     }
     for (auto& thread : clients)

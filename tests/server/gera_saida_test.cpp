@@ -23,8 +23,13 @@ using testsrv::Number;
 using vcl::Variant;
 using Strings = std::vector<std::string>;
 
+// As the user of the branch the request names (argument 8): the checks of
+// the caller have tests of their own.
 vcl::wire::Answer CallOn(soci::session& session, const vcl::VariantArray& args) {
-    return server::Dispatch(session, "zrm90000.rdmRemessaAnalise", "GeraSaida", args);
+    const std::string branch =
+        args.size() == 8 && args[7].type() == Variant::Type::String ? args[7].AsString() : "";
+    return server::Dispatch(session, "zrm90000.rdmRemessaAnalise", "GeraSaida", args,
+                            server::LocalCaller(branch));
 }
 
 // Everything GeraSaida may write, as one text: equal before and after a

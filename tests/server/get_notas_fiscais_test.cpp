@@ -26,7 +26,8 @@ protected:
     }
 
     vcl::wire::Answer Call(const vcl::VariantArray& args) {
-        return server::Dispatch(session_, "zrm90000.rdmRemessaAnalise", "getNotasFiscais", args);
+        return server::Dispatch(session_, "zrm90000.rdmRemessaAnalise", "getNotasFiscais", args,
+                                server::LocalCaller("0001"));
     }
 
     // [notes, items] of a successful call.
@@ -212,8 +213,8 @@ TEST_P(GetNotasFiscaisTest, GetSerieAnswersTheDefaultSeriesOrNoRow) {
         {"0009", "Filial não cadastrada", {}, {}},
     };
     for (const auto& c : cases) {
-        const vcl::wire::Answer answer =
-            server::Dispatch(session_, "zrm90000.rdmRemessaAnalise", "getSerie", {c.branch});
+        const vcl::wire::Answer answer = server::Dispatch(session_, "zrm90000.rdmRemessaAnalise", "getSerie",
+                                                          {c.branch}, server::LocalCaller("0001"));
         EXPECT_EQ(answer.result[0].AsString(), c.error) << c.branch;
         if (*c.error) {
             EXPECT_TRUE(answer.result[1].IsNull());
@@ -222,7 +223,9 @@ TEST_P(GetNotasFiscaisTest, GetSerieAnswersTheDefaultSeriesOrNoRow) {
         EXPECT_EQ(Column(answer.result[1].AsPacket(), "CDSERIE"), c.series) << c.branch;
         EXPECT_EQ(Column(answer.result[1].AsPacket(), "CDEMPRESA"), c.companies) << c.branch;
     }
-    EXPECT_THROW(server::Dispatch(session_, "zrm90000.rdmRemessaAnalise", "getSerie", {}), server::CallError);
+    EXPECT_THROW(
+        server::Dispatch(session_, "zrm90000.rdmRemessaAnalise", "getSerie", {}, server::LocalCaller("0001")),
+        server::CallError);
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, GetNotasFiscaisTest, ::testing::ValuesIn(testdb::AllBackends()),

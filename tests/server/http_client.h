@@ -18,7 +18,12 @@ struct HttpResult {
 
 class HttpClient {
 public:
-    explicit HttpClient(int port) : client_("127.0.0.1", port) { client_.set_read_timeout(60, 0); }
+    // `token`: the session's bearer token, sent with every request.
+    explicit HttpClient(int port, const std::string& token = {}) : client_("127.0.0.1", port) {
+        client_.set_read_timeout(60, 0);
+        if (!token.empty())
+            client_.set_bearer_token_auth(token);
+    }
 
     HttpResult Post(const std::string& path, const std::string& body) {
         HttpResult out;

@@ -52,6 +52,7 @@ protected:
         server_ = std::make_unique<server::AppServer>(database_.Connect(), server::AppServerOptions{4, true});
         server_->setObserver(log_.Observer());
         port_ = server_->start();
+        token_ = server_->OpenSession(server::LocalCaller("0001"));
     }
     void TearDown() override {
         if (server_)
@@ -62,10 +63,11 @@ protected:
     std::unique_ptr<server::AppServer> server_;
     CallLog log_;
     int port_ = 0;
+    std::string token_;
 };
 
 TEST_P(AppServerTest, AnswersEachRouteWithItsStatus) {
-    HttpClient client(port_);
+    HttpClient client(port_, token_);
     struct Case {
         const char* name;
         const char* path;
@@ -102,7 +104,7 @@ TEST_P(AppServerTest, AnswersEachRouteWithItsStatus) {
 }
 
 TEST_P(AppServerTest, ReturnsTheResultAndTheByReferenceArguments) {
-    HttpClient client(port_);
+    HttpClient client(port_, token_);
     const auto result =
         client.Remessa("getNotasFiscais",
                        testsrv::NotasArgs(Variant::Null(), "0001", "000002", vcl::TDate::FromYmd(2026, 3, 1),
@@ -124,7 +126,7 @@ TEST_P(AppServerTest, ReturnsTheResultAndTheByReferenceArguments) {
 }
 
 TEST_P(AppServerTest, TheObserverSeesEveryWellFormedCallBeforeItRuns) {
-    HttpClient client(port_);
+    HttpClient client(port_, token_);
     client.Remessa("getSerie", {"0001"});
     client.Post("/zrm90000.rdmRemessaAnalise/getSerie", "not json");
     client.Post("/zrm90000.rdmRemessaAnalise/semMetodo", R"({"args":[]})");
@@ -142,11 +144,19 @@ INSTANTIATE_TEST_SUITE_P(Backends, AppServerTest, ::testing::ValuesIn(testdb::Al
 
 TEST(AppServer, AnUnreachableDatabaseFailsTheHealthCheckAndTheCalls) {
     server::AppServer app("sqlite3://db=/nonexistent-folder/zrm.db", {2, true});
-    HttpClient client(app.start());
+    const int port = app.start();
+    HttpClient client(port, app.OpenSession(server::LocalCaller("0001")));
     EXPECT_EQ(client.Get("/health"), 503);
+    testing::internal::CaptureStderr();
     const auto result = client.Remessa("getSerie", {"0001"});
+    const std::string log = testing::internal::GetCapturedStderr();
     EXPECT_EQ(result.status, 500);
-    EXPECT_NE(result.error.find("cannot open"), std::string::npos) << result.error;
+    // The client reads a reference, the log holds the detail under it.
+    ASSERT_TRUE(result.error.starts_with("Erro no banco de dados (ref. ")) << result.error;
+    EXPECT_EQ(result.error.find("nonexistent"), std::string::npos) << result.error;
+    const std::string ref = result.error.substr(29, 8);
+    EXPECT_NE(log.find("\"ref\":\"" + ref + "\""), std::string::npos) << log;
+    EXPECT_NE(log.find("cannot open"), std::string::npos) << log;
 }
 
 TEST(FakeServer, AnswersEachMethodFromItsQueueInOrder) {

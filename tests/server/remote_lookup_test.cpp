@@ -13,6 +13,7 @@
 #include "db/schema_version.h"
 #include "http_client.h"
 #include "server/app_server.h"
+#include "server/caller.h"
 #include "test_database.h"
 #include "vcl/exceptions.h"
 #include "vlm/adoib_query.h"
@@ -88,8 +89,10 @@ protected:
         db::InitDatabase(database_.Connect(), {.demo = true, .notes = 10});
         server_ = std::make_unique<server::AppServer>(database_.Connect(), server::AppServerOptions{2, true});
         port_ = server_->start();
+        token_ = server_->OpenSession(server::LocalCaller("0001"));
         connection_.Host = "127.0.0.1";
         connection_.Port = port_;
+        connection_.Access = vlm::TServerAccess{false, {}, token_};
         remote_.SetRemote(vlm::MakeRemoteLookup(connection_));
     }
     void TearDown() override {
@@ -100,6 +103,7 @@ protected:
     testdb::TestDatabase database_{GetParam()};
     std::unique_ptr<server::AppServer> server_;
     int port_ = 0;
+    std::string token_;  // the desktop's session
     vlm::TNetConnection connection_{nullptr, "netDBGeral"};
     vlm::TdtmDBGeral remote_;  // no connection text: no database account
 };
@@ -130,7 +134,13 @@ TEST_P(RemoteLookupTest, EveryLookupOfTheFormsAnswersThroughTheServerAsTheDataba
 }
 
 TEST_P(RemoteLookupTest, AnyOtherStatementIsRefusedWith403AndMalformedBodiesWith400) {
-    testsrv::HttpClient http(port_);
+    // Lookups need a session like every call.
+    const std::string allowed =
+        R"({"sql":"SELECT CDFILIAL, NMFILIAL\n  FROM FILIAL\n WHERE ((CDFILIAL = :P_CDFILIAL) OR (:P_TCDFILIAL = 'T'))\n ORDER BY CDFILIAL","params":{"P_CDFILIAL":"0001","P_TCDFILIAL":"N"}})";
+    EXPECT_EQ(testsrv::HttpClient(port_).Post("/dtmDBGeral/query", allowed).status, 401);
+    EXPECT_EQ(testsrv::HttpClient(port_, token_).Post("/dtmDBGeral/query", allowed).status, 200);
+
+    testsrv::HttpClient http(port_, token_);
     const struct {
         const char* name;
         std::string body;
