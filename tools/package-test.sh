@@ -37,7 +37,7 @@ fi
 "$server" --version | grep -qx "zrm-server [0-9.]*" || fail "--version"
 
 db="sqlite3://db=$work/zrm.db"
-"$server" init-db --db "$db" --demo --notes 10 2>"$work/init.log" || { cat "$work/init.log" >&2; fail "init-db"; }
+"$server" init-db --db "$db" --demo --notes 10 >"$work/init.out" 2>"$work/init.log" || { cat "$work/init.log" >&2; fail "init-db"; }
 "$server" migrate --db "$db" 2>&1 | grep -q "already at version" || fail "migrate"
 "$server" backup --db "$db" --to "$work/copy.db" 2>/dev/null || fail "backup"
 
@@ -48,7 +48,7 @@ sed -e "s|^db = .*|db = \"$db\"|" -e 's|^listen = .*|listen = "127.0.0.1:0"|' \
 server_pid=$!
 port=
 for _ in $(seq 100); do
-    port=$(sed -n 's/.* on 127\.0\.0\.1:\([0-9]*\)$/\1/p' "$work/server.log")
+    port=$(sed -n 's/.* on \(http:\/\/\)\{0,1\}127\.0\.0\.1:\([0-9]*\)$/\2/p' "$work/server.log")
     [ -n "$port" ] && break
     kill -0 "$server_pid" 2>/dev/null || fail "the installed server stopped"
     sleep 0.1
