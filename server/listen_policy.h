@@ -7,8 +7,6 @@
 
 namespace server {
 
-bool IsLoopbackHost(std::string_view host);
-
 struct ListenCheck {
     bool allowed = true;
     std::string message;  // why it is refused, or the warning to log

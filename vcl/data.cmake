@@ -10,6 +10,7 @@ add_library(vcl_data
   ${CMAKE_CURRENT_LIST_DIR}/data_packet.cpp
   ${CMAKE_CURRENT_LIST_DIR}/text_format.cpp
   ${CMAKE_CURRENT_LIST_DIR}/mask_text.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/net_address.cpp
   ${CMAKE_CURRENT_LIST_DIR}/wire_encode.cpp
   ${CMAKE_CURRENT_LIST_DIR}/json_reader.cpp
   ${CMAKE_CURRENT_LIST_DIR}/wire_decode.cpp

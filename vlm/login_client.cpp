@@ -4,6 +4,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "vlm/http_transport.h"
 #include "vlm/net_failure.h"
 
 namespace vlm {
@@ -12,38 +13,9 @@ namespace {
 
 std::unique_ptr<httplib::Client> MakeClient(const TServerUrl& url, const std::string& caFile,
                                             int timeoutSeconds) {
-    const std::string host = url.host.find(':') != std::string::npos ? "[" + url.host + "]" : url.host;
-    auto client = std::make_unique<httplib::Client>((url.tls ? "https://" : "http://") + host + ":" +
-                                                    std::to_string(url.port));
-    if (url.tls) {
-        client->enable_server_certificate_verification(true);
-        if (!caFile.empty())
-            client->set_ca_cert_path(caFile);
-    }
-    client->set_connection_timeout(std::min(timeoutSeconds, 10), 0);
-    client->set_read_timeout(timeoutSeconds, 0);
-    client->set_write_timeout(timeoutSeconds, 0);
+    auto client = std::make_unique<httplib::Client>(BaseUrl(url.host, url.port, url.tls));
+    ConfigureClient(*client, url.tls, caFile, timeoutSeconds);
     return client;
-}
-
-TNetFailure FailureOf(httplib::Error error) {
-    switch (error) {
-        case httplib::Error::Connection:
-            return TNetFailure::Refused;
-        case httplib::Error::ConnectionTimeout:
-            return TNetFailure::ConnectTimeout;
-        case httplib::Error::Read:
-            return TNetFailure::NoAnswer;
-        case httplib::Error::Write:
-            return TNetFailure::ConnectionLost;
-        case httplib::Error::SSLConnection:
-            return TNetFailure::SecureConnection;
-        case httplib::Error::SSLLoadingCerts:
-        case httplib::Error::SSLServerVerification:
-            return TNetFailure::Certificate;
-        default:
-            return TNetFailure::Other;
-    }
 }
 
 std::string Text(const nlohmann::json& json, const char* key) {
@@ -60,7 +32,7 @@ TLoginResult LoginToServer(const TServerUrl& url, const std::string& caFile, con
     const std::string body = nlohmann::json{{"user", user}, {"password", password}}.dump();
     const auto answer = client->Post("/login", body, "application/json");
     if (!answer) {
-        result.error = NetFailureText(FailureOf(answer.error()), url.host, url.port);
+        result.error = NetFailureText(FailureOf(answer.error(), true), url.host, url.port);
         return result;
     }
     const auto json = nlohmann::json::parse(answer->body, nullptr, false);

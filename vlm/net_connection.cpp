@@ -11,35 +11,15 @@
 #include "vcl/wire.h"
 #include "vlm/call_wait.h"
 #include "vlm/host_form.h"
+#include "vlm/http_transport.h"
 
 namespace vlm {
 
 namespace {
 
-// What the transport's error means to the user. A read that failed before
-// the read timeout was a dropped connection, not a silent server.
-TNetFailure FailureOf(httplib::Error error, std::chrono::milliseconds elapsed, int readTimeoutSeconds) {
-    switch (error) {
-        case httplib::Error::Connection:
-            return TNetFailure::Refused;
-        case httplib::Error::ConnectionTimeout:
-            return TNetFailure::ConnectTimeout;
-        case httplib::Error::Read:
-            return elapsed >= std::chrono::seconds(readTimeoutSeconds) - std::chrono::milliseconds(500)
-                       ? TNetFailure::NoAnswer
-                       : TNetFailure::ConnectionLost;
-        case httplib::Error::Write:
-            return TNetFailure::ConnectionLost;
-        case httplib::Error::SSLConnection:
-            return TNetFailure::SecureConnection;
-        case httplib::Error::SSLLoadingCerts:
-        case httplib::Error::SSLServerVerification:
-            return TNetFailure::Certificate;
-        case httplib::Error::Canceled:
-            return TNetFailure::Cancelled;
-        default:
-            return TNetFailure::Other;
-    }
+// A failed read that lasted (nearly) the whole read timeout: the server was silent.
+bool ReadTimedOut(std::chrono::milliseconds elapsed, int readTimeoutSeconds) {
+    return elapsed >= std::chrono::seconds(readTimeoutSeconds) - std::chrono::milliseconds(500);
 }
 
 constexpr int kUnauthorized = 401;
@@ -49,10 +29,6 @@ void LogTransportError(const std::string& connection, const std::string& server,
     std::cerr << connection << ": " << server << ": " << httplib::to_string(error) << '\n';
 }
 
-std::string Bracketed(const std::string& host) {
-    return host.find(':') != std::string::npos ? "[" + host + "]" : host;
-}
-
 }  // namespace
 
 // --- Transport: plain or TLS client, bearer token ---
@@ -60,13 +36,8 @@ std::string Bracketed(const std::string& host) {
 struct TNetConnection::Client {
     Client(const std::string& host, int port, const TServerAccess& access, int timeoutSeconds,
            std::string clientKey)
-        : http((access.tls ? "https://" : "http://") + Bracketed(host) + ":" + std::to_string(port)),
-          key(std::move(clientKey)) {
-        if (access.tls) {
-            http.enable_server_certificate_verification(true);
-            if (!access.caFile.empty())
-                http.set_ca_cert_path(access.caFile);
-        }
+        : http(BaseUrl(host, port, access.tls)), key(std::move(clientKey)) {
+        ConfigureClient(http, access.tls, access.caFile, timeoutSeconds);
         if (!access.token.empty())
             http.set_bearer_token_auth(access.token);
         // A TLS connection the server closed while idle still looks alive
@@ -74,9 +45,6 @@ struct TNetConnection::Client {
         // would fail on it: TLS calls open a connection each.
         http.set_keep_alive(!access.tls);
         http.set_tcp_nodelay(true);
-        http.set_connection_timeout(std::min(timeoutSeconds, 10), 0);
-        http.set_read_timeout(timeoutSeconds, 0);
-        http.set_write_timeout(timeoutSeconds, 0);
     }
     httplib::Client http;
     std::string key;
@@ -184,7 +152,7 @@ bool TNetConnection::TryOpen(TNetFailure& failure) {
         failure = answer->status == kUnauthorized ? TNetFailure::SessionExpired : TNetFailure::Unavailable;
     } else {
         LogTransportError(Name(), ClientKey(), answer.error());
-        failure = FailureOf(answer.error(), exchange->elapsed, TimeoutSeconds);
+        failure = FailureOf(answer.error(), ReadTimedOut(exchange->elapsed, TimeoutSeconds));
     }
     client_.reset();
     return false;
@@ -274,7 +242,8 @@ vcl::wire::Answer TNetConnection::Post(std::string_view method, const std::strin
     const httplib::Result& answer = *exchange->answer;
     if (!answer) {
         LogTransportError(Name(), ClientKey(), answer.error());
-        const TNetFailure failure = FailureOf(answer.error(), exchange->elapsed, TimeoutSeconds);
+        const TNetFailure failure =
+            FailureOf(answer.error(), ReadTimedOut(exchange->elapsed, TimeoutSeconds));
         Disconnect();
         Raise(failure);
     }

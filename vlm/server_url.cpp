@@ -1,21 +1,10 @@
 #include "vlm/server_url.h"
 
-#include <arpa/inet.h>
-
 #include <charconv>
 
-namespace vlm {
+#include "vcl/net_address.h"
 
-bool IsLoopbackAddress(std::string_view host) {
-    const std::string text(host);
-    if (text == "localhost")
-        return true;
-    in_addr v4{};
-    if (inet_pton(AF_INET, text.c_str(), &v4) == 1)
-        return (ntohl(v4.s_addr) >> 24) == 127;
-    in6_addr v6{};
-    return inet_pton(AF_INET6, text.c_str(), &v6) == 1 && IN6_IS_ADDR_LOOPBACK(&v6);
-}
+namespace vlm {
 
 std::optional<TServerUrl> ParseServerUrl(std::string_view text, bool insecure, std::string& error) {
     TServerUrl url;
@@ -49,7 +38,7 @@ std::optional<TServerUrl> ParseServerUrl(std::string_view text, bool insecure, s
     }
     url.host = host;
     url.port = port;
-    if (!url.tls && !insecure && !IsLoopbackAddress(url.host)) {
+    if (!url.tls && !insecure && !vcl::IsLoopbackHost(url.host)) {
         error = "--server " + std::string(text) +
                 ": plain http is only for loopback addresses; use https:// or add --insecure";
         return std::nullopt;

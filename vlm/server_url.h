@@ -19,6 +19,4 @@ struct TServerUrl {
 // a server address or plain http is refused.
 std::optional<TServerUrl> ParseServerUrl(std::string_view text, bool insecure, std::string& error);
 
-bool IsLoopbackAddress(std::string_view host);
-
 }  // namespace vlm
