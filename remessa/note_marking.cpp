@@ -47,8 +47,7 @@ void TfrmRemessaAnalise::dbgNotaFiscalTitleClick(vcl::TColumn& Column) {
         // A quantity still in edit is posted, with its check, before the items
         // grid is frozen: a frozen grid cannot hand over the typed text, and
         // the pass would post the row without it. A refused one stops here.
-        const vcl::TDataSetState itemsState = cdsItensNota->State();
-        if (itemsState == vcl::TDataSetState::Edit || itemsState == vcl::TDataSetState::Insert) {
+        if (cdsItensNota->InEditMode()) {
             vcl::RunRecovering([&] { cdsItensNota->Post(); },
                                [&] { screen.Cursor = static_cast<int>(vcl::TCursor::Default); });
         }
@@ -107,8 +106,7 @@ void TfrmRemessaAnalise::cdsNotaFiscalGridAfterScroll(vcl::TClientDataSet* /*Dat
     // post moves the notes back to the item's own note; the notes then return
     // to the note the user moved to. A refused post brings the notes back to
     // the item's note, where the refused value waits in the items grid.
-    if (cdsItensNota->State() == vcl::TDataSetState::Edit ||
-        cdsItensNota->State() == vcl::TDataSetState::Insert) {
+    if (cdsItensNota->InEditMode()) {
         const std::string cdFilial = cdsNotaFiscalGrid->FieldByName("CDFILIAL").AsString();
         const std::string nrLanctoNf = cdsNotaFiscalGrid->FieldByName("NRLANCTONF").AsString();
         vcl::RunRecovering([&] { cdsItensNota->Post(); },
