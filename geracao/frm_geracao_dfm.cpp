@@ -4,6 +4,7 @@
 #include <string>
 
 #include "geracao/frm_geracao.h"
+#include "remessa/frm_remessa_analise.h"
 #include "remessa/glyphs.h"
 #include "remessa/resource_helpers.h"
 #include "vlm/db_geral.h"
@@ -134,6 +135,31 @@ void TfrmGeracao::BuildForm() {
 
     dtsFilial->SetDataSet(&qryFilial->Query);
     dtsPesqOper->SetDataSet(&qryPesqOper->Query);
+
+    // Lookups: a typed or picked code checked against its query.
+    lkpFilial = &Make<vlm::TLookupField>("lkpFilial", Host.Services);
+    lkpFilial->Edit = medFilial;
+    lkpFilial->Query = qryFilial;
+    lkpFilial->KeyParam = "P_CDFILIAL";
+    lkpFilial->AllParam = "P_TCDFILIAL";
+    lkpFilial->KeyField = "CDFILIAL";
+    lkpFilial->NameEdit = medNmFilial;
+    lkpFilial->NameField = "NMFILIAL";
+    lkpFilial->Width = 4;
+    lkpFilial->Picked = &boPesqFilRem;
+    lkpFilial->NotFound = [] { return Cli_zrm90000::frmRemessaAnalise->msgPadrao->Msg("Fil_Cad"); };
+
+    lkpOperacao = &Make<vlm::TLookupField>("lkpOperacao", Host.Services);
+    lkpOperacao->Edit = medCdOperacao;
+    lkpOperacao->Query = qryPesqOper;
+    lkpOperacao->KeyParam = "P_CDTIPOOPER";
+    lkpOperacao->AllParam = "P_TCDTIPOOPER";
+    lkpOperacao->KeyField = "CDTIPOOPER";
+    lkpOperacao->NameEdit = edtNmOperacao;
+    lkpOperacao->NameField = "NMTIPOOPER";
+    lkpOperacao->Width = 2;
+    lkpOperacao->Picked = &boPesqTipoOp;
+    lkpOperacao->NotFound = [this] { return msgPadrao->Msg("Oper_Cad"); };
 
     // Client datasets.
     cdsSerie = &Make<vcl::TClientDataSet>("cdsSerie");

@@ -401,6 +401,48 @@ void TfrmRemessaAnalise::BuildForm() {
     dtsFornecedor->SetDataSet(&qryFornecedor->Query);
     dtsSerieNF->SetDataSet(&qrySerieNF->Query);
 
+    // Lookups: a typed or picked code checked against its query.
+    lkpFilial = &Make<vlm::TLookupField>("lkpFilial", Host.Services);
+    lkpFilial->Edit = medFilial;
+    lkpFilial->Query = qryFilial;
+    lkpFilial->KeyParam = "P_CDFILIAL";
+    lkpFilial->AllParam = "P_TCDFILIAL";
+    lkpFilial->KeyField = "CDFILIAL";
+    lkpFilial->NameEdit = edtNmFilial;
+    lkpFilial->NameField = "NMFILIAL";
+    lkpFilial->Width = 4;
+    lkpFilial->Picked = &boPesqFilial;
+    lkpFilial->NotFound = [this] { return msgPadrao->Msg("Fil_Cad"); };
+    lkpFilial->OnChanged = [this] { medNumNota->Clear(); };
+
+    // The supplier is typed by its registration number and remembered by its code.
+    lkpFornecedor = &Make<vlm::TLookupField>("lkpFornecedor", Host.Services);
+    lkpFornecedor->Edit = medFornecedor;
+    lkpFornecedor->Query = qryFornecedor;
+    lkpFornecedor->KeyParam = "P_NRINSJURFORN";
+    lkpFornecedor->AllParam = "P_TNRINSJURFORN";
+    lkpFornecedor->KeyField = "NRINSJURFORN";
+    lkpFornecedor->NameEdit = edtNmFornecedor;
+    lkpFornecedor->NameField = "NMRAZSOCFORN";
+    lkpFornecedor->Picked = &boPesqForn;
+    lkpFornecedor->NotFound = [this] { return msgPadrao->Msg("For_Cad"); };
+    lkpFornecedor->OnFound = [this] { stCdForneced = qryFornecedor->FieldByName("CDFORNECED").AsString(); };
+    lkpFornecedor->OnChanged = [this] {
+        medNumNota->Clear();
+        if (vlm::TConsiste::EmptyString(medFornecedor->Text()))
+            stCdForneced.clear();
+    };
+
+    lkpSerieNf = &Make<vlm::TLookupField>("lkpSerieNf", Host.Services);
+    lkpSerieNf->Edit = medSerieNf;
+    lkpSerieNf->Query = qrySerieNF;
+    lkpSerieNf->KeyParam = "P_CDSERIEENTR";
+    lkpSerieNf->AllParam = "P_TCDSERIEENTR";
+    lkpSerieNf->KeyField = "CDSERIEENTR";
+    lkpSerieNf->Picked = &boPesqSerie;
+    lkpSerieNf->NotFound = [this] { return msgPadrao->Msg("Serie_Cad"); };
+    lkpSerieNf->OnChanged = [this] { medNumNota->Clear(); };
+
     // Lookup field events.
     btpFilial->OnBeforePesq = [this](vcl::TObject* s, bool& p) { btpFilialBeforePesq(s, p); };
     btpFilial->OnAfterPesq = [this](vcl::TObject* s) { btpFilialAfterPesq(s); };
