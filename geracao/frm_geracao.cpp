@@ -2,6 +2,7 @@
 // the departure date and the origin branch's default series.
 #include "geracao/frm_geracao.h"
 
+#include "contracts/server_api.h"
 #include "remessa/frm_remessa_analise.h"
 #include "vcl/scope_exit.h"
 
@@ -130,7 +131,7 @@ void TfrmGeracao::Vd_DataSaida(bool Obrigatorio) {
 
 void TfrmGeracao::getSerie() {
     const std::string origin = frmRemessaAnalise->medFilial->Text();
-    const vcl::Variant result = frmRemessaAnalise->netRemesAnalise->AppServer("getSerie", {origin});
+    const vcl::Variant result = frmRemessaAnalise->netRemesAnalise->AppServer(contracts::kGetSerie, {origin});
     cdsSerie->SetData(Consiste.CheckResultServ(result, true, 0));
     stSerie = cdsSerie->FieldByName("CDSERIE").AsString();
     stEmpresa = cdsSerie->FieldByName("CDEMPRESA").AsString();

@@ -1,10 +1,10 @@
 // Notes grid: the mark column drawn as a check box, marking one note or all,
 // the keyboard, and the items filtered to the current note.
 #include "remessa/frm_remessa_analise.h"
-#include "remessa/glyphs.h"
 #include "remessa/note_filter.h"
 #include "vcl/forms.h"
 #include "vcl/scope_exit.h"
+#include "vlm/glyphs.h"
 
 namespace Cli_zrm90000 {
 
@@ -21,7 +21,7 @@ void TfrmRemessaAnalise::dbgNotaFiscalDrawColumnCell(vcl::TObject* Sender, const
     const int width = bitmap.Width();
     const int height = Rect.Bottom - Rect.Top;
     canvas.BrushCopy(vcl::Bounds(Rect.Left + 1, Rect.Top, width, height), bitmap,
-                     vcl::Bounds(0, 0, width, height), clCheckTransparent);
+                     vcl::Bounds(0, 0, width, height), vlm::clCheckTransparent);
 }
 
 void TfrmRemessaAnalise::dbgNotaFiscalCellClick(vcl::TColumn& /*Column*/) {
