@@ -72,10 +72,10 @@ HttpHost::HttpHost(CallTarget& target, HttpOptions options)
 }
 
 HttpHost::~HttpHost() {
-    stop();
+    Stop();
 }
 
-void HttpHost::setObserver(CallObserver observer) {
+void HttpHost::SetObserver(CallObserver observer) {
     std::lock_guard lock(observerMutex_);
     observer_ = std::move(observer);
 }
@@ -184,7 +184,7 @@ void HttpHost::Install() {
     });
 }
 
-int HttpHost::start(const std::string& host, int port) {
+int HttpHost::Start(const std::string& host, int port) {
     if (thread_.joinable())
         throw std::runtime_error("the server is already running");
     if (port == 0) {
@@ -203,7 +203,7 @@ int HttpHost::start(const std::string& host, int port) {
     return port_;
 }
 
-void HttpHost::stop() {
+void HttpHost::Stop() {
     if (!thread_.joinable())
         return;
     http_->stop();

@@ -1,7 +1,7 @@
 #include "vcl/data_packet.h"
 
-#include "vcl/data_store.h"
 #include "vcl/exceptions.h"
+#include "vcl/packet_store.h"
 
 namespace vcl {
 

@@ -5,8 +5,8 @@
 
 #include <simdjson.h>
 
-#include "vcl/data_store.h"
 #include "vcl/exceptions.h"
+#include "vcl/packet_store.h"
 #include "vcl/wire.h"
 
 namespace vcl::wire {
