@@ -4,6 +4,7 @@
 #include <sqlite3.h>
 
 #include "bench_data.h"
+#include "contracts/server_api.h"
 #include "db/connection.h"
 #include "server/dispatch.h"
 #include "vcl/data_packet.h"
@@ -37,8 +38,9 @@ void BM_GetNotasFiscais(benchmark::State& state) {
     const vcl::VariantArray args = MarchOfBranch1();
     std::size_t items = 0;
     for (auto _ : state) {
-        const vcl::wire::Answer answer = server::Dispatch(
-            session, "zrm90000.rdmRemessaAnalise", "getNotasFiscais", args, server::LocalCaller("0001"));
+        const vcl::wire::Answer answer =
+            server::Dispatch(session, contracts::kRemessaServer, contracts::kGetNotasFiscais, args,
+                             server::LocalCaller("0001"));
         items = answer.result[1][1].AsPacket().RowCount();
         benchmark::DoNotOptimize(answer);
     }
