@@ -1,6 +1,7 @@
 // TClientDataSet: opening, closing, navigation, filters, locate and the
 // notification of data links. The editing verbs are in dataset_edit.cpp.
 #include <algorithm>
+#include <cstdint>
 
 #include "vcl/dataset.h"
 #include "vcl/dataset_store.h"
@@ -153,6 +154,38 @@ void TClientDataSet::NotifyLinks(LinkEvent event, TField* field) {
     });
 }
 
+void TClientDataSet::SetState(TDataSetState state) {
+    if (state == state_)
+        return;
+    const bool wasActive = Active();
+    const bool wasEditing = InEditMode();
+    state_ = state;
+    if (wasActive != Active()) {
+        NotifyLinks(LinkEvent::ActiveChanged);
+    } else if (wasEditing != InEditMode()) {
+        NotifyLinks(LinkEvent::EditingChanged);
+    }
+}
+
+// ---- reading another row ----
+
+TRecordView::TRecordView(TClientDataSet& dataSet, int recNo)
+    : dataSet_(dataSet), previous_(dataSet.viewPos_) {
+    // A row outside the shown ones reads as Null.
+    dataSet_.viewPos_ = recNo >= 1 ? static_cast<std::size_t>(recNo - 1) : SIZE_MAX;
+}
+
+TRecordView::~TRecordView() {
+    dataSet_.viewPos_ = previous_;
+}
+
+TRecordView TDataLink::ViewRecord(int recNo) const {
+    TClientDataSet* dataSet = DataSet();
+    if (dataSet == nullptr || !dataSet->Active())
+        throw EDatabaseError("Nenhum conjunto de dados aberto para ler a linha " + std::to_string(recNo));
+    return TRecordView(*dataSet, recNo);
+}
+
 void TClientDataSet::DisableControls() {
     if (disableCount_++ == 0)
         activeWhenDisabled_ = Active();
@@ -174,7 +207,7 @@ void TClientDataSet::CheckActive() const {
 }
 
 void TClientDataSet::CheckEditing() const {
-    if (state_ != TDataSetState::Edit && state_ != TDataSetState::Insert)
+    if (!InEditMode())
         throw EDatabaseError(Name() + ": o conjunto de dados não está em edição nem em inclusão");
 }
 
@@ -254,11 +287,12 @@ void TClientDataSet::SetData(const Variant& data) {
         dynamicFields_ = true;
     }
     store_ = std::move(store);
-    state_ = TDataSetState::Browse;
     if (filterOn)
         store_->SetFilter(std::move(terms));
     PlaceFirst();
-    NotifyLinks(wasActive ? LinkEvent::DataSetChanged : LinkEvent::ActiveChanged);
+    SetState(TDataSetState::Browse);
+    if (wasActive)
+        NotifyLinks(LinkEvent::DataSetChanged);
     Fire(AfterOpen, this);
     if (!IsEmpty())
         Fire(AfterScroll, this);
@@ -279,9 +313,10 @@ void TClientDataSet::CreateDataSet() {
     store_ = std::make_unique<DataStore>(std::move(defs));
     if (filtered_)
         store_->SetFilter(std::move(terms));
-    state_ = TDataSetState::Browse;
     PlaceFirst();
-    NotifyLinks(wasActive ? LinkEvent::DataSetChanged : LinkEvent::ActiveChanged);
+    SetState(TDataSetState::Browse);
+    if (wasActive)
+        NotifyLinks(LinkEvent::DataSetChanged);
     Fire(AfterOpen, this);
 }
 
@@ -307,11 +342,10 @@ void TClientDataSet::Close() {
         return;
     Fire(BeforeClose, this);
     DiscardEdit();
-    state_ = TDataSetState::Inactive;
     store_.reset();
     pos_ = 0;
     bof_ = eof_ = true;
-    NotifyLinks(LinkEvent::ActiveChanged);
+    SetState(TDataSetState::Inactive);
 }
 
 void TClientDataSet::SetActive(bool active) {

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "bench_data.h"
+#include "contracts/server_api.h"
 #include "db/connection.h"
 #include "server/dispatch.h"
 #include "vcl/data_packet.h"
@@ -49,8 +50,8 @@ void BM_GeraSaida500Notes5000Items(benchmark::State& state) {
         db::Open(*session, "sqlite3://db=" + work);
         state.ResumeTiming();
 
-        const vcl::wire::Answer answer = server::Dispatch(*session, "zrm90000.rdmRemessaAnalise", "GeraSaida",
-                                                          args, server::LocalCaller("0001"));
+        const vcl::wire::Answer answer = server::Dispatch(
+            *session, contracts::kRemessaServer, contracts::kGeraSaida, args, server::LocalCaller("0001"));
         if (answer.result[0].AsString() != "OK" ||
             answer.result[1].AsPacket().RowCount() != bench::kGenerationNotes) {
             state.SkipWithError(("generation failed: " + answer.result[0].AsString()).c_str());

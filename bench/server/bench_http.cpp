@@ -17,6 +17,7 @@
 #include <memory>
 
 #include "bench_data.h"
+#include "contracts/server_api.h"
 #include "db/connection.h"
 #include "server/app_server.h"
 #include "server/dispatch.h"
@@ -28,8 +29,8 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr const char* kServer = "zrm90000.rdmRemessaAnalise";
-constexpr const char* kMethod = "getNotasFiscais";
+constexpr std::string_view kServer = contracts::kRemessaServer;
+constexpr std::string_view kMethod = contracts::kGetNotasFiscais;
 
 struct Range {
     const char* from;
@@ -74,7 +75,7 @@ Received Post(const Served& served, const std::string& request) {
     client.set_read_timeout(600, 0);
     httplib::Request call;
     call.method = "POST";
-    call.path = std::string("/") + kServer + "/" + kMethod;
+    call.path = "/" + std::string(kServer) + "/" + std::string(kMethod);
     call.headers = {{"Authorization", "Bearer " + served.token}};
     call.set_header("Content-Type", "application/json");
     call.body = request;
