@@ -9,6 +9,7 @@
 #include "server/failure_log.h"
 #include "server/login.h"
 #include "server/lookup_query.h"
+#include "server/request_shape.h"
 #include "vcl/exceptions.h"
 
 namespace server {
@@ -166,6 +167,8 @@ HttpResponse HttpRoutes::Call(const HttpRequest& request, const std::string& ser
             throw CallError(CallStatus::NotFound, "Servidor desconhecido");
         if (!target_.KnowsMethod(server, method))
             throw CallError(CallStatus::NotFound, "Método desconhecido");
+        if (CountJsonValues(request.body) > kMaxRequestValues)
+            return ErrorResponse(413, "Requisição com valores demais");
         // The lookup route has a body of its own; every other call is {"args":[...]}.
         const vcl::VariantArray args = server == kLookupServer ? DecodeLookupRequest(request.body)
                                                                : vcl::wire::DecodeRequest(request.body);

@@ -20,6 +20,7 @@
 #include "server/answer_compression.h"
 #include "server/app_server.h"
 #include "server/fake_server.h"
+#include "server/request_shape.h"
 #include "test_database.h"
 #include "vlm/answer_decoding.h"
 
@@ -66,6 +67,14 @@ std::string ErrorOf(const std::string& body) {
                : std::string();
 }
 
+// {"args":[0,0,...]} with `count` values in the array.
+std::string ManyValues(std::size_t count) {
+    std::string body = R"({"args":[0)";
+    for (std::size_t i = 1; i < count; ++i)
+        body += ",0";
+    return body + "]}";
+}
+
 TEST_F(EdgeTest, EveryRefusalHasItsStatusAndAJsonBody) {
     server::HttpLimits limits;
     limits.maxBodyBytes = 1 << 20;
@@ -86,6 +95,7 @@ TEST_F(EdgeTest, EveryRefusalHasItsStatusAndAJsonBody) {
         {"a post to the health check", "POST", "/health", "{}", {}, 405},
         {"a path of three parts", "GET", "/a/b/c", "", {}, 404},
         {"a body that is not JSON", "POST", kGetSerie, "args=0001", {}, 400},
+        {"a body of more values than a call may decode", "POST", kGetSerie, ManyValues(1'000'001), {}, 413},
     };
     for (const auto& c : cases) {
         httplib::Client client = Client();
@@ -289,6 +299,24 @@ TEST(Compression, ADamagedOrOverlongFrameIsRefused) {
     EXPECT_FALSE(vlm::DecompressZstd(frame->substr(0, frame->size() / 2))) << "truncated";
     EXPECT_FALSE(vlm::DecompressZstd("not a frame at all"));
     EXPECT_FALSE(vlm::DecompressZstd(*frame, 1000)) << "expands beyond the bound";
+}
+
+}  // namespace
+
+namespace {
+
+TEST(RequestShape, ValuesAreCountedOutsideStringsOnly) {
+    struct Case {
+        const char* body;
+        std::size_t values;
+    } const cases[] = {
+        {R"({"args":[]})", 1},
+        {R"({"args":[1,2,[3,4]]})", 4},
+        {R"({"args":["a,b","c\",d",","]})", 3},
+        {R"({"args":["\\",1]})", 2},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(server::CountJsonValues(c.body), c.values) << c.body;
 }
 
 }  // namespace

@@ -5,7 +5,9 @@
 //     second, then the time a getSerie takes to be answered;
 //  2. CLIENTS concurrent clients making CALLS getSerie calls each: p50, p99;
 //  3. a BODY-MB body announced and streamed: the time to its 413 and the
-//     process's memory growth while it arrives.
+//     process's memory growth while it arrives;
+//  4. a call whose arguments hold an ARGS-MB array: its answer and the peak
+//     memory it took.
 // Everything is bounded in count and time; it only ever connects to 127.0.0.1.
 #include <arpa/inet.h>
 #include <httplib.h>
@@ -187,6 +189,24 @@ void OversizedBody(int port, const std::string& token, long long megabytes) {
         (StatusKb("VmRSS") - rssBefore) / 1024, (StatusKb("VmHWM") - peakBefore) / 1024);
 }
 
+// A well-formed call whose arguments hold an array of `megabytes` MB: the
+// time to its answer and the memory it took to decode.
+void LargeArguments(int port, const std::string& token, long long megabytes) {
+    std::string body = R"({"args":["0001",[)";
+    const long long size = megabytes << 20;
+    body.reserve(static_cast<std::size_t>(size) + 64);
+    while (static_cast<long long>(body.size()) < size)
+        body += "1,";
+    body += "1]]}";
+    const long peakBefore = StatusKb("VmHWM");
+    httplib::Client client = Client(port, token);
+    const auto started = Clock::now();
+    const auto answer = client.Post(kGetSerie, body, "application/json");
+    const double took = Ms(Clock::now() - started);
+    std::printf("arguments: a %lld MB array: answer %d after %.1f ms; peak memory %+ld MB\n", megabytes,
+                answer ? answer->status : 0, took, (StatusKb("VmHWM") - peakBefore) / 1024);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -194,6 +214,7 @@ int main(int argc, char** argv) {
     std::string connect;
     int threads = 8, idle = 500, slow = 8, clients = 128, calls = 20;
     long long bodyMb = 200;
+    long long argsMb = 50;
     app.add_option("--db", connect, "database connection text (made by zrm-server init-db --demo)")
         ->required();
     app.add_option("--threads", threads, "server workers")->check(CLI::Range(1, 256))->capture_default_str();
@@ -205,6 +226,9 @@ int main(int argc, char** argv) {
     app.add_option("--calls", calls, "calls per client")->check(CLI::Range(1, 1000))->capture_default_str();
     app.add_option("--body-mb", bodyMb, "oversized body, MB")
         ->check(CLI::Range(1, 2048))
+        ->capture_default_str();
+    app.add_option("--args-mb", argsMb, "arguments array of a call, MB (under the body limit)")
+        ->check(CLI::Range(1, 60))
         ->capture_default_str();
     CLI11_PARSE(app, argc, argv);
 
@@ -225,6 +249,7 @@ int main(int argc, char** argv) {
     IdleAndSlow(port, token, idle, slow);
     Concurrent(port, token, clients, calls);
     OversizedBody(port, token, bodyMb);
+    LargeArguments(port, token, argsMb);
     server.stop();
     return 0;
 }
