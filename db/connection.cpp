@@ -134,6 +134,25 @@ bool IsTransient(const soci::soci_error& error) {
     return state == "40001" || state == "40P01" || state == "23505";
 }
 
+bool IsBusy(const soci::soci_error& error) {
+    if (const auto* lite = dynamic_cast<const soci::sqlite3_soci_error*>(&error)) {
+        const int code = lite->result() & 0xff;
+        return code == SQLITE_BUSY || code == SQLITE_LOCKED;
+    }
+    const std::string state = SqlState(error);
+    return state == "55P03" || state == "57014" || state == "40001" || state == "40P01";
+}
+
+void LimitWaits(soci::session& session, std::chrono::milliseconds limit) {
+    const long long ms = std::max<long long>(1, limit.count());
+    if (BackendOf(session) == Backend::Sqlite) {
+        session << "PRAGMA busy_timeout = " + std::to_string(ms);
+    } else {
+        session << "SET lock_timeout = " + std::to_string(ms);
+        session << "SET statement_timeout = " + std::to_string(ms);
+    }
+}
+
 WriteTransaction::WriteTransaction(soci::session& session) : session_(session) {
     if (BackendOf(session_) == Backend::Sqlite)
         session_ << "BEGIN IMMEDIATE";

@@ -31,6 +31,9 @@ BUILD_PACKAGES+=(libzstd-dev)
 # Qt's own texts (dialog buttons, context menus) in Brazilian Portuguese;
 # the condensed sans-serif that captions laid out for a narrower font narrow to.
 BUILD_PACKAGES+=(qt6-translations-l10n fonts-dejavu-extra)
+# The server's HTTP edge: Boost.Asio and Boost.Beast (in libboost-dev, above);
+# compressed answers (zstd) on both ends of the wire.
+BUILD_PACKAGES+=(libboost-dev libzstd-dev)
 # What only the tests need: the PostgreSQL server, clang for the fuzz targets,
 # curl for the installed server's health check, the openssl command that
 # makes the TLS tests' certificates.
