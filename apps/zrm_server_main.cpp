@@ -90,6 +90,12 @@ int Serve(const zrmopt::ServerOptions& options, const zrmopt::SecurityOptions& s
     serverOptions.quiet = options.quiet;
     serverOptions.tlsCert = security.tlsCert;
     serverOptions.tlsKey = security.tlsKey;
+    serverOptions.callTimeout = std::chrono::seconds(options.callTimeout);
+    serverOptions.limits.maxBodyBytes = static_cast<std::size_t>(options.maxBody);
+    serverOptions.limits.maxHeaderBytes = static_cast<std::size_t>(options.maxHeader);
+    serverOptions.limits.headerTimeout = std::chrono::seconds(options.headerTimeout);
+    serverOptions.limits.idleTimeout = std::chrono::seconds(options.idleTimeout);
+    serverOptions.limits.maxConnections = static_cast<std::size_t>(options.maxConnections);
     server::AppServer app(connect, serverOptions);
     const int port = app.Start(options.Host(), options.Port());
     std::fprintf(stderr, "zrm-server: serving %s on %s://%s:%d\n", db::MaskPassword(connect).c_str(),

@@ -5,6 +5,8 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <filesystem>
 #include <sstream>
 
 namespace db {
@@ -14,6 +16,22 @@ namespace {
 constexpr std::string_view kSqlitePrefix = "sqlite3://";
 constexpr std::string_view kPostgresPrefix = "postgresql://";
 constexpr int kBusyTimeoutMs = 30000;
+
+// Reads of a large selection should not go through pread a page at a time:
+// the file is mapped (address space only; the kernel pages it in) and the
+// page cache holds a good part of it. Both grow with the file, within bounds.
+void SizeCaches(soci::session& session, const ConnectInfo& info) {
+    constexpr std::uint64_t kMiB = 1024 * 1024;
+    std::error_code error;
+    const std::string path = SqlitePath(info);
+    const std::uint64_t fileBytes = path.empty() ? 0 : std::filesystem::file_size(path, error);
+    const std::uint64_t bytes = error ? 0 : fileBytes;
+    const std::uint64_t mmap = std::clamp<std::uint64_t>(bytes * 2, 256 * kMiB, 16384 * kMiB);
+    const std::uint64_t cache = std::clamp<std::uint64_t>(bytes / 4, 8 * kMiB, 64 * kMiB);
+    if (!path.empty())
+        session << "PRAGMA mmap_size = " << mmap;
+    session << "PRAGMA cache_size = -" << cache / 1024;  // negative: KiB
+}
 
 }  // namespace
 
@@ -79,6 +97,7 @@ void Open(soci::session& session, const ConnectInfo& info) {
             session.open(soci::sqlite3, info.parameters);
             session << "PRAGMA busy_timeout = " << kBusyTimeoutMs;
             session << "PRAGMA foreign_keys = ON";
+            SizeCaches(session, info);
             if (!IsInMemory(info)) {
                 std::string mode;
                 session << "PRAGMA journal_mode = WAL", soci::into(mode);
@@ -113,6 +132,25 @@ bool IsTransient(const soci::soci_error& error) {
     }
     const std::string state = SqlState(error);
     return state == "40001" || state == "40P01" || state == "23505";
+}
+
+bool IsBusy(const soci::soci_error& error) {
+    if (const auto* lite = dynamic_cast<const soci::sqlite3_soci_error*>(&error)) {
+        const int code = lite->result() & 0xff;
+        return code == SQLITE_BUSY || code == SQLITE_LOCKED;
+    }
+    const std::string state = SqlState(error);
+    return state == "55P03" || state == "57014" || state == "40001" || state == "40P01";
+}
+
+void LimitWaits(soci::session& session, std::chrono::milliseconds limit) {
+    const long long ms = std::max<long long>(1, limit.count());
+    if (BackendOf(session) == Backend::Sqlite) {
+        session << "PRAGMA busy_timeout = " + std::to_string(ms);
+    } else {
+        session << "SET lock_timeout = " + std::to_string(ms);
+        session << "SET statement_timeout = " + std::to_string(ms);
+    }
 }
 
 WriteTransaction::WriteTransaction(soci::session& session) : session_(session) {

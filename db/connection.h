@@ -4,6 +4,8 @@
 
 #include <soci/soci.h>
 
+#include <chrono>
+
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -54,6 +56,15 @@ std::string SqlState(const soci::soci_error& error);
 // True when retrying the transaction may succeed: PostgreSQL serialization
 // failure, deadlock or a lost race on a unique key; SQLite busy or locked.
 bool IsTransient(const soci::soci_error& error);
+
+// True when the database was busy: SQLite busy or locked past its busy
+// timeout; PostgreSQL lock or statement timeout, serialization failure or
+// deadlock.
+bool IsBusy(const soci::soci_error& error);
+
+// Bounds how long each statement of `session` may wait for a lock or run:
+// SQLite's busy timeout; PostgreSQL's lock_timeout and statement_timeout.
+void LimitWaits(soci::session& session, std::chrono::milliseconds limit);
 
 // A transaction that rolls back unless committed. On SQLite it starts with
 // BEGIN IMMEDIATE, taking the write lock at once, so that concurrent writers

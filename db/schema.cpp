@@ -30,6 +30,8 @@ std::vector<Table> BuildLatest() {
     tables.push_back(UserTable());
     Find(tables, "NOTASAIDA").columns.push_back(UserColumn());
     Find(tables, "AUDITORIA").columns.push_back(UserColumn());
+    // 3: idempotency keys.
+    tables.push_back(IdempotencyTable());
     return tables;
 }
 
@@ -67,6 +69,18 @@ const Column& UserColumn() {
     return column;
 }
 
+const Table& IdempotencyTable() {
+    static const Table table{"IDEMPOTENCIA",
+                             {{"CDUSUARIO", ColumnKind::Text, 20, true},
+                              {"CDCHAVE", ColumnKind::Text, 64, true},
+                              {"DSHASHPEDIDO", ColumnKind::Text, 64, true},
+                              {"DSRESPOSTA", ColumnKind::LongText, 0, true},
+                              {"NRCRIACAO", ColumnKind::Integer, 0, true}},
+                             {"CDUSUARIO", "CDCHAVE"},
+                             {{"IDEMPOTENCIA_CRIACAO", {"NRCRIACAO"}, false}}};
+    return table;
+}
+
 std::string SqlType(const Column& column) {
     switch (column.kind) {
         case ColumnKind::Text:
@@ -81,6 +95,8 @@ std::string SqlType(const Column& column) {
             return "BIGINT";
         case ColumnKind::Timestamp:
             return "TIMESTAMP";
+        case ColumnKind::LongText:
+            return "TEXT";
     }
     return "VARCHAR(1)";
 }

@@ -18,6 +18,7 @@ enum class ColumnKind {
     Date,
     Integer,
     Timestamp,
+    LongText,  // TEXT without a bound: stored answers
 };
 
 struct Column {
@@ -51,6 +52,10 @@ const Table& VersionTable();
 // USUARIO, and the column that names the user on what a remittance writes.
 const Table& UserTable();
 const Column& UserColumn();
+
+// IDEMPOTENCIA: the answer of each call made with an idempotency key, by
+// user and key, with its request's hash and when it was stored (Unix seconds).
+const Table& IdempotencyTable();
 
 // SQL type of a column, the same text on both backends; SQLite maps it to
 // its affinities (VARCHAR -> TEXT, NUMERIC, DATE kept as "YYYY-MM-DD").

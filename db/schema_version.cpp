@@ -35,9 +35,15 @@ void AddAccounts(soci::session& session) {
         session << std::string("ALTER TABLE ") + table + " ADD COLUMN " + user.name + " " + SqlType(user);
 }
 
+// 3: the answers of calls made with an idempotency key.
+void AddIdempotencyKeys(soci::session& session) {
+    Run(session, CreateStatements(IdempotencyTable(), false));
+}
+
 constexpr Migration kMigrations[] = {
     {1, CreateVersion1},
     {2, AddAccounts},
+    {3, AddIdempotencyKeys},
 };
 static_assert(std::size(kMigrations) == kSchemaVersion, "one migration per version");
 

@@ -19,6 +19,10 @@ struct AppServerOptions {
     std::string tlsCert{};  // PEM files; both given: HTTPS
     std::string tlsKey{};
     std::chrono::seconds sessionIdle = std::chrono::hours(8);
+    // Each call's deadline: database waits end within it, and nothing is
+    // committed after it. Below the clients' read timeout.
+    std::chrono::milliseconds callTimeout = std::chrono::seconds(30);
+    HttpLimits limits{};
 };
 
 class AppServer {

@@ -10,11 +10,12 @@
 namespace server {
 
 enum class CallStatus {
-    BadRequest = 400,    // malformed body, wrong arguments
-    Unauthorized = 401,  // no live session
-    Forbidden = 403,     // a statement the server does not run
-    NotFound = 404,      // unknown server or method
-    Internal = 500,      // a failure inside the server
+    BadRequest = 400,     // malformed body, wrong arguments
+    Unauthorized = 401,   // no live session
+    Forbidden = 403,      // a statement the server does not run
+    NotFound = 404,       // unknown server or method
+    Unprocessable = 422,  // an idempotency key reused for another request
+    Internal = 500,       // a failure inside the server
 };
 
 class CallError : public vcl::Error {

@@ -10,11 +10,13 @@ namespace server {
 
 namespace {
 
-using Method = vcl::wire::Answer (*)(soci::session&, const vcl::VariantArray&, const Caller&);
+using Method = vcl::wire::Answer (*)(soci::session&, const vcl::VariantArray&, const Caller&,
+                                     const CallGuard&);
 
 // Methods that read only, whoever calls them.
 template <vcl::wire::Answer (*Read)(soci::session&, const vcl::VariantArray&)>
-vcl::wire::Answer AnyCaller(soci::session& session, const vcl::VariantArray& args, const Caller&) {
+vcl::wire::Answer AnyCaller(soci::session& session, const vcl::VariantArray& args, const Caller&,
+                            const CallGuard&) {
     return Read(session, args);
 }
 
@@ -51,14 +53,14 @@ bool IsKnownMethod(std::string_view server, std::string_view method) {
 }
 
 vcl::wire::Answer Dispatch(soci::session& session, std::string_view server, std::string_view method,
-                           const vcl::VariantArray& args, const Caller& caller) {
+                           const vcl::VariantArray& args, const Caller& caller, const CallGuard& guard) {
     if (!IsKnownServer(server))
         throw CallError(CallStatus::NotFound, "unknown server " + std::string(server));
     const Route* route = Find(server, method);
     if (!route)
         throw CallError(CallStatus::NotFound,
                         "unknown method " + std::string(method) + " of " + std::string(server));
-    return route->run(session, args, caller);
+    return route->run(session, args, caller, guard);
 }
 
 }  // namespace server

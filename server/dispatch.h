@@ -6,6 +6,7 @@
 
 #include <string_view>
 
+#include "server/call_guard.h"
 #include "server/caller.h"
 #include "vcl/variant.h"
 #include "vcl/wire.h"
@@ -18,6 +19,7 @@ bool IsKnownMethod(std::string_view server, std::string_view method);
 // Runs the method on `session` for `caller`. CallError(NotFound) for an
 // unknown server or method, CallError(BadRequest) for malformed arguments.
 vcl::wire::Answer Dispatch(soci::session& session, std::string_view server, std::string_view method,
-                           const vcl::VariantArray& args, const Caller& caller);
+                           const vcl::VariantArray& args, const Caller& caller,
+                           const CallGuard& guard = CallGuard{});
 
 }  // namespace server

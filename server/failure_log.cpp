@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <ctime>
 #include <nlohmann/json.hpp>
+#include <utility>
 
 #include "server/password_hash.h"
 
@@ -13,7 +14,25 @@ namespace server {
 
 namespace {
 
-std::string NowIso() {
+// The scope of the request this thread is serving, if any.
+thread_local FailureScope* current = nullptr;
+
+std::string RecordUnderRef(std::string_view detail, std::string_view clientText) {
+    std::string ref = NewFailureRef();
+    std::string answer = std::string(clientText) + " (ref. " + ref + ")";
+    if (current != nullptr) {
+        current->Record(std::move(ref), detail);
+        return answer;
+    }
+    // dump() escapes the detail; bytes that are not UTF-8 become U+FFFD.
+    const nlohmann::json line{{"ts", UtcTimestamp()}, {"level", "error"}, {"ref", ref}, {"outcome", detail}};
+    std::fprintf(stderr, "%s\n", line.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace).c_str());
+    return answer;
+}
+
+}  // namespace
+
+std::string UtcTimestamp() {
     const auto now = std::chrono::system_clock::now();
     const auto millis =
         std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
@@ -26,16 +45,6 @@ std::string NowIso() {
     return text;
 }
 
-std::string LogUnderRef(std::string_view detail, std::string_view clientText) {
-    const std::string ref = NewFailureRef();
-    // dump() escapes the detail; bytes that are not UTF-8 become U+FFFD.
-    const nlohmann::json line{{"ts", NowIso()}, {"level", "error"}, {"ref", ref}, {"detail", detail}};
-    std::fprintf(stderr, "%s\n", line.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace).c_str());
-    return std::string(clientText) + " (ref. " + ref + ")";
-}
-
-}  // namespace
-
 std::string NewFailureRef() {
     InitSodium();
     unsigned char bytes[4];
@@ -46,11 +55,28 @@ std::string NewFailureRef() {
 }
 
 std::string DatabaseFailure(std::string_view detail) {
-    return LogUnderRef(detail, "Erro no banco de dados");
+    return RecordUnderRef(detail, "Erro no banco de dados");
 }
 
 std::string InternalFailure(std::string_view detail) {
-    return LogUnderRef(detail, "Erro interno do servidor");
+    return RecordUnderRef(detail, "Erro interno do servidor");
+}
+
+FailureScope::FailureScope() : outer_(std::exchange(current, this)) {}
+
+FailureScope::~FailureScope() {
+    current = outer_;
+}
+
+const FailureScope* FailureScope::Current() {
+    return current;
+}
+
+void FailureScope::Record(std::string ref, std::string_view detail) {
+    if (Failed())
+        return;
+    ref_ = std::move(ref);
+    detail_ = detail;
 }
 
 }  // namespace server

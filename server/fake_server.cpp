@@ -12,8 +12,8 @@ public:
     // Any method of a known server: the queue decides what it answers.
     bool KnowsMethod(std::string_view, std::string_view) const override { return true; }
 
-    vcl::wire::Answer Call(std::string_view, std::string_view method, const vcl::VariantArray&,
-                           const Caller&) override {
+    vcl::wire::Answer Call(std::string_view, std::string_view method, const vcl::VariantArray&, const Caller&,
+                           const CallContext&) override {
         std::lock_guard lock(mutex_);
         auto queue = replies_.find(std::string(method));
         if (queue == replies_.end() || queue->second.empty())
@@ -24,7 +24,7 @@ public:
         return answer;
     }
 
-    bool Healthy() override { return true; }
+    HealthReport Health() override { return {true, 0, "fake", "", ""}; }
 
     // A stand-in has no accounts: any caller, with or without a token, is
     // the local user.

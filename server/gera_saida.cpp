@@ -143,7 +143,8 @@ bool AccountMayGenerate(soci::session& session, const std::string& user) {
 
 }  // namespace gera
 
-vcl::wire::Answer GeraSaida(soci::session& session, const vcl::VariantArray& args, const Caller& caller) {
+vcl::wire::Answer GeraSaida(soci::session& session, const vcl::VariantArray& args, const Caller& caller,
+                            const CallGuard& guard) {
     std::string requestError;
     gera::Request request = gera::ParseRequest(args, requestError);
     request.user = caller.user;
@@ -173,19 +174,26 @@ vcl::wire::Answer GeraSaida(soci::session& session, const vcl::VariantArray& arg
                              request.seriesRef, request.companyRef);
             }
             const auto generated = gera::WriteRemittances(session, request, plan);
-            transaction.Commit();
             const gera::OriginSeries& used = plan.series.begin()->second;
-            return Reply("OK", Packet(gera::GeneratedFields(), generated), empty(gera::ErrorFields()),
-                         vcl::Variant(used.series), vcl::Variant(used.company));
+            vcl::wire::Answer answer =
+                Reply("OK", Packet(gera::GeneratedFields(), generated), empty(gera::ErrorFields()),
+                      vcl::Variant(used.series), vcl::Variant(used.company));
+            guard.BeforeCommit(session, answer);
+            transaction.Commit();
+            return answer;
+        } catch (const DeadlineExceeded&) {
+            return refuse(std::string(kBusyText));
         } catch (const gera::BadStoredNumber&) {
             return Reply("Numeração inválida no banco de dados; nada foi gravado",
                          empty(gera::GeneratedFields()), empty(gera::ErrorFields()), request.seriesRef,
                          request.companyRef);
         } catch (const soci::soci_error& e) {
-            if (db::IsTransient(e) && attempt < kAttempts) {
+            if (db::IsTransient(e) && attempt < kAttempts && !guard.Expired()) {
                 std::this_thread::sleep_for(std::chrono::milliseconds(5 * attempt));
                 continue;
             }
+            if (db::IsBusy(e))
+                return refuse(std::string(kBusyText));
             return refuse(DatabaseFailure(e.what()));
         }
     }

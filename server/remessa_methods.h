@@ -5,6 +5,7 @@
 
 #include <soci/soci.h>
 
+#include "server/call_guard.h"
 #include "server/caller.h"
 #include "vcl/variant.h"
 #include "vcl/wire.h"
@@ -19,7 +20,10 @@ vcl::wire::Answer GetSerie(soci::session& session, const vcl::VariantArray& args
 
 // [status, generatedNotesPacket, errorsPacket]; refs {4: series, 5: company}.
 // Runs for `caller` only in the caller's own branch and with permission to
-// generate; records the caller's user on what it writes.
-vcl::wire::Answer GeraSaida(soci::session& session, const vcl::VariantArray& args, const Caller& caller);
+// generate; records the caller's user on what it writes. Before its commit
+// it passes its answer to guard.BeforeCommit; a deadline passed or a
+// database busy past it answers kBusyText with nothing written.
+vcl::wire::Answer GeraSaida(soci::session& session, const vcl::VariantArray& args, const Caller& caller,
+                            const CallGuard& guard = CallGuard{});
 
 }  // namespace server

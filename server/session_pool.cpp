@@ -1,5 +1,8 @@
 #include "server/session_pool.h"
 
+#include <soci/sqlite3/soci-sqlite3.h>
+#include <sqlite3.h>
+
 #include <algorithm>
 #include <utility>
 
@@ -13,6 +16,16 @@ SessionPool::SessionPool(std::string connect, std::size_t size)
 namespace {
 
 constexpr auto kStatisticsEvery = std::chrono::hours(1);
+constexpr int kMaintenanceWaitMs = 100;
+
+// A SQLite session opened while its file could not be written stays
+// read-only for good: it is closed rather than handed out again.
+bool OpenedReadOnly(soci::session& session) {
+    if (session.get_backend_name() != "sqlite3")
+        return false;
+    auto* backend = static_cast<soci::sqlite3_session_backend*>(session.get_backend());
+    return backend != nullptr && sqlite3_db_readonly(backend->conn_, "main") == 1;
+}
 
 }  // namespace
 
@@ -39,13 +52,17 @@ SessionPool::Lease::~Lease() {
 SessionPool::Lease SessionPool::Acquire() {
     std::unique_lock lock(mutex_);
     available_.wait(lock, [this] { return !idle_.empty() || open_ < size_; });
+    while (!idle_.empty() && OpenedReadOnly(*idle_.back())) {
+        idle_.pop_back();
+        --open_;
+    }
     if (!idle_.empty()) {
         auto session = std::move(idle_.back());
         idle_.pop_back();
         const bool refresh = StatisticsDue();
         lock.unlock();
         if (refresh)
-            db::RefreshStatistics(*session);
+            Maintain(session, db::RefreshStatistics);
         return Lease(*this, std::move(session));
     }
     ++open_;
@@ -64,8 +81,22 @@ SessionPool::Lease SessionPool::Acquire() {
     const bool firstOpen = !std::exchange(analysedOnOpen_, true);
     lock.unlock();
     if (firstOpen)
-        db::AnalyzeIfNeverAnalysed(*session);
+        Maintain(session, db::AnalyzeIfNeverAnalysed);
     return Lease(*this, std::move(session));
+}
+
+void SessionPool::Maintain(std::unique_ptr<soci::session>& session, void (*step)(soci::session&)) {
+    try {
+        // Statistics only speed plans up: they wait for no lock, and a call
+        // sets its own waits once it holds the session.
+        if (session->get_backend_name() == "sqlite3")
+            *session << "PRAGMA busy_timeout = " << kMaintenanceWaitMs;
+        step(*session);
+    } catch (const soci::soci_error&) {
+        // A session that fails here is closed and its place given back.
+        Release(std::move(session), true);
+        throw;
+    }
 }
 
 void SessionPool::Release(std::unique_ptr<soci::session> session, bool discard) {

@@ -49,6 +49,9 @@ public:
 
 private:
     void Release(std::unique_ptr<soci::session> session, bool discard);
+    // Runs a maintenance step on a session about to be handed out; one that
+    // fails is closed, and the failure passes on.
+    void Maintain(std::unique_ptr<soci::session>& session, void (*step)(soci::session&));
     // Whether the session being handed out should refresh the statistics first.
     bool StatisticsDue();
 

@@ -24,9 +24,16 @@ BUILD_PACKAGES=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbe
     libsoci-dev libboost-dev libsqlite3-dev sqlite3 libpq-dev libcpp-httplib-dev libssl-dev
     nlohmann-json3-dev libsimdjson-dev qt6-base-dev libqt6test6 qt6-qpa-plugins fonts-dejavu-core
     libsodium-dev)
+# The server benchmark compresses answers with zstd to report their size on a
+# compressed wire; simdjson (above, for UTF-8 checks) is also the decode
+# benchmark's yardstick.
+BUILD_PACKAGES+=(libzstd-dev)
 # Qt's own texts (dialog buttons, context menus) in Brazilian Portuguese;
 # the condensed sans-serif that captions laid out for a narrower font narrow to.
 BUILD_PACKAGES+=(qt6-translations-l10n fonts-dejavu-extra)
+# The server's HTTP edge: Boost.Asio and Boost.Beast (in libboost-dev, above);
+# compressed answers (zstd) on both ends of the wire.
+BUILD_PACKAGES+=(libboost-dev libzstd-dev)
 # What only the tests need: the PostgreSQL server, clang for the fuzz targets,
 # curl for the installed server's health check, the openssl command that
 # makes the TLS tests' certificates.

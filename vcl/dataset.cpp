@@ -14,10 +14,10 @@ namespace {
 
 // Resolves filter terms to field positions in `defs`; EDatabaseError names
 // the unknown field and quotes the filter.
-std::vector<ColumnTerm> ResolveTerms(const std::string& dataSetName, const std::vector<FieldDef>& defs,
-                                     const std::string& filter) {
+std::vector<ColumnTerm> ResolveFilterTerms(const std::string& dataSetName, const std::vector<FieldDef>& defs,
+                                           const std::vector<FilterTerm>& parsed, const std::string& filter) {
     std::vector<ColumnTerm> terms;
-    for (FilterTerm& term : ParseFilter(filter)) {
+    for (const FilterTerm& term : parsed) {
         int index = -1;
         for (std::size_t i = 0; i < defs.size() && index < 0; ++i)
             if (EqualsIgnoreCase(defs[i].name, term.field))
@@ -25,16 +25,9 @@ std::vector<ColumnTerm> ResolveTerms(const std::string& dataSetName, const std::
         if (index < 0)
             throw EDatabaseError(dataSetName + ": campo '" + term.field + "' não encontrado no filtro '" +
                                  filter + "'");
-        terms.push_back({index, std::move(term.value)});
+        terms.push_back({index, term.value});
     }
     return terms;
-}
-
-std::vector<ColumnTerm> ResolveTerms(const TClientDataSet& dataSet, const std::string& filter) {
-    std::vector<FieldDef> defs;
-    for (const auto& field : dataSet.Fields())
-        defs.push_back(field->Def());
-    return ResolveTerms(dataSet.Name(), defs, filter);
 }
 
 bool SameDefs(const std::vector<std::unique_ptr<TField>>& fields, const std::vector<FieldDef>& defs) {
@@ -267,7 +260,7 @@ void TClientDataSet::SetData(const Variant& data) {
     std::vector<ColumnTerm> terms;
     const bool filterOn = filtered_;
     if (filterOn)
-        terms = ResolveTerms(Name(), defs, filter_);
+        terms = ResolveFilterTerms(Name(), defs, ParsedFilter(filter_), filter_);
 
     PacketStore bound;
     bound.fields = source.fields;
@@ -311,7 +304,7 @@ void TClientDataSet::CreateDataSet() {
         defs.push_back(field->Def());
     std::vector<ColumnTerm> terms;
     if (filtered_)
-        terms = ResolveTerms(*this, filter_);
+        terms = ResolveTerms(filter_);
     if (Active()) {
         Fire(BeforeClose, this);
         DiscardEdit();
@@ -333,7 +326,7 @@ void TClientDataSet::EmptyDataSet() {
     std::vector<FieldDef> defs = store_->Fields();
     auto store = std::make_unique<DataStore>(std::move(defs));
     if (filtered_)
-        store->SetFilter(ResolveTerms(*this, filter_));
+        store->SetFilter(ResolveTerms(filter_));
     store_ = std::move(store);
     PlaceFirst();
     NotifyLinks(LinkEvent::DataSetChanged);
@@ -477,7 +470,7 @@ void TClientDataSet::ApplyFilter() {
     if (!store_)
         return;
     if (filtered_) {
-        store_->SetFilter(ResolveTerms(*this, filter_));
+        store_->SetFilter(ResolveTerms(filter_));
     } else {
         store_->SetFilter(std::nullopt);
     }
@@ -491,10 +484,26 @@ void TClientDataSet::ReloadFilterAndGoFirst() {
     Fire(AfterScroll, this);
 }
 
+const std::vector<FilterTerm>& TClientDataSet::ParsedFilter(const std::string& text) const {
+    if (parsedText_ != text) {
+        parsedTerms_ = ParseFilter(text);  // raises before the cache changes
+        parsedText_ = text;
+    }
+    return parsedTerms_;
+}
+
+std::vector<ColumnTerm> TClientDataSet::ResolveTerms(const std::string& filter) const {
+    std::vector<FieldDef> defs;
+    defs.reserve(fields_.size());
+    for (const auto& field : fields_)
+        defs.push_back(field->Def());
+    return ResolveFilterTerms(Name(), defs, ParsedFilter(filter), filter);
+}
+
 void TClientDataSet::SetFilter(std::string filter) {
-    ParseFilter(filter);  // a malformed text changes nothing
+    ParsedFilter(filter);  // a malformed text changes nothing
     if (!fields_.empty())
-        ResolveTerms(*this, filter);
+        ResolveTerms(filter);
     if (Active())
         CheckBrowseMode();
     if (filter == filter_)
@@ -510,7 +519,7 @@ void TClientDataSet::SetFiltered(bool filtered) {
     if (Active()) {
         CheckBrowseMode();
         if (filtered)
-            ResolveTerms(*this, filter_);
+            ResolveTerms(filter_);
     }
     filtered_ = filtered;
     if (Active())

@@ -14,6 +14,7 @@
 
 #include "vcl/component.h"
 #include "vcl/data_packet.h"
+#include "vcl/filter.h"
 #include "vcl/variant.h"
 
 namespace vcl {
@@ -138,6 +139,7 @@ struct TLocateOptions {
 };
 
 class DataStore;  // the dataset's row store (dataset_store.h)
+struct ColumnTerm;
 
 class TClientDataSet : public TComponent {
 public:
@@ -240,6 +242,11 @@ private:
     void ScrollTo(std::size_t pos);
     void ApplyFilter();
     void ReloadFilterAndGoFirst();
+    // The terms of a filter text, parsed once per distinct text (a grid
+    // moving over notes sets one text per note, each several times).
+    const std::vector<FilterTerm>& ParsedFilter(const std::string& text) const;
+    // The terms resolved to field positions; EDatabaseError names an unknown field.
+    std::vector<ColumnTerm> ResolveTerms(const std::string& filter) const;
     void DiscardEdit();
     void ClampAfterRemove();
 
@@ -248,6 +255,8 @@ private:
     TDataSetState state_ = TDataSetState::Inactive;
     std::string filter_;
     bool filtered_ = false;
+    mutable std::optional<std::string> parsedText_;
+    mutable std::vector<FilterTerm> parsedTerms_;
     int disableCount_ = 0;
     bool activeWhenDisabled_ = false;
     std::vector<TDataSource*> sources_;

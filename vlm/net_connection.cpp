@@ -6,9 +6,12 @@
 #include <chrono>
 #include <iostream>
 #include <optional>
+#include <random>
 
+#include "contracts/server_api.h"
 #include "vcl/exceptions.h"
 #include "vcl/wire.h"
+#include "vlm/answer_decoding.h"
 #include "vlm/call_wait.h"
 #include "vlm/host_form.h"
 #include "vlm/http_transport.h"
@@ -23,6 +26,20 @@ bool ReadTimedOut(std::chrono::milliseconds elapsed, int readTimeoutSeconds) {
 }
 
 constexpr int kUnauthorized = 401;
+constexpr int kMaxAttempts = 4;
+constexpr auto kRetryPause = std::chrono::milliseconds(200);
+
+// Failures after which the request may not have reached the server, or its
+// answer was lost on the way back.
+bool MayRetry(TNetFailure failure) {
+    return failure == TNetFailure::Refused || failure == TNetFailure::ConnectTimeout ||
+           failure == TNetFailure::NoAnswer || failure == TNetFailure::ConnectionLost;
+}
+
+// Methods that only read: sending them twice changes nothing.
+bool OnlyReads(std::string_view method) {
+    return method == contracts::kGetNotasFiscais || method == contracts::kGetSerie || method == "query";
+}
 
 // The transport's own words stay in the log (standard error); the user reads NetFailureText.
 void LogTransportError(const std::string& connection, const std::string& server, httplib::Error error) {
@@ -45,6 +62,8 @@ struct TNetConnection::Client {
         // would fail on it: TLS calls open a connection each.
         http.set_keep_alive(!access.tls);
         http.set_tcp_nodelay(true);
+        // Compressed answers are decoded here (zstd), not by the library.
+        http.set_decompress(false);
     }
     httplib::Client http;
     std::string key;
@@ -217,7 +236,10 @@ vcl::Variant TNetConnection::AppServer(std::string_view method, std::vector<TArg
     if (OnCall)
         OnCall(ServerName, method, values);
 
-    vcl::wire::Answer decoded = Post(method, vcl::wire::EncodeRequest(values));
+    // One key per call: a repeat of this call after a lost answer is
+    // recognised by the server and not run twice.
+    const std::string key = method == contracts::kGeraSaida ? NewIdempotencyKey() : std::string();
+    vcl::wire::Answer decoded = Post(method, vcl::wire::EncodeRequest(values), key);
     for (const auto& [position, value] : decoded.refs) {
         if (position < 1 || static_cast<std::size_t>(position) > args.size())
             continue;
@@ -229,24 +251,60 @@ vcl::Variant TNetConnection::AppServer(std::string_view method, std::vector<TArg
     return std::move(decoded.result);
 }
 
-vcl::wire::Answer TNetConnection::Post(std::string_view method, const std::string& body) {
+std::string TNetConnection::NewIdempotencyKey() {
+    std::random_device random;
+    std::string key;
+    constexpr char kHex[] = "0123456789abcdef";
+    for (int word = 0; word < 4; ++word) {
+        std::uint32_t bits = random();
+        for (int nibble = 0; nibble < 8; ++nibble, bits >>= 4)
+            key += kHex[bits & 0xf];
+    }
+    return key;
+}
+
+vcl::wire::Answer TNetConnection::Post(std::string_view method, const std::string& body,
+                                       const std::string& idempotencyKey) {
+    const auto started = std::chrono::steady_clock::now();
+    const auto deadline = started + std::chrono::seconds(TimeoutSeconds);
+    const bool mayRepeat = !idempotencyKey.empty() || OnlyReads(method);
     if (TNetFailure failure = TNetFailure::Other; !connected_ && !TryOpen(failure))
         Raise(failure);
     const std::string path = "/" + ServerName + "/" + std::string(method);
-    httplib::Request request;
-    request.method = "POST";
-    request.path = path;
-    request.body = body;
-    request.set_header("Content-Type", "application/json");
-    const std::unique_ptr<Exchange> exchange = Send(std::move(request));
-    const httplib::Result& answer = *exchange->answer;
-    if (!answer) {
+    std::unique_ptr<Exchange> exchange;
+    for (int attempt = 1;; ++attempt) {
+        EnsureClient();
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        const auto leftSeconds = std::chrono::duration_cast<std::chrono::seconds>(left);
+        client_->http.set_read_timeout(
+            leftSeconds.count(),
+            std::chrono::duration_cast<std::chrono::microseconds>(left - leftSeconds).count());
+        httplib::Request request;
+        request.method = "POST";
+        request.path = path;
+        request.body = body;
+        request.set_header("Content-Type", "application/json");
+        if (!idempotencyKey.empty())
+            request.set_header("Idempotency-Key", idempotencyKey);
+        if (WantsCompressedAnswers(Host))
+            request.set_header("Accept-Encoding", "zstd");
+        exchange = Send(std::move(request));
+        const httplib::Result& answer = *exchange->answer;
+        if (answer)
+            break;
         LogTransportError(Name(), ClientKey(), answer.error());
-        const TNetFailure failure =
-            FailureOf(answer.error(), ReadTimedOut(exchange->elapsed, TimeoutSeconds));
+        const bool silent = std::chrono::steady_clock::now() >= deadline - std::chrono::milliseconds(500);
+        const TNetFailure failure = FailureOf(answer.error(), silent);
         Disconnect();
-        Raise(failure);
+        // Sent again only while the deadline leaves time for an answer.
+        if (!mayRepeat || !MayRetry(failure) || attempt >= kMaxAttempts ||
+            std::chrono::steady_clock::now() + kRetryPause + std::chrono::seconds(1) >= deadline)
+            Raise(failure);
+        std::this_thread::sleep_for(kRetryPause * attempt);
+        connected_ = true;  // its client is made anew at the top of the loop
     }
+    const httplib::Result& answer = *exchange->answer;
     if (answer->status == kUnauthorized)
         Raise(TNetFailure::SessionExpired);
     if (answer->status != 200) {
@@ -256,9 +314,18 @@ vcl::wire::Answer TNetConnection::Post(std::string_view method, const std::strin
         throw vcl::Exception(error);
     }
 
+    const std::string* text = &answer->body;
+    std::optional<std::string> plain;
+    if (answer->get_header_value("Content-Encoding") == "zstd") {
+        plain = DecompressZstd(answer->body);
+        if (!plain)
+            throw vcl::Exception("Resposta inválida do servidor de aplicação em " + Address() + " (" + path +
+                                 ").");
+        text = &*plain;
+    }
     vcl::wire::Answer decoded;
     try {
-        decoded = vcl::wire::DecodeAnswer(answer->body);
+        decoded = vcl::wire::DecodeAnswer(*text);
     } catch (const vcl::EWireError&) {
         throw vcl::Exception("Resposta inválida do servidor de aplicação em " + Address() + " (" + path +
                              ").");

@@ -74,8 +74,18 @@ public:
     vcl::Variant AppServer(std::string_view method, std::vector<TArg> args);
 
     // Posts a JSON body of the caller's to /{ServerName}/{method} and
-    // decodes the answer, failing as AppServer does.
-    vcl::wire::Answer Post(std::string_view method, const std::string& body);
+    // decodes the answer, failing as AppServer does. A call whose
+    // connection failed or whose answer was lost is sent again, within
+    // TimeoutSeconds of its start, when that is safe: the method only reads
+    // (getNotasFiscais, getSerie, query), or the call carries an
+    // idempotency key, sent as the Idempotency-Key header so that the
+    // server answers a repeat from what it stored. AppServer gives each
+    // GeraSaida call a key of its own.
+    vcl::wire::Answer Post(std::string_view method, const std::string& body,
+                           const std::string& idempotencyKey = {});
+
+    // 128 random bits in hex.
+    static std::string NewIdempotencyKey();
 
 private:
     struct Client;

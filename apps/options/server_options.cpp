@@ -45,7 +45,26 @@ void DeclareServerOptions(CLI::App& app, ServerOptions& options) {
     app.add_option("--threads", options.threads, "workers and database sessions")
         ->check(CLI::Range(1, 256))
         ->capture_default_str();
-    app.add_flag("--quiet", options.quiet, "no log line per request");
+    app.add_flag("--quiet", options.quiet, "no log line per request (errors are still logged)");
+    app.add_option("--max-body", options.maxBody, "largest request body in bytes (larger: 413)")
+        ->check(CLI::Range(1LL, 1LL << 40))
+        ->capture_default_str();
+    app.add_option("--max-header", options.maxHeader, "largest request header block in bytes (larger: 431)")
+        ->check(CLI::Range(1024, 1 << 24))
+        ->capture_default_str();
+    app.add_option("--header-timeout", options.headerTimeout, "seconds to receive a request's headers")
+        ->check(CLI::Range(1, 3600))
+        ->capture_default_str();
+    app.add_option("--idle-timeout", options.idleTimeout, "seconds an idle keep-alive connection stays open")
+        ->check(CLI::Range(1, 3600))
+        ->capture_default_str();
+    app.add_option("--max-connections", options.maxConnections, "open connections (more: 503 at once)")
+        ->check(CLI::Range(1, 100000))
+        ->capture_default_str();
+    app.add_option("--call-timeout", options.callTimeout,
+                   "seconds a call may take, database waits included (keep it below the clients' --timeout)")
+        ->check(CLI::Range(1, 3600))
+        ->capture_default_str();
 
     CLI::App* initDb = app.add_subcommand("init-db", "create the latest schema (and the demo data)");
     initDb->fallthrough();

@@ -18,6 +18,13 @@ struct ServerOptions {
     std::string listen = "127.0.0.1:8211";
     int threads = 8;
     bool quiet = false;
+    // Limits at the HTTP edge, and each call's deadline.
+    long long maxBody = 64LL << 20;  // bytes
+    int maxHeader = 16 << 10;        // bytes
+    int headerTimeout = 10;          // seconds
+    int idleTimeout = 5;             // seconds
+    int maxConnections = 256;
+    int callTimeout = 30;  // seconds
     bool demo = false;     // init-db
     int notes = 300;       // init-db
     std::string backupTo;  // backup

@@ -432,6 +432,13 @@ TEST_F(DataSetTest, DataSharesTheLoadedPacketUntilAWrite) {
     cds.SetData(packet);
     EXPECT_EQ(cds.Data().AsPacket().Store()->columns[0], packet.AsPacket().Store()->columns[0]);
     cds.Edit();
+    cds.FieldByName("CDFILIAL").SetAsString("0001");
+    cds.FieldByName("QT").SetAsFloat(cds.FieldByName("QT").AsFloat());
+    cds.Post();
+    for (std::size_t c = 0; c < packet.AsPacket().Fields().size(); ++c)
+        EXPECT_EQ(cds.Data().AsPacket().Store()->columns[c], packet.AsPacket().Store()->columns[c])
+            << "posting the values a row holds writes nothing, column " << c;
+    cds.Edit();
     cds.FieldByName("CDFILIAL").SetAsString("0003");
     cds.Post();
     EXPECT_EQ(packet.AsPacket().Value(0, 0), Variant("0001")) << "the loaded packet is never written";
