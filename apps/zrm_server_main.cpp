@@ -65,7 +65,7 @@ int Users(const zrmopt::UserOptions& options, const std::string& connect) {
 int Serve(const zrmopt::ServerOptions& options, const zrmopt::SecurityOptions& security,
           const std::string& connect) {
     const bool tls = !security.tlsCert.empty() || !security.tlsKey.empty();
-    const server::ListenCheck check = server::CheckListen(options.host(), tls, security.insecure);
+    const server::ListenCheck check = server::CheckListen(options.Host(), tls, security.insecure);
     if (!check.allowed) {
         std::fprintf(stderr, "zrm-server: %s\n", check.message.c_str());
         return 2;
@@ -97,13 +97,13 @@ int Serve(const zrmopt::ServerOptions& options, const zrmopt::SecurityOptions& s
     serverOptions.limits.idleTimeout = std::chrono::seconds(options.idleTimeout);
     serverOptions.limits.maxConnections = static_cast<std::size_t>(options.maxConnections);
     server::AppServer app(connect, serverOptions);
-    const int port = app.start(options.host(), options.port());
+    const int port = app.Start(options.Host(), options.Port());
     std::fprintf(stderr, "zrm-server: serving %s on %s://%s:%d\n", db::MaskPassword(connect).c_str(),
-                 tls ? "https" : "http", options.host().c_str(), port);
+                 tls ? "https" : "http", options.Host().c_str(), port);
     int received = 0;
     sigwait(&stopSignals, &received);
     std::fprintf(stderr, "zrm-server: stopping\n");
-    app.stop();
+    app.Stop();
     return 0;
 }
 

@@ -10,12 +10,14 @@
 #include <string>
 #include <string_view>
 
+#include "vcl/exceptions.h"
+
 namespace db {
 
 // A database failure with the context it happened in.
-class DbError : public std::runtime_error {
+class DbError : public vcl::Error {
 public:
-    using std::runtime_error::runtime_error;
+    using vcl::Error::Error;
 };
 
 enum class Backend { Sqlite, Postgres };

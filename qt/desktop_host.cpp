@@ -148,7 +148,7 @@ DesktopHost::DesktopHost(DesktopOptions options)
         config.webUrl = "127.0.0.1";
         try {
             server_ = std::make_unique<server::AppServer>(options_.db, serverOptions);
-            config.webPort = server_->start("127.0.0.1", 0);
+            config.webPort = server_->Start("127.0.0.1", 0);
         } catch (const std::exception& error) {
             throw StartupFailure("Não foi possível iniciar o servidor de aplicação interno.", error.what());
         }
@@ -244,7 +244,7 @@ DesktopHost::~DesktopHost() {
     if (logout_)
         logout_();
     if (server_) {
-        server_->stop();
+        server_->Stop();
         server_.reset();
     }
     dtmDBGeral_.reset();

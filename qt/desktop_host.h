@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "vcl/exceptions.h"
 #include "vcl/forms.h"
 #include "vlm/host.h"
 
@@ -52,9 +53,9 @@ struct DesktopOptions {
 };
 
 // The user closed the login window without logging in.
-class LoginCancelled : public std::runtime_error {
+class LoginCancelled : public vcl::Error {
 public:
-    LoginCancelled() : std::runtime_error("acesso cancelado pelo usuário") {}
+    LoginCancelled() : vcl::Error("acesso cancelado pelo usuário") {}
 };
 
 // Reads the command line and the configuration file (zrm-host --help lists

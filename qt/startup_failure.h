@@ -7,13 +7,15 @@
 #include <stdexcept>
 #include <string>
 
+#include "vcl/exceptions.h"
+
 namespace zrmqt {
 
 // What the user reads, and the detail for the log.
-class StartupFailure : public std::runtime_error {
+class StartupFailure : public vcl::Error {
 public:
     StartupFailure(std::string userText, const std::string& detail)
-        : std::runtime_error(detail.empty() ? userText : detail), userText_(std::move(userText)) {}
+        : vcl::Error(detail.empty() ? userText : detail), userText_(std::move(userText)) {}
     const std::string& UserText() const { return userText_; }
 
 private:

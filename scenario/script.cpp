@@ -20,7 +20,7 @@ bool IsBlank(char ch) {
 }  // namespace
 
 ScriptError::ScriptError(const std::string& file, int line, const std::string& message)
-    : std::runtime_error(Located(file, line, message)), file_(file), line_(line) {}
+    : vcl::Error(Located(file, line, message)), file_(file), line_(line) {}
 
 std::vector<std::string> SplitLine(std::string_view text, const std::string& file, int line) {
     std::vector<std::string> words;

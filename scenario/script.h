@@ -7,11 +7,13 @@
 #include <string_view>
 #include <vector>
 
+#include "vcl/exceptions.h"
+
 namespace scenario {
 
 // A mistake in a scenario file (syntax, unknown command or name); the text
 // names the file and the line: "FILE:LINE: message".
-class ScriptError : public std::runtime_error {
+class ScriptError : public vcl::Error {
 public:
     ScriptError(const std::string& file, int line, const std::string& message);
     const std::string& File() const { return file_; }

@@ -16,7 +16,7 @@ void World::QueueReply(const std::string& method, vcl::Variant result) {
         throw std::logic_error("reply needs the fake server: put \"server fake\" first");
     }
     if (server_) {
-        server_->fake->queueReply(method, std::move(result));
+        server_->fake->QueueReply(method, std::move(result));
     } else {
         pendingReplies_.emplace_back(method, std::move(result));
     }
@@ -39,16 +39,16 @@ void World::StartServer() {
     int port = 0;
     if (fake_) {
         started->fake = std::make_unique<server::FakeServer>(true);
-        started->fake->setObserver(record);
+        started->fake->SetObserver(record);
         for (auto& [method, result] : pendingReplies_) {
-            started->fake->queueReply(method, std::move(result));
+            started->fake->QueueReply(method, std::move(result));
         }
         pendingReplies_.clear();
-        port = started->fake->start("127.0.0.1", 0);
+        port = started->fake->Start("127.0.0.1", 0);
     } else {
         started->real = std::make_unique<server::AppServer>(connect_, server::AppServerOptions{2, true});
-        started->real->setObserver(record);
-        port = started->real->start("127.0.0.1", 0);
+        started->real->SetObserver(record);
+        port = started->real->Start("127.0.0.1", 0);
         // The in-process server hands the host its session directly.
         host_->Config.server.token = started->real->OpenSession(server::LocalCaller(host_->Config.filiProc));
     }

@@ -205,20 +205,20 @@ AppServer::AppServer(std::string connect, AppServerOptions options)
                                 options.limits})) {}
 
 AppServer::~AppServer() {
-    http_->stop();
+    http_->Stop();
 }
 
-int AppServer::start(const std::string& host, int port) {
-    return http_->start(host, port);
+int AppServer::Start(const std::string& host, int port) {
+    return http_->Start(host, port);
 }
-void AppServer::stop() {
-    http_->stop();
+void AppServer::Stop() {
+    http_->Stop();
 }
-int AppServer::port() const {
-    return http_->port();
+int AppServer::Port() const {
+    return http_->Port();
 }
-void AppServer::setObserver(CallObserver observer) {
-    http_->setObserver(std::move(observer));
+void AppServer::SetObserver(CallObserver observer) {
+    http_->SetObserver(std::move(observer));
 }
 std::string AppServer::OpenSession(Caller caller) {
     return target_->OpenSession(std::move(caller));

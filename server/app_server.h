@@ -36,10 +36,10 @@ public:
     AppServer& operator=(const AppServer&) = delete;
 
     // Returns the bound port (a free one for 0).
-    int start(const std::string& host = "127.0.0.1", int port = 0);
-    void stop();
-    int port() const;
-    void setObserver(CallObserver observer);
+    int Start(const std::string& host = "127.0.0.1", int port = 0);
+    void Stop();
+    int Port() const;
+    void SetObserver(CallObserver observer);
 
     // A session opened without a password, for a host that runs this server
     // in its own process; returns its bearer token.

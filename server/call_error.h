@@ -5,6 +5,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "vcl/exceptions.h"
+
 namespace server {
 
 enum class CallStatus {
@@ -16,9 +18,9 @@ enum class CallStatus {
     Internal = 500,       // a failure inside the server
 };
 
-class CallError : public std::runtime_error {
+class CallError : public vcl::Error {
 public:
-    CallError(CallStatus status, const std::string& reason) : std::runtime_error(reason), status_(status) {}
+    CallError(CallStatus status, const std::string& reason) : vcl::Error(reason), status_(status) {}
     CallStatus Status() const { return status_; }
 
 private:

@@ -57,25 +57,25 @@ FakeServer::FakeServer(bool quiet)
       http_(std::make_unique<HttpHost>(*target_, HttpOptions{4, quiet, "zrm-fake-server", {}, {}})) {}
 
 FakeServer::~FakeServer() {
-    http_->stop();
+    http_->Stop();
 }
 
-int FakeServer::start(const std::string& host, int port) {
-    return http_->start(host, port);
+int FakeServer::Start(const std::string& host, int port) {
+    return http_->Start(host, port);
 }
-void FakeServer::stop() {
-    http_->stop();
+void FakeServer::Stop() {
+    http_->Stop();
 }
-int FakeServer::port() const {
-    return http_->port();
+int FakeServer::Port() const {
+    return http_->Port();
 }
-void FakeServer::setObserver(CallObserver observer) {
-    http_->setObserver(std::move(observer));
+void FakeServer::SetObserver(CallObserver observer) {
+    http_->SetObserver(std::move(observer));
 }
-void FakeServer::queueReply(const std::string& method, vcl::Variant result) {
+void FakeServer::QueueReply(const std::string& method, vcl::Variant result) {
     target_->Queue(method, std::move(result));
 }
-std::size_t FakeServer::pendingReplies() const {
+std::size_t FakeServer::PendingReplies() const {
     return target_->Pending();
 }
 

@@ -19,17 +19,17 @@ public:
     FakeServer(const FakeServer&) = delete;
     FakeServer& operator=(const FakeServer&) = delete;
 
-    int start(const std::string& host = "127.0.0.1", int port = 0);
-    void stop();
-    int port() const;
-    void setObserver(CallObserver observer);
+    int Start(const std::string& host = "127.0.0.1", int port = 0);
+    void Stop();
+    int Port() const;
+    void SetObserver(CallObserver observer);
 
     // The next answer of METHOD (any known server): `result` as the method
     // returns it, no by-reference values. A call with nothing queued answers
     // 500 "no reply queued for METHOD".
-    void queueReply(const std::string& method, vcl::Variant result);
+    void QueueReply(const std::string& method, vcl::Variant result);
     // Replies queued and not yet taken, over all methods.
-    std::size_t pendingReplies() const;
+    std::size_t PendingReplies() const;
 
 private:
     class Target;

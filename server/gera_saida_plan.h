@@ -11,16 +11,15 @@
 #include <string_view>
 #include <vector>
 
+#include "contracts/note_key.h"
 #include "vcl/calendar.h"
 #include "vcl/data_packet.h"
+#include "vcl/exceptions.h"
 #include "vcl/variant.h"
 
 namespace server::gera {
 
-struct NoteKey {
-    std::string branch, launch;
-    friend auto operator<=>(const NoteKey&, const NoteKey&) = default;
-};
+using contracts::NoteKey;
 
 struct RequestedItem {
     NoteKey note;
@@ -102,9 +101,9 @@ std::vector<vcl::FieldDef> GeneratedFields();
 Plan CheckRequest(soci::session& session, const Request& request);
 
 // A stored code that numbering reads is not a number: nothing can be numbered.
-class BadStoredNumber : public std::runtime_error {
+class BadStoredNumber : public vcl::Error {
 public:
-    using std::runtime_error::runtime_error;
+    using vcl::Error::Error;
 };
 
 // Writes the remittance notes, items, analyses, stock and numbering; returns

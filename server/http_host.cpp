@@ -10,7 +10,7 @@ HttpHost::HttpHost(CallTarget& target, HttpOptions options)
     : options_(std::move(options)), routes_(target), edge_(MakeEdge()) {}
 
 HttpHost::~HttpHost() {
-    stop();
+    Stop();
 }
 
 std::unique_ptr<HttpEdge> HttpHost::MakeEdge() {
@@ -26,18 +26,18 @@ std::unique_ptr<HttpEdge> HttpHost::MakeEdge() {
         [this](const HttpRequest& request) { return routes_.Handle(request); }, std::move(logger));
 }
 
-void HttpHost::setObserver(CallObserver observer) {
+void HttpHost::SetObserver(CallObserver observer) {
     routes_.SetObserver(std::move(observer));
 }
 
-int HttpHost::start(const std::string& host, int port) {
+int HttpHost::Start(const std::string& host, int port) {
     if (!edge_)
         edge_ = MakeEdge();
     port_ = edge_->Start(host, port);
     return port_;
 }
 
-void HttpHost::stop() {
+void HttpHost::Stop() {
     if (edge_) {
         edge_->Stop();
         edge_.reset();

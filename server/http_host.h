@@ -34,11 +34,11 @@ public:
 
     // Binds and starts serving; returns the bound port (a free one for 0).
     // std::runtime_error when the address cannot be bound.
-    int start(const std::string& host, int port);
-    void stop();
-    int port() const { return port_; }
+    int Start(const std::string& host, int port);
+    void Stop();
+    int Port() const { return port_; }
 
-    void setObserver(CallObserver observer);
+    void SetObserver(CallObserver observer);
 
 private:
     std::unique_ptr<HttpEdge> MakeEdge();

@@ -6,6 +6,7 @@
 #include <nlohmann/json.hpp>
 
 #include "server/password_hash.h"
+#include "vcl/utf8.h"
 
 namespace server {
 
@@ -14,15 +15,6 @@ namespace {
 constexpr std::size_t kMaxBody = 4096;
 constexpr std::size_t kMaxUserChars = 20;
 constexpr std::size_t kMaxPasswordBytes = 1024;
-
-std::size_t Utf8Length(std::string_view text) {
-    std::size_t count = 0;
-    for (const char c : text) {
-        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80)
-            ++count;
-    }
-    return count;
-}
 
 std::string ErrorBody(std::string_view text) {
     return nlohmann::json{{"error", text}}.dump();
@@ -41,7 +33,7 @@ std::optional<LoginRequest> ParseLoginBody(std::string_view body) {
     if (user == json.end() || password == json.end() || !user->is_string() || !password->is_string())
         return std::nullopt;
     LoginRequest request{user->get<std::string>(), password->get<std::string>()};
-    if (request.user.empty() || Utf8Length(request.user) > kMaxUserChars ||
+    if (request.user.empty() || vcl::utf8::Length(request.user) > kMaxUserChars ||
         request.password.size() > kMaxPasswordBytes)
         return std::nullopt;
     return request;

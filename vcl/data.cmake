@@ -6,7 +6,7 @@ add_library(vcl_data
   ${CMAKE_CURRENT_LIST_DIR}/component.cpp
   ${CMAKE_CURRENT_LIST_DIR}/variant.cpp
   ${CMAKE_CURRENT_LIST_DIR}/string_dict.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/data_store.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/packet_store.cpp
   ${CMAKE_CURRENT_LIST_DIR}/data_packet.cpp
   ${CMAKE_CURRENT_LIST_DIR}/text_format.cpp
   ${CMAKE_CURRENT_LIST_DIR}/mask_text.cpp

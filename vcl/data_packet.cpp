@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "vcl/data_store.h"
 #include "vcl/exceptions.h"
+#include "vcl/packet_store.h"
 
 namespace vcl {
 

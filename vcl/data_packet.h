@@ -25,7 +25,7 @@ struct FieldDef {
     friend bool operator==(const FieldDef&, const FieldDef&) = default;
 };
 
-class PacketStore;  // column store shared by packets and datasets (data_store.h)
+class PacketStore;  // column store shared by packets and datasets (packet_store.h)
 
 class DataPacket {
 public:

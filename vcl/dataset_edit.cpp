@@ -1,11 +1,12 @@
 // TClientDataSet editing verbs. Each one: check the state, fire the
 // before-event, do the internal step, set the new state, notify the links,
 // fire the after-event.
-#include "vcl/data_store.h"
 #include "vcl/dataset.h"
 #include "vcl/dataset_store.h"
 #include "vcl/exceptions.h"
+#include "vcl/packet_store.h"
 #include "vcl/text_format.h"
+#include "vcl/utf8.h"
 
 namespace vcl {
 
@@ -32,8 +33,8 @@ void TClientDataSet::SetCurrentValue(int fieldIndex, const Variant& value) {
             if (value.IsArray() || value.IsPacket())
                 throw EConvertError("O campo '" + field.FieldName() + "' não aceita uma lista nem um pacote");
             std::string text = value.AsString();
-            if (field.Size() > 0 && Utf8Length(text) > static_cast<std::size_t>(field.Size()))
-                text = std::string(Utf8Prefix(text, static_cast<std::size_t>(field.Size())));
+            if (field.Size() > 0 && utf8::Length(text) > static_cast<std::size_t>(field.Size()))
+                text = std::string(utf8::Prefix(text, static_cast<std::size_t>(field.Size())));
             stored = Variant(std::move(text));
         } else {
             std::int64_t raw = 0;

@@ -9,9 +9,9 @@
 #include <unordered_map>
 #include <vector>
 
-#include "vcl/data_store.h"
 #include "vcl/dataset.h"
 #include "vcl/gap_vector.h"
+#include "vcl/packet_store.h"
 
 namespace vcl {
 

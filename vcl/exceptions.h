@@ -16,11 +16,20 @@ struct EAbort {};
     throw EAbort{};
 }
 
-// Every reported error derives from Exception; the category tells where it
-// came from, the message is what the user reads.
-class Exception : public std::runtime_error {
+// The root of the errors this system raises (the silent abort aside): the
+// component layer's Exception and the database, server, script and desktop
+// errors derive from it, each keeping its own meaning for what catches it.
+class Error : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
+};
+
+// Every error the component layer and the module report to the user derives
+// from Exception; the category tells where it came from, the message is what
+// the user reads.
+class Exception : public Error {
+public:
+    using Error::Error;
 };
 
 class EConvertError : public Exception {  // a value that cannot be converted

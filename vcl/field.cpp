@@ -1,7 +1,7 @@
-#include "vcl/data_store.h"
 #include "vcl/dataset.h"
 #include "vcl/exceptions.h"
 #include "vcl/mask_text.h"
+#include "vcl/packet_store.h"
 #include "vcl/text_format.h"
 
 namespace vcl {

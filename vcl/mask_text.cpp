@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "vcl/text_format.h"
+#include "vcl/utf8.h"
 
 namespace vcl {
 namespace {
@@ -61,10 +62,6 @@ MaskParts SplitMask(std::string_view editMask) {
     return parts;
 }
 
-std::string_view CharAt(std::string_view text, std::size_t at) {
-    return text.substr(at, Utf8SequenceLength(static_cast<unsigned char>(text[at])));
-}
-
 std::vector<Slot> Slots(std::string_view mask) {
     std::vector<Slot> slots;
     LetterCase letterCase = LetterCase::Keep;
@@ -84,7 +81,7 @@ std::vector<Slot> Slots(std::string_view mask) {
         } else {
             if (m == '\\' && i + 1 < mask.size())
                 ++i;
-            const std::string_view literal = CharAt(mask, i);
+            const std::string_view literal = utf8::CharAt(mask, i);
             slots.push_back({false, literal, letterCase});
             i += literal.size();
         }
@@ -95,7 +92,7 @@ std::vector<Slot> Slots(std::string_view mask) {
 std::vector<std::string_view> Chars(std::string_view text) {
     std::vector<std::string_view> chars;
     for (std::size_t i = 0; i < text.size();) {
-        chars.push_back(CharAt(text, i));
+        chars.push_back(utf8::CharAt(text, i));
         i += chars.back().size();
     }
     return chars;

@@ -206,34 +206,6 @@ std::string FormatFloat(std::string_view pattern, double value) {
     return out;
 }
 
-std::size_t Utf8SequenceLength(unsigned char lead) {
-    if (lead < 0x80)
-        return 1;
-    if ((lead & 0xE0) == 0xC0)
-        return 2;
-    if ((lead & 0xF0) == 0xE0)
-        return 3;
-    if ((lead & 0xF8) == 0xF0)
-        return 4;
-    return 1;
-}
-
-std::size_t Utf8Length(std::string_view text) {
-    std::size_t count = 0;
-    for (std::size_t i = 0; i < text.size(); i += Utf8SequenceLength(static_cast<unsigned char>(text[i])))
-        ++count;
-    return count;
-}
-
-std::string_view Utf8Prefix(std::string_view text, std::size_t count) {
-    std::size_t i = 0;
-    while (i < text.size() && count > 0) {
-        i += Utf8SequenceLength(static_cast<unsigned char>(text[i]));
-        --count;
-    }
-    return text.substr(0, std::min(i, text.size()));
-}
-
 bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size())
         return false;

@@ -24,12 +24,6 @@ std::optional<std::int64_t> ParseInteger(std::string_view text);
 // Text outside the digits (prefix, suffix) is copied; ';' starts the negative section.
 std::string FormatFloat(std::string_view pattern, double value);
 
-// UTF-8: number of code points, and the prefix holding at most `count` of them.
-std::size_t Utf8Length(std::string_view text);
-std::string_view Utf8Prefix(std::string_view text, std::size_t count);
-// Length in bytes of the UTF-8 sequence starting with `lead` (1 for invalid bytes).
-std::size_t Utf8SequenceLength(unsigned char lead);
-
 std::string_view Trim(std::string_view text);
 bool EqualsIgnoreCase(std::string_view a, std::string_view b);
 std::string ToUpperAscii(std::string_view text);

@@ -1,4 +1,6 @@
-// Small UTF-8 helpers for texts measured in characters.
+// The UTF-8 helpers for texts measured in characters. A character starts at
+// every byte that is not a continuation byte (10xxxxxx), so malformed text
+// never makes them skip a valid character.
 #pragma once
 
 #include <cstddef>
@@ -29,6 +31,15 @@ inline std::string_view Prefix(std::string_view text, std::size_t characters) {
         }
     }
     return text;
+}
+
+// The character starting at byte `at` (with its continuation bytes).
+inline std::string_view CharAt(std::string_view text, std::size_t at) {
+    std::size_t end = at + 1;
+    while (end < text.size() && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) {
+        ++end;
+    }
+    return text.substr(at, end - at);
 }
 
 // Text without its last character.

@@ -4,9 +4,9 @@
 
 #include <simdjson.h>
 
-#include "vcl/data_store.h"
 #include "vcl/exceptions.h"
 #include "vcl/json_reader.h"
+#include "vcl/packet_store.h"
 #include "vcl/wire.h"
 
 namespace vcl::wire {

@@ -6,8 +6,8 @@
 
 #include <simdjson.h>
 
-#include "vcl/data_store.h"
 #include "vcl/exceptions.h"
+#include "vcl/packet_store.h"
 #include "vcl/wire.h"
 #include "vcl/wire_sink.h"
 

@@ -11,18 +11,12 @@
 #include "contracts/lookups.h"
 #include "vcl/data_packet.h"
 #include "vcl/exceptions.h"
+#include "vcl/text_format.h"
 #include "vlm/db_geral.h"
 #include "vlm/sql_params.h"
 
 namespace vlm {
 namespace {
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::toupper(static_cast<unsigned char>(x)) ==
-                      std::toupper(static_cast<unsigned char>(y));
-           });
-}
 
 std::string Joined(const std::vector<std::string>& lines) {
     return contracts::JoinedSql(lines);
@@ -99,7 +93,7 @@ vcl::DataPacket ConformToFields(const vcl::DataPacket& answered, const std::vect
     for (const vcl::FieldDef& def : defs) {
         const auto& fields = answered.Fields();
         std::size_t c = 0;
-        while (c < fields.size() && !EqualsNoCase(fields[c].name, def.name))
+        while (c < fields.size() && !vcl::EqualsIgnoreCase(fields[c].name, def.name))
             ++c;
         if (c == fields.size())
             throw vcl::EDatabaseError("campo '" + def.name + "' não encontrado no resultado");
@@ -153,7 +147,7 @@ void TADOIBQuery::SyncParams() {
 TParam& TADOIBQuery::ParamByName(std::string_view name) {
     SyncParams();
     for (const auto& param : params_) {
-        if (EqualsNoCase(param->Name(), name))
+        if (vcl::EqualsIgnoreCase(param->Name(), name))
             return *param;
     }
     throw vcl::EDatabaseError(Name() + ": parâmetro '" + std::string(name) + "' não encontrado");
@@ -212,7 +206,8 @@ void TADOIBQuery::Open() {
             if (columnOf.empty()) {  // match declared fields to columns by name
                 for (const vcl::FieldDef& def : defs) {
                     std::size_t c = 0;
-                    while (c < row.size() && !EqualsNoCase(row.get_properties(c).get_name(), def.name))
+                    while (c < row.size() &&
+                           !vcl::EqualsIgnoreCase(row.get_properties(c).get_name(), def.name))
                         ++c;
                     if (c == row.size()) {
                         throw vcl::EDatabaseError("campo '" + def.name + "' não encontrado no resultado");

@@ -23,13 +23,6 @@ std::string_view Trim(std::string_view text) {
     return text;
 }
 
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::toupper(static_cast<unsigned char>(x)) ==
-                      std::toupper(static_cast<unsigned char>(y));
-           });
-}
-
 constexpr std::string_view kInvalidAnswer = "Resposta inválida do servidor";
 
 }  // namespace
@@ -73,7 +66,7 @@ double TConsiste::RoundDec(double value, int decimals) {
 int TConsiste::IndiceCol(const vcl::TDBGrid& grid, std::string_view fieldName) {
     const auto& columns = grid.Columns();
     for (std::size_t i = 0; i < columns.size(); ++i) {
-        if (EqualsNoCase(columns[i]->FieldName, fieldName))
+        if (vcl::EqualsIgnoreCase(columns[i]->FieldName, fieldName))
             return static_cast<int>(i);
     }
     return -1;

@@ -1,31 +1,25 @@
 #include "vlm/db_geral.h"
 
-#include <soci/postgresql/soci-postgresql.h>
 #include <soci/soci.h>
-#include <soci/sqlite3/soci-sqlite3.h>
 
+#include <iostream>
+
+#include "db/connection.h"
 #include "vcl/exceptions.h"
 
 namespace vlm {
 namespace {
 
-struct Backend {
-    const soci::backend_factory* factory;
-    std::string name;
-    std::string parameters;
-};
-
-// The backend is linked in, so the connection never depends on loading one at run time.
-Backend ParseConnectString(const std::string& text) {
-    const auto scheme = text.find("://");
-    const std::string name = scheme == std::string::npos ? std::string() : text.substr(0, scheme);
-    const std::string rest = scheme == std::string::npos ? text : text.substr(scheme + 3);
-    if (name == "sqlite3")
-        return {soci::factory_sqlite3(), name, rest};
-    if (name == "postgresql")
-        return {soci::factory_postgresql(), name, rest};
-    throw vcl::EDatabaseError("Conexão ao banco de dados inválida (use sqlite3://... ou postgresql://...): " +
-                              text);
+// The connection text as the database layer reads it: the same parser and
+// session set-up (busy timeout, foreign keys) as the server's sessions.
+db::ConnectInfo ParsedConnect(const std::string& text) {
+    try {
+        return db::ParseConnect(text);
+    } catch (const db::DbError& error) {
+        std::cerr << "dtmDBGeral: " << error.what() << '\n';
+        throw vcl::EDatabaseError(
+            "Conexão ao banco de dados inválida (use sqlite3://... ou postgresql://...)");
+    }
 }
 
 }  // namespace
@@ -46,13 +40,15 @@ void TdtmDBGeral::Open() {
         throw vcl::EDatabaseError("Esta estação não acessa o banco de dados diretamente");
     if (connectString_.empty())
         throw vcl::EDatabaseError("Banco de dados não configurado");
-    const Backend backend = ParseConnectString(connectString_);
+    const db::ConnectInfo info = ParsedConnect(connectString_);
+    auto session = std::make_unique<soci::session>();
     try {
-        session_ = std::make_unique<soci::session>(*backend.factory, backend.parameters);
-    } catch (const soci::soci_error& error) {
-        throw vcl::EDatabaseError("Não foi possível conectar ao banco de dados: " +
-                                  std::string(error.what()));
+        db::Open(*session, info);
+    } catch (const db::DbError& error) {
+        std::cerr << "dtmDBGeral: " << error.what() << '\n';
+        throw vcl::EDatabaseError("Não foi possível conectar ao banco de dados");
     }
+    session_ = std::move(session);
 }
 
 void TdtmDBGeral::Close() {
@@ -76,7 +72,7 @@ vcl::DataPacket TdtmDBGeral::RunRemote(const std::string& sql,
 }
 
 std::string TdtmDBGeral::BackendName() const {
-    return ParseConnectString(connectString_).name;
+    return ParsedConnect(connectString_).backend == db::Backend::Postgres ? "postgresql" : "sqlite3";
 }
 
 }  // namespace vlm

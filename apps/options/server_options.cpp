@@ -18,14 +18,14 @@ std::string CheckListen(const std::string& value) {
 
 }  // namespace
 
-std::string ServerOptions::host() const {
+std::string ServerOptions::Host() const {
     std::string host = listen.substr(0, listen.rfind(':'));
     if (host.size() > 2 && host.front() == '[' && host.back() == ']')
         host = host.substr(1, host.size() - 2);
     return host;
 }
 
-int ServerOptions::port() const {
+int ServerOptions::Port() const {
     return std::stoi(listen.substr(listen.rfind(':') + 1));
 }
 

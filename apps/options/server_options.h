@@ -29,8 +29,8 @@ struct ServerOptions {
     int notes = 300;       // init-db
     std::string backupTo;  // backup
 
-    std::string host() const;  // of `listen`
-    int port() const;
+    std::string Host() const;  // of `listen`
+    int Port() const;
 };
 
 // Declares the options on `app`, filling `options` when it is parsed. More

@@ -59,7 +59,7 @@ Served& ServerFor(const std::string& connect) {
     Served& served = servers[connect];
     if (!served.app) {
         served.app = std::make_unique<server::AppServer>(connect, server::AppServerOptions{2, true});
-        served.port = served.app->start("127.0.0.1", 0);
+        served.port = served.app->Start("127.0.0.1", 0);
         served.token = served.app->OpenSession(server::LocalCaller("0001"));
     }
     return served;

@@ -3,14 +3,12 @@
 
 #include <string>
 
+#include "contracts/note_key.h"
 #include "vcl/data_packet.h"
 
 namespace bench {
 
-struct NoteKey {
-    std::string branch;
-    std::string launch;
-};
+using contracts::NoteKey;
 
 std::vector<vcl::FieldDef> ItemFields();
 // `notes` notes of 10..30 items each (about 20 on average).

@@ -56,8 +56,8 @@ TEST(ServerCommandLine, TheConfigurationFileGivesEveryKeyAndTheCommandLineWins) 
     ASSERT_TRUE(fromFile.parsed.run) << fromFile.parsed.output;
     EXPECT_EQ(fromFile.options.db, "sqlite3://db=from-file.db");
     EXPECT_EQ(fromFile.options.passwordFile, "/etc/zrm/db-password");
-    EXPECT_EQ(fromFile.options.host(), "0.0.0.0");
-    EXPECT_EQ(fromFile.options.port(), 9000);
+    EXPECT_EQ(fromFile.options.Host(), "0.0.0.0");
+    EXPECT_EQ(fromFile.options.Port(), 9000);
     EXPECT_EQ(fromFile.options.threads, 4);
     EXPECT_TRUE(fromFile.options.quiet);
     EXPECT_EQ(fromFile.options.command, zrmopt::ServerCommand::Serve);
@@ -71,7 +71,7 @@ TEST(ServerCommandLine, TheConfigurationFileGivesEveryKeyAndTheCommandLineWins) 
     EXPECT_EQ(overridden.options.threads, 2);
     EXPECT_EQ(overridden.options.notes, 7);
     EXPECT_TRUE(overridden.options.demo);
-    EXPECT_EQ(overridden.options.port(), 9000);
+    EXPECT_EQ(overridden.options.Port(), 9000);
 }
 
 TEST(ServerCommandLine, CommandsAndTheirOptions) {
@@ -86,9 +86,9 @@ TEST(ServerCommandLine, CommandsAndTheirOptions) {
 
     const ServerLine plain = ParseServer({"--db", "sqlite3://db=x.db"});
     ASSERT_TRUE(plain.parsed.run);
-    EXPECT_EQ(plain.options.host(), "127.0.0.1");
-    EXPECT_EQ(plain.options.port(), 8211);
-    EXPECT_EQ(ParseServer({"--db", "x", "--listen", "[::1]:0"}).options.host(), "::1");
+    EXPECT_EQ(plain.options.Host(), "127.0.0.1");
+    EXPECT_EQ(plain.options.Port(), 8211);
+    EXPECT_EQ(ParseServer({"--db", "x", "--listen", "[::1]:0"}).options.Host(), "::1");
 }
 
 TEST(ServerCommandLine, WrongLinesAndFilesAreRefusedWithAReason) {

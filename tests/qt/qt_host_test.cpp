@@ -20,6 +20,8 @@
 #include <QTimer>
 #include <QtTest>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "db/init_db.h"
 #include "modal_script.h"
@@ -58,6 +60,7 @@ private slots:
     void unknownBranchKeepsTheFocusInTheBranch();
     void leavingTheFilterLoadsTheNotes();
     void spaceAndClickMarkNotesAndTheBoxIsDrawn();
+    void aFailingDrawHandlerIsReportedOnceNotOnEveryRepaint();
     void refusedQuantityKeepsTheEditorOpenThenAnAcceptedOnePosts();
     void confirmingOpensTheDialogAndGenerates();
     void closingTheDialogWindowReturnsWithoutGenerating();
@@ -306,6 +309,27 @@ void QtHostTest::leavingTheFilterLoadsTheNotes() {
     const QString total =
         QString::fromStdString(notes->Grid().CellText(1, ColumnOf(notes->Grid(), "VRNOTAFISC")));
     QVERIFY2(QRegularExpression("^[0-9.]+,[0-9]{2}$").match(total).hasMatch(), qPrintable(total));
+}
+
+// The form's draw handler runs inside the dispatcher: its failure reaches
+// the user as any other, once until the grid changes, and painting goes on.
+void QtHostTest::aFailingDrawHandlerIsReportedOnceNotOnEveryRepaint() {
+    FillFilterAndLoad();
+    GridWidget* notes = Widget<GridWidget>("dbgNotaFiscal");
+    QVERIFY(notes->Grid().RowCount() > 0);
+    auto reported = std::make_shared<std::vector<std::string>>();
+    host_->Loop().SetErrorReporter([reported](const std::string& message) { reported->push_back(message); });
+    const vcl::TDrawColumnCellEvent original = notes->Grid().OnDrawColumnCell;
+    notes->Grid().OnDrawColumnCell = [](vcl::TObject*, const vcl::TRect&, int, vcl::TColumn&, unsigned) {
+        throw vcl::EDatabaseError("desenho recusado");
+    };
+    notes->viewport()->grab();
+    notes->viewport()->grab();
+    QCOMPARE(*reported, std::vector<std::string>{"desenho recusado"});
+    notes->Sync();  // the grid changed: the handler runs again
+    notes->viewport()->grab();
+    QCOMPARE(reported->size(), std::size_t{2});
+    notes->Grid().OnDrawColumnCell = original;
 }
 
 void QtHostTest::spaceAndClickMarkNotesAndTheBoxIsDrawn() {

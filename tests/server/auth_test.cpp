@@ -49,13 +49,13 @@ protected:
     }
     void TearDown() override {
         if (server_)
-            server_->stop();
+            server_->Stop();
     }
     void StartServer(server::AppServerOptions options) {
         if (server_)
-            server_->stop();
+            server_->Stop();
         server_ = std::make_unique<server::AppServer>(database_.Connect(), options);
-        port_ = server_->start();
+        port_ = server_->Start();
     }
 
     Login LogIn(const std::string& user, const std::string& password) {

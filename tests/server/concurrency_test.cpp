@@ -103,7 +103,7 @@ void CheckEightClients(const std::string& backend, int serverCount) {
     for (int i = 0; i < serverCount; ++i) {
         servers.push_back(std::make_unique<server::AppServer>(database.Connect(),
                                                               server::AppServerOptions{kClients, true}));
-        ports.push_back(servers.back()->start());
+        ports.push_back(servers.back()->Start());
         tokens.push_back(servers.back()->OpenSession(server::LocalCaller("0001")));
     }
     std::vector<std::vector<std::string>> statuses(kClients);
@@ -119,7 +119,7 @@ void CheckEightClients(const std::string& backend, int serverCount) {
     for (auto& thread : clients)
         thread.join();
     for (auto& server : servers)
-        server->stop();
+        server->Stop();
 
     int generated = 0;
     for (const auto& list : statuses) {

@@ -42,7 +42,7 @@ protected:
         options.quiet = quiet;
         options.limits = limits;
         server_ = std::make_unique<server::AppServer>(database_.Connect(), options);
-        port_ = server_->start();
+        port_ = server_->Start();
         token_ = server_->OpenSession(server::LocalCaller("0001"));
     }
     httplib::Client Client() {
@@ -266,10 +266,10 @@ namespace {
 
 TEST(Compression, LargeAnswersAreCompressedOnlyForClientsThatAskForZstd) {
     server::FakeServer fake;
-    const int port = fake.start();
+    const int port = fake.Start();
     const std::string large(200 * 1024, 'x');
     for (int i = 0; i < 3; ++i)
-        fake.queueReply("getSerie", vcl::VariantArray{"", large});
+        fake.QueueReply("getSerie", vcl::VariantArray{"", large});
     httplib::Client client("127.0.0.1", port);
     client.set_decompress(false);
     const std::string body = R"({"args":["0001"]})";

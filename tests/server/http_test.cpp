@@ -50,13 +50,13 @@ protected:
             testsrv::SeedSmall(session);
         }
         server_ = std::make_unique<server::AppServer>(database_.Connect(), server::AppServerOptions{4, true});
-        server_->setObserver(log_.Observer());
-        port_ = server_->start();
+        server_->SetObserver(log_.Observer());
+        port_ = server_->Start();
         token_ = server_->OpenSession(server::LocalCaller("0001"));
     }
     void TearDown() override {
         if (server_)
-            server_->stop();
+            server_->Stop();
     }
 
     testdb::TestDatabase database_{GetParam()};
@@ -144,7 +144,7 @@ INSTANTIATE_TEST_SUITE_P(Backends, AppServerTest, ::testing::ValuesIn(testdb::Al
 
 TEST(AppServer, AnUnreachableDatabaseFailsTheHealthCheckAndTheCalls) {
     server::AppServer app("sqlite3://db=/nonexistent-folder/zrm.db", {2, true});
-    const int port = app.start();
+    const int port = app.Start();
     HttpClient client(port, app.OpenSession(server::LocalCaller("0001")));
     EXPECT_EQ(client.Get("/health"), 503);
     testing::internal::CaptureStderr();
@@ -162,11 +162,11 @@ TEST(AppServer, AnUnreachableDatabaseFailsTheHealthCheckAndTheCalls) {
 TEST(FakeServer, AnswersEachMethodFromItsQueueInOrder) {
     server::FakeServer fake;
     CallLog log;
-    fake.setObserver(log.Observer());
-    HttpClient client(fake.start());
-    fake.queueReply("getSerie", vcl::VariantArray{"", Variant::Null()});
-    fake.queueReply("getSerie", vcl::VariantArray{"falhou", Variant::Null()});
-    fake.queueReply("GeraSaida", vcl::VariantArray{"OK"});
+    fake.SetObserver(log.Observer());
+    HttpClient client(fake.Start());
+    fake.QueueReply("getSerie", vcl::VariantArray{"", Variant::Null()});
+    fake.QueueReply("getSerie", vcl::VariantArray{"falhou", Variant::Null()});
+    fake.QueueReply("GeraSaida", vcl::VariantArray{"OK"});
 
     EXPECT_EQ(client.Remessa("getSerie", {"0001"}).answer.result[0], Variant(""));
     EXPECT_EQ(client.Remessa("GeraSaida", {}).answer.result[0], Variant("OK"));
@@ -175,12 +175,12 @@ TEST(FakeServer, AnswersEachMethodFromItsQueueInOrder) {
     EXPECT_EQ(empty.status, 500);
     EXPECT_EQ(empty.error, "no reply queued for getSerie");
     EXPECT_EQ(client.Call("zrm99999.rdmNada", "getSerie", {}).status, 404);
-    EXPECT_EQ(fake.pendingReplies(), 0u);
+    EXPECT_EQ(fake.PendingReplies(), 0u);
 
     const auto calls = log.Calls();
     ASSERT_EQ(calls.size(), 4u);
     EXPECT_EQ(calls[1].method, "GeraSaida");
-    fake.stop();
+    fake.Stop();
 }
 
 }  // namespace

@@ -23,7 +23,7 @@ class Outage {
 public:
     Outage(const std::string& connect, const std::string& extra = {})
         : server_(connect + extra, server::AppServerOptions{2, true}) {
-        port_ = server_.start();
+        port_ = server_.Start();
         token_ = server_.OpenSession(server::LocalCaller("0001"));
     }
     int Health() {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "contracts/note_key.h"
 #include "vcl/data_packet.h"
 #include "vcl/variant.h"
 
@@ -31,9 +32,7 @@ namespace testsrv {
 //  product 000002 holds 3; of 0002: product 000001 holds 1.
 void SeedSmall(soci::session& session);
 
-struct NoteKey {
-    std::string branch, launch;
-};
+using contracts::NoteKey;
 
 struct ItemToSend {
     std::string branch, launch, sequence;

@@ -88,7 +88,7 @@ protected:
         ZRM_SKIP_UNLESS_AVAILABLE(database_);
         db::InitDatabase(database_.Connect(), {.demo = true, .notes = 10});
         server_ = std::make_unique<server::AppServer>(database_.Connect(), server::AppServerOptions{2, true});
-        port_ = server_->start();
+        port_ = server_->Start();
         token_ = server_->OpenSession(server::LocalCaller("0001"));
         connection_.Host = "127.0.0.1";
         connection_.Port = port_;
@@ -97,7 +97,7 @@ protected:
     }
     void TearDown() override {
         if (server_)
-            server_->stop();
+            server_->Stop();
     }
 
     testdb::TestDatabase database_{GetParam()};

@@ -35,12 +35,12 @@ protected:
     }
     void TearDown() override {
         if (server_)
-            server_->stop();
+            server_->Stop();
     }
     void Start(server::AppServerOptions options = {2, true}, std::string connect = {}) {
         server_ =
             std::make_unique<server::AppServer>(connect.empty() ? database_.Connect() : connect, options);
-        port_ = server_->start();
+        port_ = server_->Start();
         token_ = server_->OpenSession(server::LocalCaller("0001"));
     }
     static testsrv::GeraSaidaCall OneItem(double quantity = 1) {

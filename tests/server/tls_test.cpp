@@ -71,7 +71,7 @@ protected:
         options.tlsCert = certificates_.Path("server.pem");
         options.tlsKey = certificates_.Path("server.key");
         server_ = std::make_unique<server::AppServer>(database_.Connect(), options);
-        url_.port = server_->start();
+        url_.port = server_->Start();
     }
 
     Certificates certificates_;

@@ -2,9 +2,9 @@
 
 #include <string>
 
-#include "vcl/data_store.h"
 #include "vcl/dataset.h"
 #include "vcl/exceptions.h"
+#include "vcl/packet_store.h"
 #include "vcl/wire.h"
 
 using namespace vcl;

@@ -4,6 +4,7 @@
 #include "vcl/filter.h"
 #include "vcl/mask_text.h"
 #include "vcl/text_format.h"
+#include "vcl/utf8.h"
 
 using namespace vcl;
 
@@ -108,7 +109,17 @@ TEST(TextHelpers, DecimalParsingAndUtf8Prefix) {
     EXPECT_EQ(ParseDecimal("-0,5"), -0.5);
     EXPECT_FALSE(ParseDecimal("1,2,3"));
     EXPECT_FALSE(ParseDecimal("12a"));
-    EXPECT_EQ(Utf8Length("ação"), 4u);
-    EXPECT_EQ(Utf8Prefix("ação", 2), "aç");
+    EXPECT_EQ(utf8::Length("ação"), 4u);
+    EXPECT_EQ(utf8::Prefix("ação", 2), "aç");
+    // Malformed text: a cut sequence is a character of its own, and never hides the next one.
+    EXPECT_EQ(utf8::Length("\xC3"
+                           "a"),
+              2u);
+    EXPECT_EQ(utf8::Prefix("\xC3"
+                           "ab",
+                           2),
+              "\xC3"
+              "a");
+    EXPECT_EQ(utf8::CharAt("ção", 0), "ç");
     EXPECT_EQ(UpperText("ação é"), "AÇÃO É");
 }

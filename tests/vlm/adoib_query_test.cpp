@@ -154,6 +154,26 @@ TEST(DatabaseModule, ABadConnectionTextIsAClearError) {
     TdtmDBGeral missingDir("sqlite3://db=/nao/existe/dir/zrm.db");
     EXPECT_THROW(missingDir.Open(), vcl::EDatabaseError);
     EXPECT_FALSE(missingDir.Connected());
+    // The text, which may hold a password, stays out of the message.
+    TdtmDBGeral secret("mysql://password=segredo");
+    try {
+        secret.Open();
+        ADD_FAILURE() << "opened";
+    } catch (const vcl::EDatabaseError& error) {
+        EXPECT_EQ(std::string(error.what()).find("segredo"), std::string::npos) << error.what();
+    }
+}
+
+// The lookups share the database with the server's writers: their session
+// waits for a lock as the server's sessions do instead of failing at once.
+TEST(DatabaseModule, ASqliteSessionWaitsForLocks) {
+    TdtmDBGeral database("sqlite3://db=:memory:");
+    TADOIBQuery busy(nullptr, "qryBusy", database);
+    busy.SQL = {"PRAGMA busy_timeout"};
+    busy.AddStringField("timeout", 10);
+    busy.Open();
+    EXPECT_GE(std::stoi(busy.FieldByName("timeout").AsString()), 1000);
+    EXPECT_EQ(database.BackendName(), "sqlite3");
 }
 
 }  // namespace

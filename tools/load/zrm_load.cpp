@@ -242,7 +242,7 @@ int main(int argc, char** argv) {
     options.quiet = true;
     options.limits.maxConnections = static_cast<std::size_t>(std::max(256, idle + slow + clients + 16));
     server::AppServer server(connect, options);
-    const int port = server.start("127.0.0.1", 0);
+    const int port = server.Start("127.0.0.1", 0);
     const std::string token = server.OpenSession(server::LocalCaller("0001"));
     std::printf("server: %d workers, at most %zu connections, on 127.0.0.1:%d\n", threads,
                 options.limits.maxConnections, port);
@@ -250,6 +250,6 @@ int main(int argc, char** argv) {
     Concurrent(port, token, clients, calls);
     OversizedBody(port, token, bodyMb);
     LargeArguments(port, token, argsMb);
-    server.stop();
+    server.Stop();
     return 0;
 }

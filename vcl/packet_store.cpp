@@ -1,4 +1,4 @@
-#include "vcl/data_store.h"
+#include "vcl/packet_store.h"
 
 #include <cmath>
 
