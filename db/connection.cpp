@@ -5,6 +5,8 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <filesystem>
 #include <sstream>
 
 namespace db {
@@ -14,6 +16,22 @@ namespace {
 constexpr std::string_view kSqlitePrefix = "sqlite3://";
 constexpr std::string_view kPostgresPrefix = "postgresql://";
 constexpr int kBusyTimeoutMs = 30000;
+
+// Reads of a large selection should not go through pread a page at a time:
+// the file is mapped (address space only; the kernel pages it in) and the
+// page cache holds a good part of it. Both grow with the file, within bounds.
+void SizeCaches(soci::session& session, const ConnectInfo& info) {
+    constexpr std::uint64_t kMiB = 1024 * 1024;
+    std::error_code error;
+    const std::string path = SqlitePath(info);
+    const std::uint64_t fileBytes = path.empty() ? 0 : std::filesystem::file_size(path, error);
+    const std::uint64_t bytes = error ? 0 : fileBytes;
+    const std::uint64_t mmap = std::clamp<std::uint64_t>(bytes * 2, 256 * kMiB, 16384 * kMiB);
+    const std::uint64_t cache = std::clamp<std::uint64_t>(bytes / 4, 8 * kMiB, 64 * kMiB);
+    if (!path.empty())
+        session << "PRAGMA mmap_size = " << mmap;
+    session << "PRAGMA cache_size = -" << cache / 1024;  // negative: KiB
+}
 
 }  // namespace
 
@@ -79,6 +97,7 @@ void Open(soci::session& session, const ConnectInfo& info) {
             session.open(soci::sqlite3, info.parameters);
             session << "PRAGMA busy_timeout = " << kBusyTimeoutMs;
             session << "PRAGMA foreign_keys = ON";
+            SizeCaches(session, info);
             if (!IsInMemory(info)) {
                 std::string mode;
                 session << "PRAGMA journal_mode = WAL", soci::into(mode);

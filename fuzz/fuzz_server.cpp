@@ -4,8 +4,10 @@
 // else escaping, or a crash, is a finding.
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <string_view>
 
+#include "contracts/server_api.h"
 #include "db/connection.h"
 #include "db/init_db.h"
 #include "server/call_error.h"
@@ -26,7 +28,9 @@ soci::session& DemoSession() {
     return session;
 }
 
-constexpr std::string_view kMethods[] = {"getNotasFiscais", "getSerie", "GeraSaida", "naoExiste"};
+// The module's methods, and one the server does not have.
+constexpr std::string_view kUnknownMethod = "naoExiste";
+constexpr std::size_t kMethodCount = std::size(contracts::kRemessaMethods) + 1;
 
 }  // namespace
 
@@ -34,12 +38,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size == 0)
         return 0;
     soci::session& session = DemoSession();
-    const std::string_view method = kMethods[data[0] % 4];
+    const std::size_t pick = data[0] % kMethodCount;
+    const std::string_view method =
+        pick < std::size(contracts::kRemessaMethods) ? contracts::kRemessaMethods[pick] : kUnknownMethod;
     const std::string_view body(reinterpret_cast<const char*>(data + 1), size - 1);
     try {
         const vcl::VariantArray args = vcl::wire::DecodeRequest(body);
-        const vcl::wire::Answer answer = server::Dispatch(session, "zrm90000.rdmRemessaAnalise", method, args,
-                                                          server::LocalCaller("0001"));
+        const vcl::wire::Answer answer =
+            server::Dispatch(session, contracts::kRemessaServer, method, args, server::LocalCaller("0001"));
         vcl::wire::EncodeAnswer(answer);
     } catch (const server::CallError&) {
     } catch (const vcl::Exception&) {

@@ -2,6 +2,7 @@
 // the departure date and the origin branch's default series.
 #include "geracao/frm_geracao.h"
 
+#include "contracts/server_api.h"
 #include "remessa/frm_remessa_analise.h"
 #include "vcl/scope_exit.h"
 
@@ -54,66 +55,33 @@ void TfrmGeracao::FormActivate(vcl::TObject* /*Sender*/) {
     Realign();
 }
 
-// ---- Destination branch ----
+// ---- Lookups: each handler binds to the form's lookup of that field ----
 
-void TfrmGeracao::btnFilialBeforePesq(vcl::TObject* /*Sender*/, bool& /*Pesquisa*/) {
-    qryFilial->Close();
-    qryFilial->ParamByName("P_CDFILIAL").Clear();
-    qryFilial->ParamByName("P_TCDFILIAL").SetValue("T");
-    qryFilial->Open();
+void TfrmGeracao::btnFilialBeforePesq(vcl::TObject*, bool&) {
+    lkpFilial->OpenAll();
+}
+void TfrmGeracao::btnFilialAfterPesq(vcl::TObject*) {
+    lkpFilial->TakePicked();
+}
+void TfrmGeracao::medFilialChange(vcl::TObject*) {
+    lkpFilial->Changed();
+}
+void TfrmGeracao::medFilialExit(vcl::TObject*) {
+    lkpFilial->Check();
 }
 
-void TfrmGeracao::btnFilialAfterPesq(vcl::TObject* /*Sender*/) {
-    medFilial->SetText(qryFilial->FieldByName("CDFILIAL").AsString());
-    medNmFilial->SetText(qryFilial->FieldByName("NMFILIAL").AsString());
-    boPesqFilRem = true;
+void TfrmGeracao::btpOperacaoBeforePesq(vcl::TObject*, bool&) {
+    lkpOperacao->OpenAll();
+}
+void TfrmGeracao::btpOperacaoAfterPesq(vcl::TObject*) {
+    lkpOperacao->TakePicked();
+}
+void TfrmGeracao::medCdOperacaoChange(vcl::TObject*) {
+    lkpOperacao->Changed();
 }
 
-void TfrmGeracao::medFilialChange(vcl::TObject* /*Sender*/) {
-    boPesqFilRem = false;
-    medNmFilial->Clear();
-}
-
-void TfrmGeracao::medFilialExit(vcl::TObject* /*Sender*/) {
-    if (boPesqFilRem)
-        return;
-    vcl::RunRecovering(
-        [&] {
-            if (TConsiste::EmptyString(medFilial->Text()))
-                return;
-            medFilial->SetText(TConsiste::Ajusta(medFilial->Text(), 4));
-            qryFilial->Close();
-            qryFilial->ParamByName("P_CDFILIAL").SetValue(medFilial->Text());
-            qryFilial->ParamByName("P_TCDFILIAL").Clear();
-            qryFilial->Open();
-            if (qryFilial->IsEmpty())
-                Consiste.MensErro(frmRemessaAnalise->msgPadrao->Msg("Fil_Cad"), true);
-            medNmFilial->SetText(qryFilial->FieldByName("NMFILIAL").AsString());
-            boPesqFilRem = true;
-        },
-        [&] { medFilial->SetFocus(); });
-}
-
-// ---- Operation type ----
-
-void TfrmGeracao::btpOperacaoBeforePesq(vcl::TObject* /*Sender*/, bool& /*Pesquisa*/) {
-    qryPesqOper->Close();
-    qryPesqOper->ParamByName("P_CDTIPOOPER").Clear();
-    qryPesqOper->ParamByName("P_TCDTIPOOPER").SetValue("T");
-    qryPesqOper->Open();
-}
-
-void TfrmGeracao::btpOperacaoAfterPesq(vcl::TObject* /*Sender*/) {
-    medCdOperacao->SetText(qryPesqOper->FieldByName("CDTIPOOPER").AsString());
-    edtNmOperacao->SetText(qryPesqOper->FieldByName("NMTIPOOPER").AsString());
-    boPesqTipoOp = true;
-}
-
-void TfrmGeracao::medCdOperacaoChange(vcl::TObject* /*Sender*/) {
-    edtNmOperacao->Clear();
-    boPesqTipoOp = false;
-}
-
+// The operation type is padded on every exit and checked unless picked; the
+// confirmation checks it again as mandatory.
 void TfrmGeracao::medCdOperacaoExit(vcl::TObject* /*Sender*/) {
     medCdOperacao->SetText(TConsiste::Ajusta(medCdOperacao->Text(), 2));
     if (!boPesqTipoOp)
@@ -131,14 +99,7 @@ void TfrmGeracao::Vd_TipoOper(bool Obrigatorio) {
             }
             if (boPesqTipoOp)
                 return;  // a picked code is trusted
-            medCdOperacao->SetText(TConsiste::Ajusta(medCdOperacao->Text(), 2));
-            qryPesqOper->Close();
-            qryPesqOper->ParamByName("P_CDTIPOOPER").SetValue(medCdOperacao->Text());
-            qryPesqOper->ParamByName("P_TCDTIPOOPER").Clear();
-            qryPesqOper->Open();
-            if (qryPesqOper->IsEmpty())
-                Consiste.MensErro(msgPadrao->Msg("Oper_Cad"), true);
-            edtNmOperacao->SetText(qryPesqOper->FieldByName("NMTIPOOPER").AsString());
+            lkpOperacao->Find();
         },
         [&] {
             edtNmOperacao->Clear();
@@ -170,7 +131,7 @@ void TfrmGeracao::Vd_DataSaida(bool Obrigatorio) {
 
 void TfrmGeracao::getSerie() {
     const std::string origin = frmRemessaAnalise->medFilial->Text();
-    const vcl::Variant result = frmRemessaAnalise->netRemesAnalise->AppServer("getSerie", {origin});
+    const vcl::Variant result = frmRemessaAnalise->netRemesAnalise->AppServer(contracts::kGetSerie, {origin});
     cdsSerie->SetData(Consiste.CheckResultServ(result, true, 0));
     stSerie = cdsSerie->FieldByName("CDSERIE").AsString();
     stEmpresa = cdsSerie->FieldByName("CDEMPRESA").AsString();

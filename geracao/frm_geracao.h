@@ -10,6 +10,7 @@
 #include "vlm/adoib_query.h"
 #include "vlm/btn_pesquisa.h"
 #include "vlm/date_edit_plus.h"
+#include "vlm/lookup_field.h"
 #include "vlm/roti_geral.h"
 
 namespace Cli_zrm90001 {
@@ -32,6 +33,8 @@ public:
 
     vlm::TADOIBQuery* qryFilial;
     vlm::TADOIBQuery* qryPesqOper;
+    vlm::TLookupField* lkpFilial;
+    vlm::TLookupField* lkpOperacao;
     vcl::TDataSource* dtsFilial;
     vcl::TDataSource* dtsPesqOper;
     vcl::TClientDataSet* cdsSerie;

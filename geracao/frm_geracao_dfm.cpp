@@ -3,37 +3,17 @@
 #include <initializer_list>
 #include <string>
 
+#include "contracts/lookups.h"
+#include "contracts/packets.h"
 #include "geracao/frm_geracao.h"
-#include "remessa/glyphs.h"
-#include "remessa/resource_helpers.h"
+#include "remessa/frm_remessa_analise.h"
 #include "vlm/db_geral.h"
+#include "vlm/form_resources.h"
+#include "vlm/glyphs.h"
 
 namespace Cli_zrm90001 {
 
-namespace {
-
-using vcl::FieldType;
-
-struct FieldSpec {
-    const char* name;
-    FieldType type;
-    int size;
-    const char* label;  // empty: hidden
-};
-
-void AddFields(vcl::TClientDataSet& cds, std::initializer_list<FieldSpec> specs) {
-    for (const FieldSpec& entry : specs) {
-        vcl::TField& field = cds.AddField({entry.name, entry.type, entry.size});
-        field.DisplayLabel = entry.label;
-        field.Visible = *entry.label != '\0';
-    }
-}
-
-}  // namespace
-
 void TfrmGeracao::BuildForm() {
-    constexpr auto S = FieldType::String;
-
     Caption = "Dados da Remessa";
     SetBounds(244, 225, Width, Height);
     ClientWidth = 516;
@@ -49,7 +29,7 @@ void TfrmGeracao::BuildForm() {
     panMenu->Left = 461;
     panMenu->Height = 90;
     sbtHelp->Visible = false;
-    sbtConfirma->Glyph = Cli_zrm90000::ThumbsUpGlyph();
+    sbtConfirma->Glyph = vlm::ThumbsUpGlyph();
     sbtConfirma->OnClick = [this](vcl::TObject* s) { sbtConfirmaClick(s); };
 
     dtsFilial = &Make<vcl::TDataSource>("dtsFilial");
@@ -60,7 +40,7 @@ void TfrmGeracao::BuildForm() {
         l.SetParent(grbDadosRel);
         l.SetBounds(left, top, width, 13);
         l.Caption = caption;
-        l.Font = Cli_zrm90000::BoldLabelFont();
+        l.Font = vlm::BoldLabelFont();
         return &l;
     };
     lblFilial = label("lblFilial", "Filial", 8, 14, 27);
@@ -71,8 +51,8 @@ void TfrmGeracao::BuildForm() {
     medFilial->Color = vcl::clInfoBk;
     medFilial->TabOrder = 0;
     medFilial->TabStop = true;
-    btnFilial = &Cli_zrm90000::MakeSearchButton(*this, "btnFilial", grbDadosRel, 174, 11, medFilial, "Filial",
-                                                dtsFilial, "");
+    btnFilial =
+        &vlm::MakeSearchButton(*this, "btnFilial", grbDadosRel, 174, 11, medFilial, "Filial", dtsFilial, "");
     medNmFilial = &Make<vcl::TMaskEdit>("medNmFilial");
     medNmFilial->SetParent(grbDadosRel);
     medNmFilial->SetBounds(200, 11, 249, 21);
@@ -89,9 +69,9 @@ void TfrmGeracao::BuildForm() {
     medCdOperacao->Color = vcl::clInfoBk;
     medCdOperacao->TabOrder = 1;
     medCdOperacao->TabStop = true;
-    btpOperacao = &Cli_zrm90000::MakeSearchButton(*this, "btpOperacao", grbDadosRel, 154, 35, medCdOperacao,
-                                                  "Tipo de Operação", dtsPesqOper,
-                                                  "Não há tipo de operação cadastrado");
+    btpOperacao =
+        &vlm::MakeSearchButton(*this, "btpOperacao", grbDadosRel, 154, 35, medCdOperacao, "Tipo de Operação",
+                               dtsPesqOper, "Não há tipo de operação cadastrado");
     edtNmOperacao = &Make<vcl::TEdit>("edtNmOperacao");
     edtNmOperacao->SetParent(grbDadosRel);
     edtNmOperacao->SetBounds(181, 35, 268, 21);
@@ -114,60 +94,84 @@ void TfrmGeracao::BuildForm() {
     // Lookup queries.
     vlm::TdtmDBGeral& db = Host.dtmDBGeral;
     qryFilial = &Make<vlm::TADOIBQuery>("qryFilial", db);
-    qryFilial->SQL = {"SELECT CDFILIAL, NMFILIAL", "  FROM FILIAL",
-                      " WHERE ((CDFILIAL = :P_CDFILIAL) OR (:P_TCDFILIAL = 'T'))", " ORDER BY CDFILIAL"};
+    qryFilial->SQL = contracts::BranchLookupSql();
     qryFilial->SQL_IB = qryFilial->SQL;
     qryFilial->AddStringField("CDFILIAL", 4, "Código");
     qryFilial->AddStringField("NMFILIAL", 100, "Nome");
 
     qryPesqOper = &Make<vlm::TADOIBQuery>("qryPesqOper", db);
-    qryPesqOper->SQL_IB = {"SELECT CDTIPOOPER, NMTIPOOPER",
-                           "  FROM TIPOOPERAC",
-                           " WHERE IDENTRSAIDOP = 'S'",
-                           "   AND IDORIGDESTOP = 'L'",
-                           "   AND ((CDTIPOOPER = :P_CDTIPOOPER) OR (:P_TCDTIPOOPER = 'T'))",
-                           " ORDER BY CDTIPOOPER"};
-    qryPesqOper->SQL = qryPesqOper->SQL_IB;
-    qryPesqOper->SQL.push_back(" ");
+    qryPesqOper->SQL = contracts::OperationLookupSql();
+    qryPesqOper->SQL_IB = qryPesqOper->SQL;
     qryPesqOper->AddStringField("CDTIPOOPER", 2, "Código").Required = true;
     qryPesqOper->AddStringField("NMTIPOOPER", 30, "Nome");
 
     dtsFilial->SetDataSet(&qryFilial->Query);
     dtsPesqOper->SetDataSet(&qryPesqOper->Query);
 
-    // Client datasets.
+    // Lookups: a typed or picked code checked against its query.
+    lkpFilial = &Make<vlm::TLookupField>("lkpFilial", Host.Services);
+    lkpFilial->Edit = medFilial;
+    lkpFilial->Query = qryFilial;
+    lkpFilial->KeyParam = "P_CDFILIAL";
+    lkpFilial->AllParam = "P_TCDFILIAL";
+    lkpFilial->KeyField = "CDFILIAL";
+    lkpFilial->NameEdit = medNmFilial;
+    lkpFilial->NameField = "NMFILIAL";
+    lkpFilial->Width = 4;
+    lkpFilial->Picked = &boPesqFilRem;
+    lkpFilial->NotFound = [] { return Cli_zrm90000::frmRemessaAnalise->msgPadrao->Msg("Fil_Cad"); };
+
+    lkpOperacao = &Make<vlm::TLookupField>("lkpOperacao", Host.Services);
+    lkpOperacao->Edit = medCdOperacao;
+    lkpOperacao->Query = qryPesqOper;
+    lkpOperacao->KeyParam = "P_CDTIPOOPER";
+    lkpOperacao->AllParam = "P_TCDTIPOOPER";
+    lkpOperacao->KeyField = "CDTIPOOPER";
+    lkpOperacao->NameEdit = edtNmOperacao;
+    lkpOperacao->NameField = "NMTIPOOPER";
+    lkpOperacao->Width = 2;
+    lkpOperacao->Picked = &boPesqTipoOp;
+    lkpOperacao->NotFound = [this] { return msgPadrao->Msg("Oper_Cad"); };
+
+    // Client datasets, declared from the packets the server answers.
     cdsSerie = &Make<vcl::TClientDataSet>("cdsSerie");
-    AddFields(*cdsSerie, {{"CDSERIE", S, 5, "CDSERIE"}, {"CDEMPRESA", S, 2, "CDEMPRESA"}});
+    vlm::AddFields(*cdsSerie, contracts::SeriesPacketFields(),
+                   {{"CDSERIE", "CDSERIE"}, {"CDEMPRESA", "CDEMPRESA"}});
     cdsNotasGeradas = &Make<vcl::TClientDataSet>("cdsNotasGeradas");
-    AddFields(*cdsNotasGeradas, {{"CDFILIAL", S, 4, "Filial Lançamento"},
-                                 {"NRLANCTONF", S, 10, "Nº Lançamento"},
-                                 {"CDFILIRECE", S, 4, "Filial"},
-                                 {"NRINSJURFORN", S, 20, "Inscrição"},
-                                 {"DTENTRSAID", FieldType::DateTime, 0, "Data Entrada"},
-                                 {"CDSERIEENTR", S, 5, "Série"},
-                                 {"VRNOTAFISC", FieldType::Float, 0, "Valor"}});
+    vlm::AddFields(*cdsNotasGeradas, contracts::GeneratedNotesPacketFields(),
+                   {{"CDFILIAL", "Filial Lançamento"},
+                    {"NRLANCTONF", "Nº Lançamento"},
+                    {"CDFILIRECE", "Filial"},
+                    {"NRINSJURFORN", "Inscrição"},
+                    {"DTENTRSAID", "Data Entrada"},
+                    {"CDSERIEENTR", "Série"},
+                    {"VRNOTAFISC", "Valor"}});
+    constexpr bool hidden = false;
     cdsErro = &Make<vcl::TClientDataSet>("cdsErro");
-    AddFields(*cdsErro, {{"CDFILIAL", S, 4, ""},
-                         {"NRLANCTONF", S, 10, ""},
-                         {"DSERRO", S, 85, "Descrição"},
-                         {"NRINSJURFORN", S, 20, "Inscrição"},
-                         {"NRNOTAFISC", S, 20, "Número NF"},
-                         {"CDSERIEENTR", S, 5, "Série"},
-                         {"VRNOTAFISC", FieldType::Float, 0, "Valor"},
-                         {"NRSEQITPROD", S, 4, ""},
-                         {"CDPRODUTO", S, 10, ""},
-                         {"CDARVPROD", S, 20, "Código"},
-                         {"NMPRODUTO", S, 50, "Nome"},
-                         {"DTENTRSAID", FieldType::Date, 0, "Data de Saída"},
-                         {"NRAUDITORIA", S, 10, "Nº da Auditoria"}});
+    vlm::AddFields(*cdsErro, contracts::ErrorsPacketFields(),
+                   {{"CDFILIAL", {}, {}, hidden},
+                    {"NRLANCTONF", {}, {}, hidden},
+                    {"DSERRO", "Descrição"},
+                    {"NRINSJURFORN", "Inscrição"},
+                    {"NRNOTAFISC", "Número NF"},
+                    {"CDSERIEENTR", "Série"},
+                    {"VRNOTAFISC", "Valor"},
+                    {"NRSEQITPROD", {}, {}, hidden},
+                    {"CDPRODUTO", {}, {}, hidden},
+                    {"CDARVPROD", "Código"},
+                    {"NMPRODUTO", "Nome"},
+                    {"DTENTRSAID", "Data de Saída"},
+                    {"NRAUDITORIA", "Nº da Auditoria"}});
+    // Items under analysis: named as in the errors packet.
     cdsItensAnalise = &Make<vcl::TClientDataSet>("cdsItensAnalise");
-    AddFields(*cdsItensAnalise, {{"CDFILIAL", S, 4, ""},
-                                 {"NRLANCTONF", S, 10, ""},
-                                 {"NRSEQITPROD", S, 4, ""},
-                                 {"CDPRODUTO", S, 10, ""},
-                                 {"CDARVPROD", S, 20, "Código"},
-                                 {"NMPRODUTO", S, 50, "Nome"},
-                                 {"NRAUDITORIA", S, 10, "Nº da Auditoria"}});
+    vlm::AddFields(*cdsItensAnalise, contracts::ErrorsPacketFields(),
+                   {{"CDFILIAL", {}, {}, hidden},
+                    {"NRLANCTONF", {}, {}, hidden},
+                    {"NRSEQITPROD", {}, {}, hidden},
+                    {"CDPRODUTO", {}, {}, hidden},
+                    {"CDARVPROD", "Código"},
+                    {"NMPRODUTO", "Nome"},
+                    {"NRAUDITORIA", "Nº da Auditoria"}});
     cdsErro->FieldByName("VRNOTAFISC").DisplayFormat = "#,##0.00";
 
     // Events.

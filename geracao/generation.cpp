@@ -1,6 +1,7 @@
 // Confirmation of the dialog: validates its fields, fetches the default
 // series, asks the application server to generate the remittance notes and
 // reports success or the list of errors.
+#include "contracts/server_api.h"
 #include "geracao/frm_geracao.h"
 #include "remessa/frm_remessa_analise.h"
 #include "vcl/scope_exit.h"
@@ -25,9 +26,10 @@ void TfrmGeracao::sbtConfirmaClick(vcl::TObject* /*Sender*/) {
         [&] {
             Showavi.ActiveShowAvi(frmRemessaAnalise, 6, frmRemessaAnalise->msgPadrao->Msg("get"));
             const vcl::Variant answer = frmRemessaAnalise->netRemesAnalise->AppServer(
-                "GeraSaida", {frmRemessaAnalise->cdsNotaAux->Data(), frmRemessaAnalise->cdsItensAux->Data(),
-                              medFilial->Text(), &stSerie, &stEmpresa, depDtSaida->GetDate(),
-                              medCdOperacao->Text(), Valmora.FiliProc()});
+                contracts::kGeraSaida,
+                {frmRemessaAnalise->cdsNotaAux->Data(), frmRemessaAnalise->cdsItensAux->Data(),
+                 medFilial->Text(), &stSerie, &stEmpresa, depDtSaida->GetDate(), medCdOperacao->Text(),
+                 Valmora.FiliProc()});
             cdsNotasGeradas->SetData(answer[1]);
             cdsErro->SetData(answer[2]);
             const std::string status = answer[0].AsString();

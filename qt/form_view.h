@@ -21,6 +21,9 @@ class ActionSink {
 public:
     virtual ~ActionSink() = default;
     virtual bool Act(const std::function<void()>& action) = 0;
+    // Runs form code inside the dispatcher without re-rendering (painting
+    // calls it: a failure is reported as any other, and nothing repaints).
+    virtual bool Run(const std::function<void()>& action) = 0;
     // Whether the form still exists (an action may have freed it).
     virtual bool Alive(const vcl::TForm& form) const = 0;
 };

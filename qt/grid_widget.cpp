@@ -5,7 +5,6 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QWheelEvent>
-#include <exception>
 
 #include "qt/qt_convert.h"
 #include "vcl/forms.h"
@@ -16,20 +15,6 @@ namespace {
 
 constexpr int kIndicatorWidth = 11;
 constexpr int kTextMargin = 2;
-
-bool SamePixels(const vcl::TBitmap& a, const vcl::TBitmap& b) {
-    if (a.Width() != b.Width() || a.Height() != b.Height()) {
-        return false;
-    }
-    for (int y = 0; y < a.Height(); ++y) {
-        for (int x = 0; x < a.Width(); ++x) {
-            if (!(a.Pixel(x, y) == b.Pixel(x, y))) {
-                return false;
-            }
-        }
-    }
-    return true;
-}
 
 Qt::Alignment ToQtAlignment(vcl::TAlignment alignment) {
     switch (alignment) {
@@ -133,6 +118,7 @@ std::optional<GridWidget::Cell> GridWidget::CellAt(const QPoint& point) const {
 }
 
 void GridWidget::Sync() {
+    drawingFailed_ = false;
     const QFont font = ToQFont(grid_.Font);
     if (this->font() != font) {
         setFont(font);
@@ -193,15 +179,63 @@ void GridWidget::resizeEvent(QResizeEvent* event) {
     UpdateScrollBars();
 }
 
-void GridWidget::paintEvent(QPaintEvent* /*event*/) {
-    QPainter painter(viewport());
-    const QColor gridColour = ToQColor(grid_.Color);
-    painter.fillRect(viewport()->rect(), gridColour);
-    const QColor lines = ToQColor(vcl::clSilver);
+std::vector<GridWidget::CellPaint> GridWidget::CellsOnView() const {
+    std::vector<CellPaint> cells;
     const vcl::TClientDataSet* data = grid_.DataSet();
     const int recNo = data != nullptr && data->Active() ? data->RecNo() : 0;
     const bool showSelection = grid_.HasOption(vcl::TGridOption::AlwaysShowSelection) || grid_.Focused();
     const int selected = grid_.SelectedIndex();
+    for (const int column : ShownColumns()) {
+        for (int row = grid_.TopRow; row <= grid_.RowCount() && row < grid_.TopRow + RowsOnView(); ++row) {
+            const QRect rect = CellRect(row, column);
+            if (rect.isEmpty() || rect.right() < 0 || rect.left() > viewport()->width()) {
+                continue;
+            }
+            CellPaint cell;
+            cell.rect = rect;
+            cell.row = row;
+            cell.column = column;
+            cell.selected = showSelection && row == recNo &&
+                            (column == selected || grid_.HasOption(vcl::TGridOption::RowSelect));
+            cell.editor = grid_.EditorMode() && row == recNo && column == selected;
+            cells.push_back(std::move(cell));
+        }
+    }
+    return cells;
+}
+
+void GridWidget::PrepareCells(std::vector<CellPaint>& cells) {
+    if (drawingFailed_) {
+        return;
+    }
+    drawingFailed_ = true;  // a failure's message may repaint the grid before Run returns
+    const bool completed = ViewOf(this)->Sink().Run([&] {
+        for (CellPaint& cell : cells) {
+            if (cell.editor) {
+                continue;
+            }
+            vcl::TBitmap drawn(cell.rect.width(), cell.rect.height());
+            vcl::TCanvas canvas(drawn);
+            const vcl::TRect rect = vcl::Rect(0, 0, cell.rect.width(), cell.rect.height());
+            if (grid_.DrawCell(canvas, rect, cell.row, cell.column, cell.selected)) {
+                cell.drawn = ToQImage(drawn);
+            } else {
+                cell.text = QString::fromStdString(grid_.CellText(cell.row, cell.column));
+            }
+            cell.prepared = true;
+        }
+    });
+    drawingFailed_ = !completed;
+}
+
+void GridWidget::paintEvent(QPaintEvent* /*event*/) {
+    std::vector<CellPaint> cells = CellsOnView();
+    PrepareCells(cells);
+
+    QPainter painter(viewport());
+    painter.fillRect(viewport()->rect(), ToQColor(grid_.Color));
+    const vcl::TClientDataSet* data = grid_.DataSet();
+    const int recNo = data != nullptr && data->Active() ? data->RecNo() : 0;
 
     if (grid_.HasOption(vcl::TGridOption::Indicator)) {
         const QRect title(0, 0, kIndicatorWidth, TitleHeight() - 1);
@@ -220,29 +254,24 @@ void GridWidget::paintEvent(QPaintEvent* /*event*/) {
         }
     }
     for (const int column : ShownColumns()) {
-        const vcl::TColumn& col = *grid_.Columns()[static_cast<std::size_t>(column)];
         if (const QRect title = CellRect(0, column); !title.isEmpty()) {
-            PaintTitle(painter, title, col);
+            PaintTitle(painter, title, *grid_.Columns()[static_cast<std::size_t>(column)]);
         }
-        for (int row = grid_.TopRow; row <= grid_.RowCount() && row < grid_.TopRow + RowsOnView(); ++row) {
-            const QRect cell = CellRect(row, column);
-            if (cell.isEmpty() || cell.right() < 0 || cell.left() > viewport()->width()) {
-                continue;
-            }
-            const bool isSelected = showSelection && row == recNo &&
-                                    (column == selected || grid_.HasOption(vcl::TGridOption::RowSelect));
-            if (grid_.EditorMode() && row == recNo && column == selected) {
-                PaintEditor(painter, cell, col);
-            } else {
-                PaintCell(painter, cell, row, column, isSelected);
-            }
-            painter.setPen(lines);
-            if (grid_.HasOption(vcl::TGridOption::ColLines)) {
-                painter.drawLine(cell.right() + 1, cell.top(), cell.right() + 1, cell.bottom() + 1);
-            }
-            if (grid_.HasOption(vcl::TGridOption::RowLines)) {
-                painter.drawLine(cell.left(), cell.bottom() + 1, cell.right() + 1, cell.bottom() + 1);
-            }
+    }
+    const QColor lines = ToQColor(vcl::clSilver);
+    for (const CellPaint& cell : cells) {
+        if (cell.editor) {
+            PaintEditor(painter, cell.rect, *grid_.Columns()[static_cast<std::size_t>(cell.column)]);
+        } else {
+            PaintCell(painter, cell);
+        }
+        painter.setPen(lines);
+        const QRect& rect = cell.rect;
+        if (grid_.HasOption(vcl::TGridOption::ColLines)) {
+            painter.drawLine(rect.right() + 1, rect.top(), rect.right() + 1, rect.bottom() + 1);
+        }
+        if (grid_.HasOption(vcl::TGridOption::RowLines)) {
+            painter.drawLine(rect.left(), rect.bottom() + 1, rect.right() + 1, rect.bottom() + 1);
         }
     }
 }
@@ -261,52 +290,19 @@ void GridWidget::PaintTitle(QPainter& painter, const QRect& rect, const vcl::TCo
                      QString::fromStdString(column.ShownTitle()));
 }
 
-void GridWidget::PaintCell(QPainter& painter, const QRect& rect, int row, int column, bool selected) {
-    const vcl::TColumn& col = *grid_.Columns()[static_cast<std::size_t>(column)];
-    const vcl::TColor background = selected ? grid_.SelectionColor : col.Color;
-    const vcl::TColor textColour = selected ? vcl::clHighlightText : grid_.Font.Color;
-    try {
-        // The headless grid paints the cell and runs the form's draw handler.
-        vcl::TBitmap drawn(rect.width(), rect.height());
-        vcl::TCanvas canvas(drawn);
-        const vcl::TRect cell = vcl::Rect(0, 0, rect.width(), rect.height());
-        grid_.DrawCell(canvas, cell, row, column, selected);
-
-        // The default painting alone; when the handler left the cell as it
-        // was, the cell is painted here with the platform's font instead.
-        const std::string text = grid_.CellText(row, column);
-        vcl::TBitmap plain(rect.width(), rect.height());
-        vcl::TCanvas plainCanvas(plain);
-        plainCanvas.Brush.Color = background;
-        plainCanvas.Font = grid_.Font;
-        plainCanvas.Font.Color = textColour;
-        if (grid_.DefaultDrawing) {
-            const int width = plainCanvas.TextWidth(text);
-            int x = kTextMargin;
-            if (col.Alignment == vcl::TAlignment::RightJustify) {
-                x = cell.Right - kTextMargin - width;
-            } else if (col.Alignment == vcl::TAlignment::Center) {
-                x = (cell.Width() - width) / 2;
-            }
-            plainCanvas.TextRect(cell, x, (cell.Height() - plainCanvas.TextHeight(text)) / 2, text);
-        } else {
-            plainCanvas.FillRect(cell);
-        }
-        if (!SamePixels(drawn, plain)) {
-            painter.drawImage(rect.topLeft(), ToQImage(drawn));
-            return;
-        }
-        painter.fillRect(rect, ToQColor(background));
-        if (grid_.DefaultDrawing) {
-            painter.setPen(ToQColor(textColour));
-            painter.setFont(ToQFont(grid_.Font));
-            painter.drawText(rect.adjusted(kTextMargin, 0, -kTextMargin, 0), ToQtAlignment(col.Alignment),
-                             QString::fromStdString(text));
-        }
-    } catch (const std::exception&) {
-        // A cell that cannot be drawn now (the dataset is between states)
-        // keeps the plain background until the next repaint.
-        painter.fillRect(rect, ToQColor(background));
+void GridWidget::PaintCell(QPainter& painter, const CellPaint& cell) {
+    if (cell.drawn) {
+        painter.drawImage(cell.rect.topLeft(), *cell.drawn);
+        return;
+    }
+    // The default painting, with the platform's font.
+    const vcl::TColumn& col = *grid_.Columns()[static_cast<std::size_t>(cell.column)];
+    painter.fillRect(cell.rect, ToQColor(cell.selected ? grid_.SelectionColor : col.Color));
+    if (cell.prepared && grid_.DefaultDrawing) {
+        painter.setPen(ToQColor(cell.selected ? vcl::clHighlightText : grid_.Font.Color));
+        painter.setFont(ToQFont(grid_.Font));
+        painter.drawText(cell.rect.adjusted(kTextMargin, 0, -kTextMargin, 0), ToQtAlignment(col.Alignment),
+                         cell.text);
     }
 }
 

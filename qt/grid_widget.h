@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QAbstractScrollArea>
+#include <QImage>
 #include <optional>
 #include <vector>
 
@@ -51,12 +52,31 @@ private:
     void UpdateScrollBars();
     void KeepSelectionOnView();
     void PaintTitle(QPainter& painter, const QRect& rect, const vcl::TColumn& column);
-    void PaintCell(QPainter& painter, const QRect& rect, int row, int column, bool selected);
+    // A data cell on view and what the headless grid made of it.
+    struct CellPaint {
+        QRect rect;
+        int row = 0;
+        int column = 0;
+        bool selected = false;
+        bool editor = false;          // the open in-place editor
+        bool prepared = false;        // false: the form's code failed; background only
+        std::optional<QImage> drawn;  // the form's own drawing
+        QString text;                 // otherwise, the display text
+    };
+    std::vector<CellPaint> CellsOnView() const;
+    // Runs the form's drawing and text handlers for the cells, inside the
+    // dispatcher and before any painter is open.
+    void PrepareCells(std::vector<CellPaint>& cells);
+    void PaintCell(QPainter& painter, const CellPaint& cell);
     void PaintEditor(QPainter& painter, const QRect& rect, const vcl::TColumn& column);
 
     vcl::TDBGrid& grid_;
     int shownRecNo_ = 0;
     int shownSelected_ = -1;
+    // Set while the form's drawing code runs and kept after it failed, so
+    // the failure is reported once rather than on every repaint; the next
+    // change of the grid clears it.
+    bool drawingFailed_ = false;
 };
 
 }  // namespace zrmqt

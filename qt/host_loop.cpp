@@ -65,6 +65,10 @@ bool HostLoop::Act(const std::function<void()>& action) {
     return completed;
 }
 
+bool HostLoop::Run(const std::function<void()>& action) {
+    return application_.Dispatch(action);
+}
+
 bool HostLoop::Alive(const vcl::TForm& form) const {
     const std::vector<vcl::TForm*> live = application_.Forms();
     return std::find(live.begin(), live.end(), &form) != live.end();

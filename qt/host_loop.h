@@ -36,6 +36,7 @@ public:
     }
 
     bool Act(const std::function<void()>& action) override;
+    bool Run(const std::function<void()>& action) override;
     bool Alive(const vcl::TForm& form) const override;
     // Re-renders: windows for newly shown forms, none for hidden or freed
     // ones, every view's contents and focus, modal loops ended whose form is

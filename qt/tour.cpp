@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <cstdio>
 
+#include "contracts/server_api.h"
 #include "qt/call_waiter.h"
 #include "qt/control_widgets.h"
 #include "qt/desktop_host.h"
@@ -130,7 +131,7 @@ void Tour::PhotographLongCall(const QString& name, const std::function<QWidget*(
         return Fail("no loopback port for the silent server");
     }
     vlm::TNetConnection net(nullptr, "netTour");
-    net.ServerName = "zrm90000.rdmRemessaAnalise";
+    net.ServerName = std::string(contracts::kRemessaServer);
     net.Host = "127.0.0.1";
     net.Port = silent.Port();
     net.Waiter = &host_.CallWaiter();
@@ -144,7 +145,7 @@ void Tour::PhotographLongCall(const QString& name, const std::function<QWidget*(
         overlay->CancelButton()->click();
     });
     try {
-        net.AppServer("getNotasFiscais", {});
+        net.AppServer(contracts::kGetNotasFiscais, {});
         Fail("the silent server answered");
     } catch (const vcl::Exception& error) {
         if (std::string(error.what()) != "Operação cancelada pelo usuário") {

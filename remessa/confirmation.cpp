@@ -15,8 +15,7 @@ void TfrmRemessaAnalise::sbtConfirmarClick(vcl::TObject* /*Sender*/) {
         Consiste.MensErro(msgPadrao->Msg("Nota_Marcada"), true);
 
     // 1. A pending quantity is posted first, with its check and the note's send flag.
-    if (cdsItensNota->State() == vcl::TDataSetState::Edit ||
-        cdsItensNota->State() == vcl::TDataSetState::Insert) {
+    if (cdsItensNota->InEditMode()) {
         cdsItensNota->Post();
     }
 

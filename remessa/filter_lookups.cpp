@@ -3,138 +3,56 @@
 // date-range check.
 #include "remessa/frm_remessa_analise.h"
 #include "vcl/mask_text.h"
-#include "vcl/scope_exit.h"
 
 namespace Cli_zrm90000 {
 
 using vlm::TConsiste;
 
-// ---- Branch ----
+// ---- Lookups: each handler binds to the form's lookup of that field ----
 
-void TfrmRemessaAnalise::btpFilialBeforePesq(vcl::TObject* /*Sender*/, bool& /*Pesquisa*/) {
-    qryFilial->Close();
-    qryFilial->ParamByName("P_CDFILIAL").Clear();
-    qryFilial->ParamByName("P_TCDFILIAL").SetValue("T");
-    qryFilial->Open();
+void TfrmRemessaAnalise::btpFilialBeforePesq(vcl::TObject*, bool&) {
+    lkpFilial->OpenAll();
+}
+void TfrmRemessaAnalise::btpFilialAfterPesq(vcl::TObject*) {
+    lkpFilial->TakePicked();
+}
+void TfrmRemessaAnalise::medFilialChange(vcl::TObject*) {
+    lkpFilial->Changed();
+}
+void TfrmRemessaAnalise::medFilialExit(vcl::TObject*) {
+    lkpFilial->Check();
 }
 
-void TfrmRemessaAnalise::btpFilialAfterPesq(vcl::TObject* /*Sender*/) {
-    medFilial->SetText(qryFilial->FieldByName("CDFILIAL").AsString());
-    edtNmFilial->SetText(qryFilial->FieldByName("NMFILIAL").AsString());
-    boPesqFilial = true;
+void TfrmRemessaAnalise::btpFornecedorBeforePesq(vcl::TObject*, bool&) {
+    lkpFornecedor->OpenAll();
+}
+void TfrmRemessaAnalise::btpFornecedorAfterPesq(vcl::TObject*) {
+    lkpFornecedor->TakePicked();
+}
+void TfrmRemessaAnalise::medFornecedorChange(vcl::TObject*) {
+    lkpFornecedor->Changed();
+}
+void TfrmRemessaAnalise::medFornecedorExit(vcl::TObject*) {
+    lkpFornecedor->Check();
 }
 
-void TfrmRemessaAnalise::medFilialChange(vcl::TObject* /*Sender*/) {
-    edtNmFilial->Clear();
-    boPesqFilial = false;
-    medNumNota->Clear();
+void TfrmRemessaAnalise::btpSerieNfBeforePesq(vcl::TObject*, bool&) {
+    lkpSerieNf->OpenAll();
 }
-
-void TfrmRemessaAnalise::medFilialExit(vcl::TObject* /*Sender*/) {
-    if (boPesqFilial)
-        return;
-    vcl::RunRecovering(
-        [&] {
-            if (TConsiste::EmptyString(medFilial->Text()))
-                return;
-            medFilial->SetText(TConsiste::Ajusta(medFilial->Text(), 4));
-            qryFilial->Close();
-            qryFilial->ParamByName("P_CDFILIAL").SetValue(medFilial->Text());
-            qryFilial->ParamByName("P_TCDFILIAL").Clear();
-            qryFilial->Open();
-            if (qryFilial->IsEmpty())
-                Consiste.MensErro(msgPadrao->Msg("Fil_Cad"), true);
-            edtNmFilial->SetText(qryFilial->FieldByName("NMFILIAL").AsString());
-            boPesqFilial = true;
-        },
-        [&] { medFilial->SetFocus(); });
+void TfrmRemessaAnalise::btpSerieNfAfterPesq(vcl::TObject*) {
+    lkpSerieNf->TakePicked();
 }
-
-// ---- Supplier: keyed by the registration number, remembered by its code ----
-
-void TfrmRemessaAnalise::btpFornecedorBeforePesq(vcl::TObject* /*Sender*/, bool& /*Pesquisa*/) {
-    qryFornecedor->Close();
-    qryFornecedor->ParamByName("P_NRINSJURFORN").Clear();
-    qryFornecedor->ParamByName("P_TNRINSJURFORN").SetValue("T");
-    qryFornecedor->Open();
+void TfrmRemessaAnalise::medSerieNfChange(vcl::TObject*) {
+    lkpSerieNf->Changed();
 }
-
-void TfrmRemessaAnalise::btpFornecedorAfterPesq(vcl::TObject* /*Sender*/) {
-    medFornecedor->SetText(qryFornecedor->FieldByName("NRINSJURFORN").AsString());
-    edtNmFornecedor->SetText(qryFornecedor->FieldByName("NMRAZSOCFORN").AsString());
-    stCdForneced = qryFornecedor->FieldByName("CDFORNECED").AsString();
-    boPesqForn = true;
-}
-
-void TfrmRemessaAnalise::medFornecedorChange(vcl::TObject* /*Sender*/) {
-    edtNmFornecedor->Clear();
-    boPesqForn = false;
-    medNumNota->Clear();
-    if (TConsiste::EmptyString(medFornecedor->Text()))
-        stCdForneced.clear();
-}
-
-void TfrmRemessaAnalise::medFornecedorExit(vcl::TObject* /*Sender*/) {
-    if (boPesqForn)
-        return;
-    vcl::RunRecovering(
-        [&] {
-            if (TConsiste::EmptyString(medFornecedor->Text()))
-                return;
-            qryFornecedor->Close();
-            qryFornecedor->ParamByName("P_NRINSJURFORN").SetValue(medFornecedor->Text());
-            qryFornecedor->ParamByName("P_TNRINSJURFORN").Clear();
-            qryFornecedor->Open();
-            if (qryFornecedor->IsEmpty())
-                Consiste.MensErro(msgPadrao->Msg("For_Cad"), true);
-            edtNmFornecedor->SetText(qryFornecedor->FieldByName("NMRAZSOCFORN").AsString());
-            stCdForneced = qryFornecedor->FieldByName("CDFORNECED").AsString();
-            boPesqForn = true;
-        },
-        [&] { medFornecedor->SetFocus(); });
+void TfrmRemessaAnalise::medSerieNfExit(vcl::TObject*) {
+    lkpSerieNf->Check();
 }
 
 void TfrmRemessaAnalise::qryFornecedorNRINSJURFORNGetText(vcl::TField* Sender, std::string& Text,
                                                           bool /*DisplayText*/) {
     const std::string personType = qryFornecedor->FieldByName("IDTPIJURFORN").AsString();
     Text = vcl::FormatMaskText(TConsiste::PictPess(personType), Sender->AsString());
-}
-
-// ---- Series ----
-
-void TfrmRemessaAnalise::btpSerieNfBeforePesq(vcl::TObject* /*Sender*/, bool& /*Pesquisa*/) {
-    qrySerieNF->Close();
-    qrySerieNF->ParamByName("P_CDSERIEENTR").Clear();
-    qrySerieNF->ParamByName("P_TCDSERIEENTR").SetValue("T");
-    qrySerieNF->Open();
-}
-
-void TfrmRemessaAnalise::btpSerieNfAfterPesq(vcl::TObject* /*Sender*/) {
-    medSerieNf->SetText(qrySerieNF->FieldByName("CDSERIEENTR").AsString());
-    boPesqSerie = true;
-}
-
-void TfrmRemessaAnalise::medSerieNfChange(vcl::TObject* /*Sender*/) {
-    boPesqSerie = false;
-    medNumNota->Clear();
-}
-
-void TfrmRemessaAnalise::medSerieNfExit(vcl::TObject* /*Sender*/) {
-    if (boPesqSerie)
-        return;
-    vcl::RunRecovering(
-        [&] {
-            if (TConsiste::EmptyString(medSerieNf->Text()))
-                return;
-            qrySerieNF->Close();
-            qrySerieNF->ParamByName("P_CDSERIEENTR").SetValue(medSerieNf->Text());
-            qrySerieNF->ParamByName("P_TCDSERIEENTR").Clear();
-            qrySerieNF->Open();
-            if (qrySerieNF->IsEmpty())
-                Consiste.MensErro(msgPadrao->Msg("Serie_Cad"), true);
-            boPesqSerie = true;
-        },
-        [&] { medSerieNf->SetFocus(); });
 }
 
 // ---- Dates ----

@@ -15,6 +15,7 @@
 #include "vlm/button_flat.h"
 #include "vlm/date_edit_plus.h"
 #include "vlm/filtro_padrao.h"
+#include "vlm/lookup_field.h"
 #include "vlm/net_connection.h"
 
 namespace Cli_zrm90000 {
@@ -75,6 +76,9 @@ public:
     vlm::TADOIBQuery* qryFilial;
     vlm::TADOIBQuery* qryFornecedor;
     vlm::TADOIBQuery* qrySerieNF;
+    vlm::TLookupField* lkpFilial;
+    vlm::TLookupField* lkpFornecedor;
+    vlm::TLookupField* lkpSerieNf;
     vlm::TNetConnection* netRemesAnalise;
     vlm::TNetConnection* netEstoque;
 

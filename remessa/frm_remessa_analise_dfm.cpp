@@ -1,15 +1,19 @@
 // Form resource of TfrmRemessaAnalise: components, properties, datasets and
 // fields, queries, message table and event bindings. Behaviour lives in the
 // handler files.
+#include <algorithm>
 #include <initializer_list>
 #include <string>
 #include <string_view>
 
+#include "contracts/lookups.h"
+#include "contracts/packets.h"
+#include "contracts/server_api.h"
 #include "remessa/frm_remessa_analise.h"
-#include "remessa/glyphs.h"
-#include "remessa/resource_helpers.h"
 #include "vcl/forms.h"
 #include "vlm/db_geral.h"
+#include "vlm/form_resources.h"
+#include "vlm/glyphs.h"
 
 namespace Cli_zrm90000 {
 
@@ -18,85 +22,64 @@ namespace {
 using vcl::FieldDef;
 using vcl::FieldType;
 
-constexpr auto kString = FieldType::String;
-
 vcl::TFont SymbolTitleFont() {
     vcl::TFont font;
     font.Symbol = true;
     return font;
 }
 
-// One declared field: its definition, display label, visibility per dataset.
-struct FieldSpec {
-    const char* name;
-    FieldType type;
-    int size;
-    const char* label;
-    const char* format;
-};
+using vlm::BoldLabelFont;
+using vlm::CheckBitmap;
+using vlm::DescheckBitmap;
+using vlm::MakeSearchButton;
+using vlm::ThumbsUpGlyph;
+using vlm::UncheckBitmap;
 
-void AddFields(vcl::TClientDataSet& cds, std::initializer_list<FieldSpec> specs,
-               std::initializer_list<const char*> visible) {
-    for (const FieldSpec& entry : specs) {
-        vcl::TField& field = cds.AddField(FieldDef{entry.name, entry.type, entry.size});
-        field.DisplayLabel = entry.label;
-        field.DisplayFormat = entry.format;
-        field.Visible = false;
-        for (const char* name : visible) {
-            if (std::string_view(entry.name) == name)
-                field.Visible = true;
-        }
-    }
+bool Listed(std::initializer_list<std::string_view> names, std::string_view name) {
+    return std::find(names.begin(), names.end(), name) != names.end();
 }
 
-// The notes datasets share their fields; cdsNotaAux lacks ENVIA and IDTPIJURNF.
-void AddNoteFields(vcl::TClientDataSet& cds, bool withFlags, std::initializer_list<const char*> visible,
-                   const char* totalFormat) {
-    AddFields(cds,
-              {{"CDFILIAL", kString, 4, "", ""},
-               {"NRLANCTONF", kString, 10, "", ""},
-               {"IDMARCADO", FieldType::FixedChar, 1, "", ""},
-               {"NRINSJURFORN", kString, 20, "Inscrição", ""},
-               {"DTENTRSAID", FieldType::DateTime, 0, "Data Entrada", ""},
-               {"NRNOTAFISC", kString, 20, "Número NF", ""},
-               {"CDSERIEENTR", kString, 5, "Série", ""},
-               {"VRNOTAFISC", FieldType::Float, 0, "", totalFormat},
-               {"CDFILIRECE", kString, 4, "", ""}},
-              visible);
-    if (withFlags) {
-        AddFields(cds, {{"ENVIA", kString, 1, "", ""}, {"IDTPIJURNF", kString, 1, "", ""}}, visible);
-    }
+// The notes datasets declare the notes packet's fields; cdsNotaAux, sent to
+// the generation, those of the sent notes.
+void AddNoteFields(vcl::TClientDataSet& cds, bool withFlags, std::initializer_list<std::string_view> visible,
+                   std::string_view totalFormat) {
+    const std::vector<FieldDef> packet =
+        withFlags ? contracts::NotesPacketFields() : contracts::SentNotesPacketFields();
+    const auto label = [](std::string_view name) -> std::string_view {
+        if (name == "NRINSJURFORN")
+            return "Inscrição";
+        if (name == "DTENTRSAID")
+            return "Data Entrada";
+        if (name == "NRNOTAFISC")
+            return "Número NF";
+        if (name == "CDSERIEENTR")
+            return "Série";
+        return {};
+    };
+    std::vector<vlm::FieldSpec> specs;
+    for (const FieldDef& def : packet)
+        specs.push_back({def.name, label(def.name),
+                         def.name == "VRNOTAFISC" ? totalFormat : std::string_view(),
+                         Listed(visible, def.name)});
+    vlm::AddFields(cds, packet, specs);
 }
 
-// The items datasets; cdsItensAux lacks DTVALILOTE and SGUNIDADE.
-void AddItemFields(vcl::TClientDataSet& cds, bool withShownOnly, std::initializer_list<const char*> hidden) {
-    std::initializer_list<FieldSpec> head{{"IDMARCADO", FieldType::FixedChar, 1, "", ""},
-                                          {"CDFILIAL", kString, 4, "", ""},
-                                          {"NRLANCTONF", kString, 10, "", ""},
-                                          {"NRSEQITPROD", kString, 4, "", ""},
-                                          {"CDPRODUTO", kString, 10, "", ""},
-                                          {"CDARVPROD", kString, 20, "", ""},
-                                          {"NMPRODUTO", kString, 50, "", ""},
-                                          {"QTITEMPROD", FieldType::Float, 0, "", "#,##0.000"},
-                                          {"QTENVIADA", FieldType::Float, 0, "", "#,##0.000"},
-                                          {"VRUNITITEM", FieldType::Float, 0, "", "#,##0.00"},
-                                          {"VRTOTAITEM", FieldType::Float, 0, "", "#,##0.00"},
-                                          {"CDFILIMOVI", kString, 4, "", ""},
-                                          {"CDALMOXARIFE", kString, 6, "", ""},
-                                          {"CDLOCALESTOQ", kString, 6, "", ""},
-                                          {"NRLOTEESTQ", kString, 20, "", ""},
-                                          {"NRSUBLOTE", kString, 4, "", ""}};
-    for (const FieldSpec& entry : head) {
-        vcl::TField& field = cds.AddField(FieldDef{entry.name, entry.type, entry.size});
-        field.DisplayFormat = entry.format;
-    }
-    if (withShownOnly) {
-        cds.AddField({"DTVALILOTE", FieldType::DateTime, 0});
-        cds.AddField({"SGUNIDADE", kString, 10});
-    }
-    cds.AddField({"CDPRODESTO", kString, 10});
-    for (const char* name : hidden)
-        cds.FieldByName(name).Visible = false;
+// The items datasets likewise; cdsItensAux holds the sent items.
+void AddItemFields(vcl::TClientDataSet& cds, bool withShownOnly,
+                   std::initializer_list<std::string_view> hidden) {
+    const std::vector<FieldDef> packet =
+        withShownOnly ? contracts::ItemsPacketFields() : contracts::SentItemsPacketFields();
+    const auto format = [](std::string_view name) -> std::string_view {
+        if (name == "QTITEMPROD" || name == "QTENVIADA")
+            return "#,##0.000";
+        if (name == "VRUNITITEM" || name == "VRTOTAITEM")
+            return "#,##0.00";
+        return {};
+    };
+    std::vector<vlm::FieldSpec> specs;
+    for (const FieldDef& def : packet)
+        specs.push_back({def.name, {}, format(def.name), !Listed(hidden, def.name)});
+    vlm::AddFields(cds, packet, specs);
 }
 
 struct ColumnSpec {
@@ -375,15 +358,13 @@ void TfrmRemessaAnalise::BuildForm() {
     // Lookup queries over the host's database module.
     vlm::TdtmDBGeral& db = Host.dtmDBGeral;
     qryFilial = &Make<vlm::TADOIBQuery>("qryFilial", db);
-    qryFilial->SQL = {"SELECT CDFILIAL, NMFILIAL", "  FROM FILIAL",
-                      " WHERE ((CDFILIAL = :P_CDFILIAL) OR (:P_TCDFILIAL = 'T'))", " ORDER BY CDFILIAL"};
+    qryFilial->SQL = contracts::BranchLookupSql();
     qryFilial->SQL_IB = qryFilial->SQL;
     qryFilial->AddStringField("CDFILIAL", 4, "Código");
     qryFilial->AddStringField("NMFILIAL", 100, "Nome");
 
     qryFornecedor = &Make<vlm::TADOIBQuery>("qryFornecedor", db);
-    qryFornecedor->SQL = {"SELECT CDFORNECED, IDTPIJURFORN, NRINSJURFORN, NMRAZSOCFORN", "  FROM FORNECEDOR",
-                          " WHERE ((NRINSJURFORN = :P_NRINSJURFORN) OR (:P_TNRINSJURFORN = 'T'))", " ", " "};
+    qryFornecedor->SQL = contracts::SupplierLookupSql();
     qryFornecedor->AddStringField("CDFORNECED", 21, "", false);
     qryFornecedor->AddStringField("IDTPIJURFORN", 1, "", false);
     qryFornecedor->AddStringField("NRINSJURFORN", 20, "Inscrição").OnGetText =
@@ -391,15 +372,55 @@ void TfrmRemessaAnalise::BuildForm() {
     qryFornecedor->AddStringField("NMRAZSOCFORN", 100, "Nome");
 
     qrySerieNF = &Make<vlm::TADOIBQuery>("qrySerieNF", db);
-    qrySerieNF->SQL = {"SELECT CDSERIEENTR, DSSERIEENTR", "  FROM SERIEENTR",
-                       " WHERE ((CDSERIEENTR = :P_CDSERIEENTR) OR (:P_TCDSERIEENTR = 'T'))",
-                       " ORDER BY CDSERIEENTR"};
+    qrySerieNF->SQL = contracts::EntrySeriesLookupSql();
     qrySerieNF->AddStringField("CDSERIEENTR", 5, "Código");
     qrySerieNF->AddStringField("DSSERIEENTR", 20, "Descrição");
 
     dtsFilial->SetDataSet(&qryFilial->Query);
     dtsFornecedor->SetDataSet(&qryFornecedor->Query);
     dtsSerieNF->SetDataSet(&qrySerieNF->Query);
+
+    // Lookups: a typed or picked code checked against its query.
+    lkpFilial = &Make<vlm::TLookupField>("lkpFilial", Host.Services);
+    lkpFilial->Edit = medFilial;
+    lkpFilial->Query = qryFilial;
+    lkpFilial->KeyParam = "P_CDFILIAL";
+    lkpFilial->AllParam = "P_TCDFILIAL";
+    lkpFilial->KeyField = "CDFILIAL";
+    lkpFilial->NameEdit = edtNmFilial;
+    lkpFilial->NameField = "NMFILIAL";
+    lkpFilial->Width = 4;
+    lkpFilial->Picked = &boPesqFilial;
+    lkpFilial->NotFound = [this] { return msgPadrao->Msg("Fil_Cad"); };
+    lkpFilial->OnChanged = [this] { medNumNota->Clear(); };
+
+    // The supplier is typed by its registration number and remembered by its code.
+    lkpFornecedor = &Make<vlm::TLookupField>("lkpFornecedor", Host.Services);
+    lkpFornecedor->Edit = medFornecedor;
+    lkpFornecedor->Query = qryFornecedor;
+    lkpFornecedor->KeyParam = "P_NRINSJURFORN";
+    lkpFornecedor->AllParam = "P_TNRINSJURFORN";
+    lkpFornecedor->KeyField = "NRINSJURFORN";
+    lkpFornecedor->NameEdit = edtNmFornecedor;
+    lkpFornecedor->NameField = "NMRAZSOCFORN";
+    lkpFornecedor->Picked = &boPesqForn;
+    lkpFornecedor->NotFound = [this] { return msgPadrao->Msg("For_Cad"); };
+    lkpFornecedor->OnFound = [this] { stCdForneced = qryFornecedor->FieldByName("CDFORNECED").AsString(); };
+    lkpFornecedor->OnChanged = [this] {
+        medNumNota->Clear();
+        if (vlm::TConsiste::EmptyString(medFornecedor->Text()))
+            stCdForneced.clear();
+    };
+
+    lkpSerieNf = &Make<vlm::TLookupField>("lkpSerieNf", Host.Services);
+    lkpSerieNf->Edit = medSerieNf;
+    lkpSerieNf->Query = qrySerieNF;
+    lkpSerieNf->KeyParam = "P_CDSERIEENTR";
+    lkpSerieNf->AllParam = "P_TCDSERIEENTR";
+    lkpSerieNf->KeyField = "CDSERIEENTR";
+    lkpSerieNf->Picked = &boPesqSerie;
+    lkpSerieNf->NotFound = [this] { return msgPadrao->Msg("Serie_Cad"); };
+    lkpSerieNf->OnChanged = [this] { medNumNota->Clear(); };
 
     // Lookup field events.
     btpFilial->OnBeforePesq = [this](vcl::TObject* s, bool& p) { btpFilialBeforePesq(s, p); };
@@ -418,11 +439,11 @@ void TfrmRemessaAnalise::BuildForm() {
 
     // Application-server connections.
     netRemesAnalise = &Make<vlm::TNetConnection>("netRemesAnalise");
-    netRemesAnalise->ServerName = "zrm90000.rdmRemessaAnalise";
+    netRemesAnalise->ServerName = std::string(contracts::kRemessaServer);
     netRemesAnalise->ThrowException = false;
     netRemesAnalise->BeforeConnect = [this](vcl::TObject* s) { netRemesAnaliseBeforeConnect(s); };
     netEstoque = &Make<vlm::TNetConnection>("netEstoque");
-    netEstoque->ServerName = "Est00000.rdmEstoque";
+    netEstoque->ServerName = std::string(contracts::kEstoqueServer);
     netEstoque->ThrowException = false;
     netEstoque->BeforeConnect = [this](vcl::TObject* s) { netEstoqueBeforeConnect(s); };
 

@@ -8,14 +8,6 @@ namespace Cli_zrm90000 {
 
 using vlm::TConsiste;
 
-namespace {
-
-bool Editing(const vcl::TClientDataSet& dataSet) {
-    return dataSet.State() == vcl::TDataSetState::Edit || dataSet.State() == vcl::TDataSetState::Insert;
-}
-
-}  // namespace
-
 void TfrmRemessaAnalise::dbgItensNotaColEnter(vcl::TObject* /*Sender*/) {
     vcl::TField* field = dbgItensNota->SelectedField();
     if (field != nullptr && field->FieldName() == "QTENVIADA") {
@@ -27,7 +19,7 @@ void TfrmRemessaAnalise::dbgItensNotaColEnter(vcl::TObject* /*Sender*/) {
 
 void TfrmRemessaAnalise::dbgItensNotaColExit(vcl::TObject* /*Sender*/) {
     if (dbgItensNota->SelectedIndex() == TConsiste::IndiceCol(dbgItensNota, "QTENVIADA") &&
-        Editing(*cdsItensNota)) {
+        cdsItensNota->InEditMode()) {
         cdsItensNota->Post();
     }
 }
@@ -58,7 +50,7 @@ void TfrmRemessaAnalise::cdsItensNotaBeforePost(vcl::TClientDataSet* /*DataSet*/
 
 void TfrmRemessaAnalise::vd_quantidade() {
     vcl::TField* selected = dbgItensNota->SelectedField();
-    if (!Editing(*cdsItensNota) || selected == nullptr || selected->FieldName() != "QTENVIADA")
+    if (!cdsItensNota->InEditMode() || selected == nullptr || selected->FieldName() != "QTENVIADA")
         return;
     vcl::RunRecovering(
         [&] {

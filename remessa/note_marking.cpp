@@ -1,10 +1,10 @@
 // Notes grid: the mark column drawn as a check box, marking one note or all,
 // the keyboard, and the items filtered to the current note.
 #include "remessa/frm_remessa_analise.h"
-#include "remessa/glyphs.h"
 #include "remessa/note_filter.h"
 #include "vcl/forms.h"
 #include "vcl/scope_exit.h"
+#include "vlm/glyphs.h"
 
 namespace Cli_zrm90000 {
 
@@ -21,7 +21,7 @@ void TfrmRemessaAnalise::dbgNotaFiscalDrawColumnCell(vcl::TObject* Sender, const
     const int width = bitmap.Width();
     const int height = Rect.Bottom - Rect.Top;
     canvas.BrushCopy(vcl::Bounds(Rect.Left + 1, Rect.Top, width, height), bitmap,
-                     vcl::Bounds(0, 0, width, height), clCheckTransparent);
+                     vcl::Bounds(0, 0, width, height), vlm::clCheckTransparent);
 }
 
 void TfrmRemessaAnalise::dbgNotaFiscalCellClick(vcl::TColumn& /*Column*/) {
@@ -47,8 +47,7 @@ void TfrmRemessaAnalise::dbgNotaFiscalTitleClick(vcl::TColumn& Column) {
         // A quantity still in edit is posted, with its check, before the items
         // grid is frozen: a frozen grid cannot hand over the typed text, and
         // the pass would post the row without it. A refused one stops here.
-        const vcl::TDataSetState itemsState = cdsItensNota->State();
-        if (itemsState == vcl::TDataSetState::Edit || itemsState == vcl::TDataSetState::Insert) {
+        if (cdsItensNota->InEditMode()) {
             vcl::RunRecovering([&] { cdsItensNota->Post(); },
                                [&] { screen.Cursor = static_cast<int>(vcl::TCursor::Default); });
         }
@@ -107,8 +106,7 @@ void TfrmRemessaAnalise::cdsNotaFiscalGridAfterScroll(vcl::TClientDataSet* /*Dat
     // post moves the notes back to the item's own note; the notes then return
     // to the note the user moved to. A refused post brings the notes back to
     // the item's note, where the refused value waits in the items grid.
-    if (cdsItensNota->State() == vcl::TDataSetState::Edit ||
-        cdsItensNota->State() == vcl::TDataSetState::Insert) {
+    if (cdsItensNota->InEditMode()) {
         const std::string cdFilial = cdsNotaFiscalGrid->FieldByName("CDFILIAL").AsString();
         const std::string nrLanctoNf = cdsNotaFiscalGrid->FieldByName("NRLANCTONF").AsString();
         vcl::RunRecovering([&] { cdsItensNota->Post(); },

@@ -1,6 +1,7 @@
 // Note retrieval: entering the filter panel discards what was loaded; leaving
 // it loads the notes and their items from the application server; the
 // note-number button searches, offers a pick list and loads the picked note.
+#include "contracts/server_api.h"
 #include "remessa/frm_remessa_analise.h"
 #include "vcl/mask_text.h"
 #include "vcl/scope_exit.h"
@@ -30,7 +31,7 @@ void TfrmRemessaAnalise::btpNumNotaClick(vcl::TObject* /*Sender*/) {
             cdsNotaFiscal->EmptyDataSet();
             cdsNotaFiscal->SetData(vcl::Variant::Null());
             const vcl::Variant result = netRemesAnalise->AppServer(
-                "getNotasFiscais",
+                contracts::kGetNotasFiscais,
                 {cdsNotaFiscal->Data(), medFilial->Text(), &stCdForneced, depDtEntIni->GetDate(),
                  depDtEntFin->GetDate(), medSerieNf->Text(), medNumNota->Text(), "N"});
             oleNotas = Consiste.CheckResultServ(result, true, 0);
@@ -97,7 +98,7 @@ void TfrmRemessaAnalise::panFiltroExit(vcl::TObject* /*Sender*/) {
             }
 
             const vcl::Variant result = netRemesAnalise->AppServer(
-                "getNotasFiscais",
+                contracts::kGetNotasFiscais,
                 {cdsNotaFiscalGrid->Data(), medFilial->Text(), &stCdForneced, depDtEntIni->GetDate(),
                  depDtEntFin->GetDate(), medSerieNf->Text(), medNumNota->Text(), "S"});
             oleNotas = Consiste.CheckResultServ(result, true, 0);

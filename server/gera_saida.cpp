@@ -4,6 +4,8 @@
 #include <set>
 #include <thread>
 
+#include "contracts/packets.h"
+#include "contracts/server_api.h"
 #include "db/connection.h"
 #include "server/arguments.h"
 #include "server/call_error.h"
@@ -44,27 +46,15 @@ double FromThousandths(std::int64_t quantity) {
 }
 
 std::vector<vcl::FieldDef> ErrorFields() {
-    using vcl::FieldType;
-    return {{"CDFILIAL", FieldType::String, 4},    {"NRLANCTONF", FieldType::String, 10},
-            {"DSERRO", FieldType::String, 85},     {"NRINSJURFORN", FieldType::String, 20},
-            {"NRNOTAFISC", FieldType::String, 20}, {"CDSERIEENTR", FieldType::String, 5},
-            {"VRNOTAFISC", FieldType::Float, 0},   {"NRSEQITPROD", FieldType::String, 4},
-            {"CDPRODUTO", FieldType::String, 10},  {"CDARVPROD", FieldType::String, 20},
-            {"NMPRODUTO", FieldType::String, 50},  {"DTENTRSAID", FieldType::Date, 0},
-            {"NRAUDITORIA", FieldType::String, 10}};
+    return contracts::ErrorsPacketFields();
 }
 
 std::vector<vcl::FieldDef> GeneratedFields() {
-    using vcl::FieldType;
-    return {{"CDFILIAL", FieldType::String, 4},     {"NRLANCTONF", FieldType::String, 10},
-            {"CDFILIRECE", FieldType::String, 4},   {"NRINSJURFORN", FieldType::String, 20},
-            {"DTENTRSAID", FieldType::DateTime, 0}, {"CDSERIEENTR", FieldType::String, 5},
-            {"VRNOTAFISC", FieldType::Float, 0},    {"NRNOTAFISC", FieldType::String, 20},
-            {"CDFILIENTR", FieldType::String, 4},   {"NRLANCTOENT", FieldType::String, 10}};
+    return contracts::GeneratedNotesPacketFields();
 }
 
 Request ParseRequest(const vcl::VariantArray& args, std::string& requestError) {
-    Arguments in("GeraSaida", args);
+    Arguments in(contracts::kGeraSaida, args);
     in.ExpectCount(8);
     const vcl::DataPacket notesPacket = in.Packet(0, "notes packet");
     const vcl::DataPacket itemsPacket = in.Packet(1, "items packet");

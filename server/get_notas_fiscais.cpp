@@ -1,17 +1,16 @@
 // getNotasFiscais: the received notes of a branch that still have something
 // to send, and their items with the quantity that remains.
 #include <algorithm>
-#include <array>
-#include <cmath>
 #include <set>
 #include <tuple>
 
-#include "contracts/packets.h"
 #include "server/arguments.h"
 #include "server/call_error.h"
 #include "server/failure_log.h"
+#include "server/notas_columns.h"
 #include "server/notas_sql.h"
 #include "server/remessa_methods.h"
+#include "server/row_batch.h"
 #include "server/sql_query.h"
 #include "vcl/data_packet.h"
 
@@ -19,123 +18,71 @@ namespace server {
 
 namespace {
 
-using vcl::FieldDef;
-using vcl::FieldType;
 using vcl::Variant;
 
-double Round3(double value) {
-    return std::round(value * 1000.0) / 1000.0;
-}
-
-Variant DateTimeOrNull(const std::string& iso, soci::indicator indicator) {
-    if (indicator != soci::i_ok)
-        return Variant::Null();
-    const auto date = vcl::TDate::ParseIso(iso.substr(0, 10));
-    return date ? Variant(vcl::TDateTime::FromDate(*date)) : Variant::Null();
-}
-
+// A note of the client's packet, kept to be put in the order of the filter.
 struct NoteRow {
-    std::string entryDate;  // ISO, for ordering
-    std::string branch, launch;
-    std::array<Variant, 11> values;  // in the order of contracts::NotesPacketFields()
+    std::string entryDate, branch, launch;  // for ordering
+    std::vector<std::string> texts;         // owns the texts `cells` refer to
+    std::vector<vcl::Cell> cells;
 };
 
+constexpr std::size_t kBranch = 0, kLaunch = 1, kEntryDate = 4;  // in NoteColumns()
+
 // The notes matching `where` (a condition over NOTAENTRADA N), in the order
-// of entry date, branch and launch number.
-std::vector<NoteRow> SelectNotes(soci::session& session, const SqlQuery& where, bool filterRequiresPending) {
-    SqlQuery query(NotesSql(where.Text(), filterRequiresPending));
+// of entry date, branch and launch number, appended to `out`.
+void AppendNotes(soci::session& session, const SqlQuery& where, vcl::PacketBuilder& out) {
+    SqlQuery query(NotesSql(where.Text(), true));
     for (const auto& value : where.Values())
         query.Add("", value);
+    RowBatch batch(NoteColumns(true));
+    std::vector<vcl::Cell> cells;
+    FetchBatches(session, query, batch, [&] {
+        for (std::size_t row = 0; row < batch.Size(); ++row) {
+            RowCells(batch, row, cells);
+            out.AppendCells(cells);
+        }
+    });
+}
 
-    std::vector<NoteRow> rows;
-    std::string branch, launch, registration, date, number, series, receiver, personType, send;
-    double value = 0;
-    soci::indicator registrationOk = soci::i_ok, personOk = soci::i_ok;
-    RunQuery(
-        session, query,
-        [&](soci::statement& s) {
-            s.exchange(soci::into(branch));
-            s.exchange(soci::into(launch));
-            s.exchange(soci::into(registration, registrationOk));
-            s.exchange(soci::into(date));
-            s.exchange(soci::into(number));
-            s.exchange(soci::into(series));
-            s.exchange(soci::into(value));
-            s.exchange(soci::into(receiver));
-            s.exchange(soci::into(personType, personOk));
-            s.exchange(soci::into(send));
-        },
-        [&] {
-            rows.push_back({date,
-                            branch,
-                            launch,
-                            {branch, launch, "N", registrationOk == soci::i_ok ? registration : std::string(),
-                             DateTimeOrNull(date, soci::i_ok), number, series, value, receiver, send,
-                             personOk == soci::i_ok ? personType : std::string()}});
-        });
-    return rows;
+// The notes of one key, whatever the filter says, with their cells copied.
+void SelectKeyedNotes(soci::session& session, const SqlQuery& where, std::vector<NoteRow>& rows) {
+    SqlQuery query(NotesSql(where.Text(), false));
+    for (const auto& value : where.Values())
+        query.Add("", value);
+    RowBatch batch(NoteColumns(false), 4);
+    FetchBatches(session, query, batch, [&] {
+        for (std::size_t row = 0; row < batch.Size(); ++row) {
+            NoteRow note{std::string(batch.Text(kEntryDate, row)),
+                         std::string(batch.Text(kBranch, row)),
+                         std::string(batch.Text(kLaunch, row)),
+                         {},
+                         {}};
+            RowCells(batch, row, note.cells);
+            note.texts.reserve(note.cells.size());
+            for (vcl::Cell& cell : note.cells) {
+                if (cell.kind() == vcl::Cell::Kind::Text)
+                    cell = vcl::Cell::Text(note.texts.emplace_back(cell.text()));
+            }
+            rows.push_back(std::move(note));
+        }
+    });
 }
 
 // The items of the notes matching `where`, ordered by note and sequence.
-void AppendItems(soci::session& session, const SqlQuery& where, vcl::PacketBuilder& out) {
+void AppendItems(soci::session& session, const SqlQuery& where, vcl::PacketBuilder& out,
+                 std::size_t batchRows = RowBatch::kRows) {
     SqlQuery query(ItemsSql(where.Text()));
     for (const auto& value : where.Values())
         query.Add("", value);
-
-    std::string branch, launch, sequence, product, tree, name, movedAt, warehouse, location, lot, sublot,
-        expiry, unit, stockProduct;
-    double quantity = 0, sent = 0, unitPrice = 0, total = 0;
-    int underAnalysis = 0;
-    soci::indicator treeOk, nameOk, expiryOk, unitOk, stockOk;
-    const auto orEmpty = [](const std::string& text, soci::indicator indicator) {
-        return indicator == soci::i_ok ? Variant(text) : Variant(std::string());
-    };
-    RunQuery(
-        session, query,
-        [&](soci::statement& s) {
-            s.exchange(soci::into(branch));
-            s.exchange(soci::into(launch));
-            s.exchange(soci::into(sequence));
-            s.exchange(soci::into(product));
-            s.exchange(soci::into(tree, treeOk));
-            s.exchange(soci::into(name, nameOk));
-            s.exchange(soci::into(quantity));
-            s.exchange(soci::into(sent));
-            s.exchange(soci::into(underAnalysis));
-            s.exchange(soci::into(unitPrice));
-            s.exchange(soci::into(total));
-            s.exchange(soci::into(movedAt));
-            s.exchange(soci::into(warehouse));
-            s.exchange(soci::into(location));
-            s.exchange(soci::into(lot));
-            s.exchange(soci::into(sublot));
-            s.exchange(soci::into(expiry, expiryOk));
-            s.exchange(soci::into(unit, unitOk));
-            s.exchange(soci::into(stockProduct, stockOk));
-        },
-        [&] {
-            const double remaining = underAnalysis ? 0.0 : std::max(0.0, Round3(quantity - sent));
-            const Variant row[] = {"N",
-                                   branch,
-                                   launch,
-                                   sequence,
-                                   product,
-                                   orEmpty(tree, treeOk),
-                                   orEmpty(name, nameOk),
-                                   quantity,
-                                   remaining,
-                                   unitPrice,
-                                   total,
-                                   movedAt,
-                                   warehouse,
-                                   location,
-                                   lot,
-                                   sublot,
-                                   DateTimeOrNull(expiry, expiryOk),
-                                   orEmpty(unit, unitOk),
-                                   orEmpty(stockProduct, stockOk)};
-            out.AppendRow(row);
-        });
+    RowBatch batch(ItemColumns(), batchRows);
+    std::vector<vcl::Cell> cells;
+    FetchBatches(session, query, batch, [&] {
+        for (std::size_t row = 0; row < batch.Size(); ++row) {
+            RowCells(batch, row, cells);
+            out.AppendCells(cells);
+        }
+    });
 }
 
 bool Exists(soci::session& session, const char* sql, const std::string& key) {
@@ -200,28 +147,26 @@ vcl::wire::Answer GetNotasFiscais(soci::session& session, const vcl::VariantArra
         if (to < from)
             return Failure("Data inicial deve ser menor que a data final", supplierRef);
 
-        vcl::PacketBuilder notes(contracts::NotesPacketFields());
-        vcl::PacketBuilder items(contracts::ItemsPacketFields());
+        vcl::PacketBuilder notes(NoteFields());
+        vcl::PacketBuilder items(ItemFields());
         if (flag == "S" && !packetIsNull) {
             // The client's notes, whatever the filter says: looked up by key.
             std::sort(keys.begin(), keys.end());
             std::vector<NoteRow> rows;
             for (const auto& key : keys) {
                 const SqlQuery where = NoteKeyWhere(key.branch, key.launch);
-                for (auto& row : SelectNotes(session, where, false))
-                    rows.push_back(std::move(row));
-                AppendItems(session, where, items);
+                SelectKeyedNotes(session, where, rows);
+                AppendItems(session, where, items, 32);
             }
             std::stable_sort(rows.begin(), rows.end(), [](const NoteRow& a, const NoteRow& b) {
                 return std::tie(a.entryDate, a.branch, a.launch) < std::tie(b.entryDate, b.branch, b.launch);
             });
             for (const auto& row : rows)
-                notes.AppendRow(row.values);
+                notes.AppendCells(row.cells);
         } else {
             const SqlQuery where = NotesFilterWhere(
                 {branch, from.ToIso(), to.ToIso(), supplier, series, flag == "S" ? number : std::string()});
-            for (const auto& row : SelectNotes(session, where, true))
-                notes.AppendRow(row.values);
+            AppendNotes(session, where, notes);
             if (flag == "S")
                 AppendItems(session, where, items);
         }

@@ -1,4 +1,6 @@
 // getSerie: the default outgoing series of a branch and its company.
+#include "contracts/packets.h"
+#include "contracts/server_api.h"
 #include "server/arguments.h"
 #include "server/failure_log.h"
 #include "server/remessa_methods.h"
@@ -7,7 +9,7 @@
 namespace server {
 
 vcl::wire::Answer GetSerie(soci::session& session, const vcl::VariantArray& args) {
-    Arguments in("getSerie", args);
+    Arguments in(contracts::kGetSerie, args);
     in.ExpectCount(1);
     const std::string branch = in.Text(0, "branch", 4);
     vcl::wire::Answer answer;
@@ -18,8 +20,7 @@ vcl::wire::Answer GetSerie(soci::session& session, const vcl::VariantArray& args
             answer.result = vcl::VariantArray{"Filial não cadastrada", vcl::Variant::Null()};
             return answer;
         }
-        vcl::PacketBuilder packet(
-            {{"CDSERIE", vcl::FieldType::String, 5}, {"CDEMPRESA", vcl::FieldType::String, 2}});
+        vcl::PacketBuilder packet(contracts::SeriesPacketFields());
         std::string series, company;
         session << "SELECT CDSERIE, CDEMPRESA FROM SERIESAIDA WHERE CDFILIAL = :f AND IDPADRAO = 'S'"
                    " ORDER BY CDSERIE LIMIT 1",

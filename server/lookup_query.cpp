@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "contracts/lookups.h"
 #include "server/call_error.h"
 #include "vcl/data_packet.h"
 
@@ -16,23 +17,6 @@ namespace server {
 namespace {
 
 constexpr std::size_t kMaxParams = 32;
-
-// The lookup statements of the module's forms, as their queries send them
-// (lines joined with "\n"). A form that changes a statement changes it here.
-constexpr std::array<std::string_view, 4> kAllowedLookups = {
-    // The screen's and the dialog's branch lookups.
-    "SELECT CDFILIAL, NMFILIAL\n  FROM FILIAL\n WHERE ((CDFILIAL = :P_CDFILIAL) OR (:P_TCDFILIAL = 'T'))\n"
-    " ORDER BY CDFILIAL",
-    // The screen's supplier lookup.
-    "SELECT CDFORNECED, IDTPIJURFORN, NRINSJURFORN, NMRAZSOCFORN\n  FROM FORNECEDOR\n"
-    " WHERE ((NRINSJURFORN = :P_NRINSJURFORN) OR (:P_TNRINSJURFORN = 'T'))\n \n ",
-    // The screen's entry series lookup.
-    "SELECT CDSERIEENTR, DSSERIEENTR\n  FROM SERIEENTR\n"
-    " WHERE ((CDSERIEENTR = :P_CDSERIEENTR) OR (:P_TCDSERIEENTR = 'T'))\n ORDER BY CDSERIEENTR",
-    // The dialog's operation type lookup.
-    "SELECT CDTIPOOPER, NMTIPOOPER\n  FROM TIPOOPERAC\n WHERE IDENTRSAIDOP = 'S'\n   AND IDORIGDESTOP = 'L'\n"
-    "   AND ((CDTIPOOPER = :P_CDTIPOOPER) OR (:P_TCDTIPOOPER = 'T'))\n ORDER BY CDTIPOOPER\n ",
-};
 
 vcl::FieldType TypeOfColumn(soci::data_type type) {
     switch (type) {
@@ -76,8 +60,8 @@ vcl::Variant CellValue(const soci::row& row, std::size_t column) {
 }  // namespace
 
 bool IsAllowedLookup(std::string_view sql) {
-    for (const std::string_view allowed : kAllowedLookups) {
-        if (sql == allowed)
+    for (const std::vector<std::string>& allowed : contracts::LookupStatements()) {
+        if (sql == contracts::JoinedSql(allowed))
             return true;
     }
     return false;

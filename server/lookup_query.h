@@ -7,13 +7,14 @@
 
 #include <string_view>
 
+#include "contracts/server_api.h"
 #include "vcl/variant.h"
 #include "vcl/wire.h"
 
 namespace server {
 
-inline constexpr std::string_view kLookupServer = "dtmDBGeral";
-inline constexpr std::string_view kLookupMethod = "query";
+using contracts::kLookupMethod;
+using contracts::kLookupServer;
 
 // True for the exact text of a lookup statement of the module's forms.
 bool IsAllowedLookup(std::string_view sql);

@@ -24,6 +24,10 @@ BUILD_PACKAGES=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbe
     libsoci-dev libboost-dev libsqlite3-dev sqlite3 libpq-dev libcpp-httplib-dev libssl-dev
     nlohmann-json3-dev libsimdjson-dev qt6-base-dev libqt6test6 qt6-qpa-plugins fonts-dejavu-core
     libsodium-dev)
+# The server benchmark compresses answers with zstd to report their size on a
+# compressed wire; simdjson (above, for UTF-8 checks) is also the decode
+# benchmark's yardstick.
+BUILD_PACKAGES+=(libzstd-dev)
 # Qt's own texts (dialog buttons, context menus) in Brazilian Portuguese;
 # the condensed sans-serif that captions laid out for a narrower font narrow to.
 BUILD_PACKAGES+=(qt6-translations-l10n fonts-dejavu-extra)

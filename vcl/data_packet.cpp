@@ -1,5 +1,7 @@
 #include "vcl/data_packet.h"
 
+#include <cmath>
+
 #include "vcl/data_store.h"
 #include "vcl/exceptions.h"
 
@@ -104,6 +106,42 @@ void PacketBuilder::AppendRow(std::span<const Variant> values) {
 
 void PacketBuilder::AppendRow(std::initializer_list<Variant> values) {
     AppendRow(std::span<const Variant>(values.begin(), values.size()));
+}
+
+void PacketBuilder::AppendCells(std::span<const Cell> cells) {
+    auto& columns = store_->columns;
+    if (cells.size() != columns.size())
+        throw EConvertError("Registro com " + std::to_string(cells.size()) + " valores para " +
+                            std::to_string(columns.size()) + " campos");
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+        const FieldType type = columns[i]->Def().type;
+        const bool fits = cells[i].kind() == Cell::Kind::Null ||
+                          (cells[i].kind() == Cell::Kind::Text && columns[i]->IsString()) ||
+                          (cells[i].kind() == Cell::Kind::Float && type == FieldType::Float) ||
+                          (cells[i].kind() == Cell::Kind::DateTime && type == FieldType::DateTime);
+        if (!fits)
+            throw EConvertError("O campo " + columns[i]->Def().name + " não aceita este valor");
+        if (cells[i].kind() == Cell::Kind::Float && !std::isfinite(cells[i].number()))
+            throw EConvertError("Valor numérico inválido");
+    }
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+        Column& column = *columns[i];
+        switch (cells[i].kind()) {
+            case Cell::Kind::Null:
+                column.AppendNull();
+                break;
+            case Cell::Kind::Text:
+                column.AppendText(cells[i].text());
+                break;
+            case Cell::Kind::Float:
+                column.AppendFloat(cells[i].number() == 0 ? 0.0 : cells[i].number());
+                break;
+            case Cell::Kind::DateTime:
+                column.AppendRaw(cells[i].seconds());
+                break;
+        }
+    }
+    ++store_->rows;
 }
 
 DataPacket PacketBuilder::Finish() {

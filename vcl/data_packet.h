@@ -46,6 +46,42 @@ private:
     std::shared_ptr<const PacketStore> store_;
 };
 
+// One cell of a row appended without a Variant: it refers to its text, so
+// building a row allocates nothing.
+class Cell {
+public:
+    enum class Kind { Null, Text, Float, DateTime };
+
+    static Cell Null() { return Cell(Kind::Null); }
+    static Cell Text(std::string_view text) {
+        Cell cell(Kind::Text);
+        cell.text_ = text;
+        return cell;
+    }
+    static Cell Float(double value) {
+        Cell cell(Kind::Float);
+        cell.number_ = value;
+        return cell;
+    }
+    static Cell DateTime(TDateTime value) {
+        Cell cell(Kind::DateTime);
+        cell.seconds_ = value.seconds;
+        return cell;
+    }
+
+    Kind kind() const { return kind_; }
+    std::string_view text() const { return text_; }
+    double number() const { return number_; }
+    std::int64_t seconds() const { return seconds_; }
+
+private:
+    explicit Cell(Kind kind) : kind_(kind) {}
+    Kind kind_;
+    std::string_view text_{};
+    double number_ = 0;
+    std::int64_t seconds_ = 0;
+};
+
 // Builds a packet row by row. Values are converted to the column's type;
 // an unconvertible value raises EConvertError.
 class PacketBuilder {
@@ -58,6 +94,10 @@ public:
     void Reserve(std::size_t rows);
     void AppendRow(std::span<const Variant> values);  // one value per field
     void AppendRow(std::initializer_list<Variant> values);
+    // The same for cells: a text only to a string column, a float to a
+    // float column, a date-time to a date-time column (EConvertError
+    // otherwise, and nothing is appended).
+    void AppendCells(std::span<const Cell> cells);
     DataPacket Finish();
 
 private:

@@ -161,7 +161,12 @@ void Column::Append(const Variant& value) {
 
 void Column::Set(std::size_t row, const Variant& value) {
     if (isString_) {
-        codes_[row] = value.IsEmpty() ? kNullCode : dict_.Intern(value.AsString());
+        if (value.IsEmpty())
+            codes_[row] = kNullCode;
+        else if (value.type() == Variant::Type::String)
+            codes_[row] = dict_.Intern(value.StringView());
+        else
+            codes_[row] = dict_.Intern(value.AsString());
         return;
     }
     std::int64_t raw = 0;

@@ -1,6 +1,7 @@
 // TClientDataSet: opening, closing, navigation, filters, locate and the
 // notification of data links. The editing verbs are in dataset_edit.cpp.
 #include <algorithm>
+#include <cstdint>
 
 #include "vcl/dataset.h"
 #include "vcl/dataset_store.h"
@@ -13,10 +14,10 @@ namespace {
 
 // Resolves filter terms to field positions in `defs`; EDatabaseError names
 // the unknown field and quotes the filter.
-std::vector<ColumnTerm> ResolveTerms(const std::string& dataSetName, const std::vector<FieldDef>& defs,
-                                     const std::string& filter) {
+std::vector<ColumnTerm> ResolveFilterTerms(const std::string& dataSetName, const std::vector<FieldDef>& defs,
+                                           const std::vector<FilterTerm>& parsed, const std::string& filter) {
     std::vector<ColumnTerm> terms;
-    for (FilterTerm& term : ParseFilter(filter)) {
+    for (const FilterTerm& term : parsed) {
         int index = -1;
         for (std::size_t i = 0; i < defs.size() && index < 0; ++i)
             if (EqualsIgnoreCase(defs[i].name, term.field))
@@ -24,16 +25,9 @@ std::vector<ColumnTerm> ResolveTerms(const std::string& dataSetName, const std::
         if (index < 0)
             throw EDatabaseError(dataSetName + ": campo '" + term.field + "' não encontrado no filtro '" +
                                  filter + "'");
-        terms.push_back({index, std::move(term.value)});
+        terms.push_back({index, term.value});
     }
     return terms;
-}
-
-std::vector<ColumnTerm> ResolveTerms(const TClientDataSet& dataSet, const std::string& filter) {
-    std::vector<FieldDef> defs;
-    for (const auto& field : dataSet.Fields())
-        defs.push_back(field->Def());
-    return ResolveTerms(dataSet.Name(), defs, filter);
 }
 
 bool SameDefs(const std::vector<std::unique_ptr<TField>>& fields, const std::vector<FieldDef>& defs) {
@@ -160,6 +154,38 @@ void TClientDataSet::NotifyLinks(LinkEvent event, TField* field) {
     });
 }
 
+void TClientDataSet::SetState(TDataSetState state) {
+    if (state == state_)
+        return;
+    const bool wasActive = Active();
+    const bool wasEditing = InEditMode();
+    state_ = state;
+    if (wasActive != Active()) {
+        NotifyLinks(LinkEvent::ActiveChanged);
+    } else if (wasEditing != InEditMode()) {
+        NotifyLinks(LinkEvent::EditingChanged);
+    }
+}
+
+// ---- reading another row ----
+
+TRecordView::TRecordView(TClientDataSet& dataSet, int recNo)
+    : dataSet_(dataSet), previous_(dataSet.viewPos_) {
+    // A row outside the shown ones reads as Null.
+    dataSet_.viewPos_ = recNo >= 1 ? static_cast<std::size_t>(recNo - 1) : SIZE_MAX;
+}
+
+TRecordView::~TRecordView() {
+    dataSet_.viewPos_ = previous_;
+}
+
+TRecordView TDataLink::ViewRecord(int recNo) const {
+    TClientDataSet* dataSet = DataSet();
+    if (dataSet == nullptr || !dataSet->Active())
+        throw EDatabaseError("Nenhum conjunto de dados aberto para ler a linha " + std::to_string(recNo));
+    return TRecordView(*dataSet, recNo);
+}
+
 void TClientDataSet::DisableControls() {
     if (disableCount_++ == 0)
         activeWhenDisabled_ = Active();
@@ -181,7 +207,7 @@ void TClientDataSet::CheckActive() const {
 }
 
 void TClientDataSet::CheckEditing() const {
-    if (state_ != TDataSetState::Edit && state_ != TDataSetState::Insert)
+    if (!InEditMode())
         throw EDatabaseError(Name() + ": o conjunto de dados não está em edição nem em inclusão");
 }
 
@@ -234,7 +260,7 @@ void TClientDataSet::SetData(const Variant& data) {
     std::vector<ColumnTerm> terms;
     const bool filterOn = filtered_;
     if (filterOn)
-        terms = ResolveTerms(Name(), defs, filter_);
+        terms = ResolveFilterTerms(Name(), defs, ParsedFilter(filter_), filter_);
 
     PacketStore bound;
     bound.fields = source.fields;
@@ -261,11 +287,12 @@ void TClientDataSet::SetData(const Variant& data) {
         dynamicFields_ = true;
     }
     store_ = std::move(store);
-    state_ = TDataSetState::Browse;
     if (filterOn)
         store_->SetFilter(std::move(terms));
     PlaceFirst();
-    NotifyLinks(wasActive ? LinkEvent::DataSetChanged : LinkEvent::ActiveChanged);
+    SetState(TDataSetState::Browse);
+    if (wasActive)
+        NotifyLinks(LinkEvent::DataSetChanged);
     Fire(AfterOpen, this);
     if (!IsEmpty())
         Fire(AfterScroll, this);
@@ -277,7 +304,7 @@ void TClientDataSet::CreateDataSet() {
         defs.push_back(field->Def());
     std::vector<ColumnTerm> terms;
     if (filtered_)
-        terms = ResolveTerms(*this, filter_);
+        terms = ResolveTerms(filter_);
     if (Active()) {
         Fire(BeforeClose, this);
         DiscardEdit();
@@ -286,9 +313,10 @@ void TClientDataSet::CreateDataSet() {
     store_ = std::make_unique<DataStore>(std::move(defs));
     if (filtered_)
         store_->SetFilter(std::move(terms));
-    state_ = TDataSetState::Browse;
     PlaceFirst();
-    NotifyLinks(wasActive ? LinkEvent::DataSetChanged : LinkEvent::ActiveChanged);
+    SetState(TDataSetState::Browse);
+    if (wasActive)
+        NotifyLinks(LinkEvent::DataSetChanged);
     Fire(AfterOpen, this);
 }
 
@@ -298,7 +326,7 @@ void TClientDataSet::EmptyDataSet() {
     std::vector<FieldDef> defs = store_->Fields();
     auto store = std::make_unique<DataStore>(std::move(defs));
     if (filtered_)
-        store->SetFilter(ResolveTerms(*this, filter_));
+        store->SetFilter(ResolveTerms(filter_));
     store_ = std::move(store);
     PlaceFirst();
     NotifyLinks(LinkEvent::DataSetChanged);
@@ -314,11 +342,10 @@ void TClientDataSet::Close() {
         return;
     Fire(BeforeClose, this);
     DiscardEdit();
-    state_ = TDataSetState::Inactive;
     store_.reset();
     pos_ = 0;
     bof_ = eof_ = true;
-    NotifyLinks(LinkEvent::ActiveChanged);
+    SetState(TDataSetState::Inactive);
 }
 
 void TClientDataSet::SetActive(bool active) {
@@ -443,7 +470,7 @@ void TClientDataSet::ApplyFilter() {
     if (!store_)
         return;
     if (filtered_) {
-        store_->SetFilter(ResolveTerms(*this, filter_));
+        store_->SetFilter(ResolveTerms(filter_));
     } else {
         store_->SetFilter(std::nullopt);
     }
@@ -457,10 +484,26 @@ void TClientDataSet::ReloadFilterAndGoFirst() {
     Fire(AfterScroll, this);
 }
 
+const std::vector<FilterTerm>& TClientDataSet::ParsedFilter(const std::string& text) const {
+    if (parsedText_ != text) {
+        parsedTerms_ = ParseFilter(text);  // raises before the cache changes
+        parsedText_ = text;
+    }
+    return parsedTerms_;
+}
+
+std::vector<ColumnTerm> TClientDataSet::ResolveTerms(const std::string& filter) const {
+    std::vector<FieldDef> defs;
+    defs.reserve(fields_.size());
+    for (const auto& field : fields_)
+        defs.push_back(field->Def());
+    return ResolveFilterTerms(Name(), defs, ParsedFilter(filter), filter);
+}
+
 void TClientDataSet::SetFilter(std::string filter) {
-    ParseFilter(filter);  // a malformed text changes nothing
+    ParsedFilter(filter);  // a malformed text changes nothing
     if (!fields_.empty())
-        ResolveTerms(*this, filter);
+        ResolveTerms(filter);
     if (Active())
         CheckBrowseMode();
     if (filter == filter_)
@@ -476,7 +519,7 @@ void TClientDataSet::SetFiltered(bool filtered) {
     if (Active()) {
         CheckBrowseMode();
         if (filtered)
-            ResolveTerms(*this, filter_);
+            ResolveTerms(filter_);
     }
     filtered_ = filtered;
     if (Active())

@@ -7,18 +7,21 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "vcl/component.h"
 #include "vcl/data_packet.h"
+#include "vcl/filter.h"
 #include "vcl/variant.h"
 
 namespace vcl {
 
 class TClientDataSet;
 class TDataSource;
+class TRecordView;
 
 enum class TDataSetState { Inactive, Browse, Edit, Insert };
 
@@ -94,6 +97,10 @@ public:
     TDataSource* DataSource() const { return dataSource_; }
     void SetDataSource(TDataSource* source);
     TClientDataSet* DataSet() const;  // nullptr without a source or dataset
+    // Points the dataset's fields at shown row `recNo` (1-based) for as long as
+    // the view lives, so a control can draw any row without moving the cursor.
+    // EDatabaseError without an open dataset.
+    [[nodiscard]] TRecordView ViewRecord(int recNo) const;
 
     virtual void ActiveChanged() {}
     virtual void DataSetChanged() {}   // content, filter or bulk change: refresh all
@@ -132,6 +139,7 @@ struct TLocateOptions {
 };
 
 class DataStore;  // the dataset's row store (dataset_store.h)
+struct ColumnTerm;
 
 class TClientDataSet : public TComponent {
 public:
@@ -158,6 +166,8 @@ public:
     bool Active() const { return state_ != TDataSetState::Inactive; }
     void SetActive(bool active);
     TDataSetState State() const { return state_; }
+    // The current row is being edited or inserted.
+    bool InEditMode() const { return state_ == TDataSetState::Edit || state_ == TDataSetState::Insert; }
     bool IsEmpty() const;  // true when closed or no row is shown
 
     void First();
@@ -207,6 +217,10 @@ public:
 
 private:
     friend class TDataSource;
+    friend class TRecordView;
+    // Sets the state and tells the links: ActiveChanged when the dataset opened
+    // or closed, EditingChanged when it entered or left Edit/Insert.
+    void SetState(TDataSetState state);
     void BeginInsert(bool atEnd);
     enum class LinkEvent {
         ActiveChanged,
@@ -228,6 +242,11 @@ private:
     void ScrollTo(std::size_t pos);
     void ApplyFilter();
     void ReloadFilterAndGoFirst();
+    // The terms of a filter text, parsed once per distinct text (a grid
+    // moving over notes sets one text per note, each several times).
+    const std::vector<FilterTerm>& ParsedFilter(const std::string& text) const;
+    // The terms resolved to field positions; EDatabaseError names an unknown field.
+    std::vector<ColumnTerm> ResolveTerms(const std::string& filter) const;
     void DiscardEdit();
     void ClampAfterRemove();
 
@@ -236,6 +255,8 @@ private:
     TDataSetState state_ = TDataSetState::Inactive;
     std::string filter_;
     bool filtered_ = false;
+    mutable std::optional<std::string> parsedText_;
+    mutable std::vector<FilterTerm> parsedTerms_;
     int disableCount_ = 0;
     bool activeWhenDisabled_ = false;
     std::vector<TDataSource*> sources_;
@@ -245,6 +266,23 @@ private:
     bool eof_ = true;
     std::vector<Variant> buffer_;  // values of the row in edit or insert
     bool modified_ = false;
+    std::optional<std::size_t> viewPos_;  // row the fields read instead of pos_ (TRecordView)
+};
+
+// While alive, the fields of a dataset read one shown row instead of the
+// current one. The cursor stays, no event runs and no link is told; the
+// current row reads as it stands (its edit buffer while edited); fields
+// cannot be written meanwhile. Views nest.
+class TRecordView {
+public:
+    TRecordView(TClientDataSet& dataSet, int recNo);
+    ~TRecordView();
+    TRecordView(const TRecordView&) = delete;
+    TRecordView& operator=(const TRecordView&) = delete;
+
+private:
+    TClientDataSet& dataSet_;
+    std::optional<std::size_t> previous_;
 };
 
 }  // namespace vcl

@@ -12,16 +12,19 @@ namespace vcl {
 Variant TClientDataSet::CurrentValue(int fieldIndex) const {
     if (!Active() || fieldIndex < 0 || static_cast<std::size_t>(fieldIndex) >= fields_.size())
         return Variant::Null();
-    if (state_ == TDataSetState::Edit || state_ == TDataSetState::Insert)
+    const std::size_t pos = viewPos_.value_or(pos_);
+    if (pos == pos_ && InEditMode())
         return buffer_[static_cast<std::size_t>(fieldIndex)];
-    if (ShownCount() == 0)
+    if (pos >= ShownCount())
         return Variant::Null();
-    return store_->Value(store_->ShownRow(pos_), fieldIndex);
+    return store_->Value(store_->ShownRow(pos), fieldIndex);
 }
 
 void TClientDataSet::SetCurrentValue(int fieldIndex, const Variant& value) {
     CheckActive();
     CheckEditing();
+    if (viewPos_ && *viewPos_ != pos_)
+        throw EDatabaseError(Name() + ": não é possível alterar um campo enquanto outra linha é lida");
     TField& field = *fields_.at(static_cast<std::size_t>(fieldIndex));
     Variant stored = Variant::Null();
     if (!value.IsEmpty()) {
@@ -52,10 +55,10 @@ void TClientDataSet::DiscardEdit() {
         store_->Remove(pos_);
         ClampAfterRemove();
     }
-    if (state_ == TDataSetState::Edit || state_ == TDataSetState::Insert)
-        state_ = TDataSetState::Browse;
     buffer_.clear();
     modified_ = false;
+    if (InEditMode())
+        SetState(TDataSetState::Browse);
 }
 
 void TClientDataSet::ClampAfterRemove() {
@@ -73,7 +76,7 @@ void TClientDataSet::ClampAfterRemove() {
 }
 
 void TClientDataSet::CheckBrowseMode() {
-    if (state_ != TDataSetState::Edit && state_ != TDataSetState::Insert)
+    if (!InEditMode())
         return;
     NotifyLinks(LinkEvent::UpdateData);
     if (modified_) {
@@ -105,16 +108,15 @@ void TClientDataSet::BeginInsert(bool atEnd) {
     eof_ = atEnd;
     buffer_.assign(fields_.size(), Variant::Null());
     modified_ = false;
-    state_ = TDataSetState::Insert;
+    SetState(TDataSetState::Insert);
     NotifyLinks(LinkEvent::DataSetChanged);
-    NotifyLinks(LinkEvent::EditingChanged);
     Fire(AfterInsert, this);
     Fire(AfterScroll, this);
 }
 
 void TClientDataSet::Edit() {
     CheckActive();
-    if (state_ == TDataSetState::Edit || state_ == TDataSetState::Insert)
+    if (InEditMode())
         return;
     if (ShownCount() == 0) {
         Insert();
@@ -127,8 +129,7 @@ void TClientDataSet::Edit() {
     for (std::size_t i = 0; i < fields_.size(); ++i)
         buffer_.push_back(store_->Value(row, static_cast<int>(i)));
     modified_ = false;
-    state_ = TDataSetState::Edit;
-    NotifyLinks(LinkEvent::EditingChanged);
+    SetState(TDataSetState::Edit);
     Fire(AfterEdit, this);
 }
 
@@ -146,14 +147,13 @@ void TClientDataSet::Post() {
     store_->Commit(row, buffer_);
     buffer_.clear();
     modified_ = false;
-    state_ = TDataSetState::Browse;
+    SetState(TDataSetState::Browse);
     bool left = false;
     if (filtered_ && !store_->Matches(row)) {
         store_->HideShown(pos_);  // the row no longer passes the filter
         ClampAfterRemove();
         left = true;
     }
-    NotifyLinks(LinkEvent::EditingChanged);
     NotifyLinks(LinkEvent::DataSetChanged);
     Fire(AfterPost, this);
     if (wasInsert || left)
@@ -161,12 +161,11 @@ void TClientDataSet::Post() {
 }
 
 void TClientDataSet::Cancel() {
-    if (state_ != TDataSetState::Edit && state_ != TDataSetState::Insert)
+    if (!InEditMode())
         return;
     Fire(BeforeCancel, this);
     const bool wasInsert = state_ == TDataSetState::Insert;
     DiscardEdit();
-    NotifyLinks(LinkEvent::EditingChanged);
     NotifyLinks(LinkEvent::DataSetChanged);
     Fire(AfterCancel, this);
     if (wasInsert)
@@ -186,7 +185,7 @@ void TClientDataSet::Delete() {
     if (state_ == TDataSetState::Edit) {
         buffer_.clear();
         modified_ = false;
-        state_ = TDataSetState::Browse;
+        SetState(TDataSetState::Browse);
     }
     store_->Remove(pos_);
     ClampAfterRemove();

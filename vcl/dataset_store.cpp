@@ -204,6 +204,25 @@ RowId DataStore::InsertPending(std::size_t shownPos) {
     return row;
 }
 
+namespace {
+
+// True when storing `value` would leave the cell as it is; compares without
+// building a variant of the cell. An unconvertible value raises
+// EConvertError, as storing it would.
+bool SameAsStored(const Column& column, std::size_t row, const Variant& value) {
+    if (value.IsEmpty())
+        return column.IsNull(row);
+    if (column.IsNull(row))
+        return false;
+    if (column.IsString())
+        return value.type() == Variant::Type::String && column.Text(row) == value.StringView();
+    std::int64_t raw = 0;
+    ConvertToRaw(column.Def().type, value, raw);
+    return raw == column.Raw(row);
+}
+
+}  // namespace
+
 void DataStore::Commit(RowId row, const std::vector<Variant>& values) {
     const bool isNew = pending_ == row;
     if (!isNew)
@@ -212,7 +231,7 @@ void DataStore::Commit(RowId row, const std::vector<Variant>& values) {
         const Column& current = *columns_[c];
         // Skip unchanged cells so that an edit copies only the columns it writes.
         const Variant& value = values[c];
-        if (!isNew && value == current.Value(row))
+        if (!isNew && SameAsStored(current, row, value))
             continue;
         if (isNew && value.IsEmpty())
             continue;

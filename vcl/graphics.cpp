@@ -80,6 +80,7 @@ void TBitmap::SetPixel(int x, int y, TRgb colour) {
 }
 
 void TCanvas::FillRect(const TRect& rect) {
+    ++drawCount_;
     const TRgb colour = ColorToRgb(Brush.Color);
     const int left = std::max(rect.Left, 0), right = std::min(rect.Right, target_.Width());
     const int top = std::max(rect.Top, 0), bottom = std::min(rect.Bottom, target_.Height());
@@ -92,6 +93,7 @@ void TCanvas::FillRect(const TRect& rect) {
 
 void TCanvas::BrushCopy(const TRect& destRect, const TBitmap& source, const TRect& srcRect,
                         TColor transparentColor) {
+    ++drawCount_;
     const TRgb transparent = ColorToRgb(transparentColor);
     const TRgb brush = ColorToRgb(Brush.Color);
     const int width = std::min(destRect.Width(), srcRect.Width());

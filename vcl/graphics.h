@@ -103,8 +103,13 @@ public:
     int TextWidth(const std::string& text) const;
     int TextHeight(const std::string& text) const;
 
+    // Drawing calls made so far (FillRect, BrushCopy, TextRect), so a caller
+    // can tell whether a handler drew anything.
+    int DrawCount() const { return drawCount_; }
+
 private:
     TBitmap& target_;
+    int drawCount_ = 0;
 };
 
 }  // namespace vcl

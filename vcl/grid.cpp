@@ -10,10 +10,6 @@
 namespace vcl {
 namespace {
 
-bool Editing(const TClientDataSet* ds) {
-    return ds != nullptr && (ds->State() == TDataSetState::Edit || ds->State() == TDataSetState::Insert);
-}
-
 // Characters a field of this type accepts from the keyboard.
 bool AcceptsChar(const TField& field, char ch) {
     const auto u = static_cast<unsigned char>(ch);
@@ -42,30 +38,16 @@ public:
 
     void ActiveChanged() override {
         grid_.CloseEditor();
-        Refresh();
-    }
-    void DataSetChanged() override {
-        if (!Editing(DataSet())) {
-            grid_.CloseEditor();
-        }
-        Refresh();
-    }
-    void DataSetScrolled() override { grid_.Changed(); }
-    void RecordChanged(TField* /*field*/) override {
-        if (!grid_.painting_ && DataSet() != nullptr) {
-            grid_.shownTexts_.erase(DataSet()->RecNo());
-        }
         grid_.Changed();
     }
+    void DataSetChanged() override { EditingChanged(); }
+    void DataSetScrolled() override { grid_.Changed(); }
+    void RecordChanged(TField* /*field*/) override { grid_.Changed(); }
     void EditingChanged() override {
-        if (!Editing(DataSet())) {
+        if (DataSet() == nullptr || !DataSet()->InEditMode()) {
             grid_.CloseEditor();
         }
-        if (DataSet() != nullptr && DataSet()->State() == TDataSetState::Edit) {
-            grid_.Changed();  // only the current row changes while editing: other texts stay valid
-        } else {
-            Refresh();
-        }
+        grid_.Changed();
     }
     void UpdateData() override { grid_.WriteEditorToField(); }
     void FocusControl(TField* field, bool& handled) override {
@@ -85,12 +67,6 @@ public:
     }
 
 private:
-    void Refresh() {
-        if (!grid_.painting_) {
-            grid_.shownTexts_.clear();
-        }
-        grid_.Changed();
-    }
     TDBGrid& grid_;
 };
 
@@ -165,12 +141,15 @@ TDataSource* TDBGrid::DataSource() const {
 void TDBGrid::SetDataSource(TDataSource* source) {
     link_->SetDataSource(source);
     CloseEditor();
-    shownTexts_.clear();
     Changed();
 }
 
 TClientDataSet* TDBGrid::DataSet() const {
     return link_->DataSet();
+}
+
+TRecordView TDBGrid::ViewRow(int row) const {
+    return link_->ViewRecord(row);
 }
 
 TColumn& TDBGrid::AddColumn(std::string fieldName) {
@@ -253,7 +232,7 @@ bool TDBGrid::CanEditCell() const {
 
 void TDBGrid::OpenEditor(std::string text) {
     TClientDataSet* ds = DataSet();
-    if (!Editing(ds)) {
+    if (!ds->InEditMode()) {
         ds->Edit();  // a refused edit leaves the editor closed
     }
     editorMode_ = true;
@@ -275,13 +254,13 @@ void TDBGrid::WriteEditorToField() {
         return;
     }
     TField* field = SelectedField();
-    if (field != nullptr && Editing(DataSet()) && field->EditText() != editorText_) {
+    if (field != nullptr && DataSet()->InEditMode() && field->EditText() != editorText_) {
         field->SetEditText(editorText_);
     }
 }
 
 void TDBGrid::Changed() {
-    if (!painting_ && OnChanged) {
+    if (OnChanged) {
         OnChanged();
     }
 }
@@ -360,9 +339,9 @@ void TDBGrid::KeyDown(int& key, unsigned shiftState) {
             }
             break;
         case vk::Escape:
-            if (editorMode_ || Editing(ds)) {
+            if (editorMode_ || (ds != nullptr && ds->InEditMode())) {
                 CloseEditor();
-                if (Editing(ds)) {
+                if (ds != nullptr && ds->InEditMode()) {
                     ds->Cancel();
                 }
                 key = 0;  // consumed: the form does not see it
@@ -385,7 +364,7 @@ void TDBGrid::KeyDown(int& key, unsigned shiftState) {
             }
             break;
         case vk::Return:
-            if (Editing(ds)) {
+            if (ds != nullptr && ds->InEditMode()) {
                 ds->Post();  // the dataset asks the grid for the editor's text first
             }
             break;
@@ -411,7 +390,7 @@ void TDBGrid::MoveRow(int step) {
     if (ds == nullptr || !ds->Active()) {
         return;
     }
-    const bool wasEditing = Editing(ds);
+    const bool wasEditing = ds->InEditMode();
     ds->CheckBrowseMode();  // a refused post keeps the row, the column and the editor
     if (step < 0) {
         if (ds->RecNo() > 1) {

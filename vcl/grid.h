@@ -3,7 +3,6 @@
 #pragma once
 
 #include <functional>
-#include <map>
 #include <memory>
 #include <optional>
 #include <set>
@@ -137,10 +136,11 @@ public:
 
     // Drawing: default painting then the owner-draw event, for each data cell
     // of the visible rows; the front end calls it with a raster per cell.
-    // While the event runs the dataset stands on the drawn row (moved there
-    // without scroll events or control refreshes); when the current row is in
-    // edit other rows cannot be visited and keep their default painting.
-    void DrawCell(TCanvas& canvas, const TRect& rect, int row, int column, bool selected);
+    // While the event runs the dataset's fields read the drawn row (the cursor
+    // does not move; the current row reads as edited). Returns whether the
+    // owner-draw event drew on the canvas, so a front end paints the cells the
+    // event left alone its own way.
+    bool DrawCell(TCanvas& canvas, const TRect& rect, int row, int column, bool selected);
     // The canvas being drawn on, for the owner-draw event; nullptr outside DrawCell.
     TCanvas* Canvas() const { return canvas_; }
     // The display text of a cell (the editor's text for the cell being edited);
@@ -166,7 +166,6 @@ public:
 
 private:
     class Link;
-    class RowPeek;
 
     TColumn& CheckedColumn(int index) const;    // a visible column, or EInvalidOperation
     int NextVisible(int from, int step) const;  // -1 when none
@@ -179,7 +178,9 @@ private:
     void CloseEditor();
     void WriteEditorToField();
     void Changed();
-    std::string CurrentCellText(const TColumn& column) const;
+    bool RowShown(int row) const;  // 1-based among the rows of an open dataset
+    // The dataset's fields read `row` while the view lives (through the grid's data link).
+    [[nodiscard]] TRecordView ViewRow(int row) const;
 
     std::unique_ptr<Link> link_;
     std::vector<std::unique_ptr<TColumn>> columns_;
@@ -187,10 +188,6 @@ private:
     bool editorMode_ = false;
     std::string editorText_;
     bool editorSelected_ = false;
-    // Display texts of rows drawn in browse state, for drawing them while the
-    // current row is being edited (another row cannot be visited then).
-    std::map<int, std::vector<std::string>> shownTexts_;
-    bool painting_ = false;
     TCanvas* canvas_ = nullptr;
 };
 

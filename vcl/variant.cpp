@@ -97,6 +97,11 @@ Variant::Type Variant::type() const {
     }
 }
 
+std::string_view Variant::StringView() const {
+    return type() == Type::String ? std::string_view(std::get<std::string>(impl_->value))
+                                  : std::string_view();
+}
+
 std::string Variant::AsString() const {
     switch (type()) {
         case Type::Unassigned:

@@ -46,6 +46,8 @@ public:
     // AsString: dates as dd/mm/yyyy, date-times as dd/mm/yyyy hh:mm:ss,
     // floats with the shortest exact decimal form ("10.5"), booleans "true"/"false".
     std::string AsString() const;
+    // The text of a string variant without a copy; empty for other types.
+    std::string_view StringView() const;
     // Strings are parsed (point or comma as decimal separator); a text that
     // is not a number raises EConvertError.
     double AsFloat() const;

@@ -1,4 +1,5 @@
 // Streaming JSON writer for the wire encoding of variants and envelopes.
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -8,6 +9,7 @@
 #include "vcl/data_store.h"
 #include "vcl/exceptions.h"
 #include "vcl/wire.h"
+#include "vcl/wire_sink.h"
 
 namespace vcl::wire {
 namespace {
@@ -160,7 +162,19 @@ void AppendRow(const PacketStore& store, const std::vector<QuotedDict>& quoted, 
     out.push_back(']');
 }
 
-void AppendPacket(const DataPacket& packet, std::string& out) {
+// Hands the text written so far to a sink once it holds a piece.
+struct Pieces {
+    const TextSink& sink;
+    std::size_t bytes;
+    void FlushIfFull(std::string& out) const {
+        if (out.size() >= bytes) {
+            sink(out);
+            out.clear();
+        }
+    }
+};
+
+void AppendPacket(const DataPacket& packet, std::string& out, const Pieces* pieces) {
     const PacketStore& store = *packet.Store();
     // Every dictionary entry is checked once, so cells are written without a check.
     std::vector<QuotedDict> quoted(store.columns.size());
@@ -193,6 +207,10 @@ void AppendPacket(const DataPacket& packet, std::string& out) {
         if (row > 0)
             out.push_back(',');
         AppendRow(store, quoted, row, out);
+        if (pieces) {
+            pieces->FlushIfFull(out);
+            continue;
+        }
         // Size the text once from the first rows rather than growing it step by step.
         constexpr std::size_t kSample = 64;
         if (row + 1 == kSample && store.rows > kSample * 2) {
@@ -203,9 +221,17 @@ void AppendPacket(const DataPacket& packet, std::string& out) {
     out += "]}}";
 }
 
+void EncodeValue(const Variant& value, std::string& out, const Pieces* pieces);
+
 }  // namespace
 
 void EncodeTo(const Variant& value, std::string& out) {
+    EncodeValue(value, out, nullptr);
+}
+
+namespace {
+
+void EncodeValue(const Variant& value, std::string& out, const Pieces* pieces) {
     switch (value.type()) {
         case Variant::Type::Unassigned:
         case Variant::Type::Null:
@@ -236,16 +262,35 @@ void EncodeTo(const Variant& value, std::string& out) {
                 if (!first)
                     out.push_back(',');
                 first = false;
-                EncodeTo(element, out);
+                EncodeValue(element, out, pieces);
             }
             out.push_back(']');
             break;
         }
         case Variant::Type::Packet:
-            AppendPacket(value.AsPacket(), out);
+            AppendPacket(value.AsPacket(), out, pieces);
             break;
     }
 }
+
+void EncodeAnswerWith(const Answer& answer, std::string& out, const Pieces* pieces) {
+    out += "{\"result\":";
+    EncodeValue(answer.result, out, pieces);
+    out += ",\"refs\":{";
+    bool first = true;
+    for (const auto& [position, value] : answer.refs) {
+        if (!first)
+            out.push_back(',');
+        first = false;
+        out.push_back('"');
+        AppendInteger(position, out);
+        out += "\":";
+        EncodeValue(value, out, pieces);
+    }
+    out += "}}";
+}
+
+}  // namespace
 
 std::string Encode(const Variant& value) {
     std::string out;
@@ -261,21 +306,18 @@ std::string EncodeRequest(const VariantArray& args) {
 }
 
 std::string EncodeAnswer(const Answer& answer) {
-    std::string out = "{\"result\":";
-    EncodeTo(answer.result, out);
-    out += ",\"refs\":{";
-    bool first = true;
-    for (const auto& [position, value] : answer.refs) {
-        if (!first)
-            out.push_back(',');
-        first = false;
-        out.push_back('"');
-        AppendInteger(position, out);
-        out += "\":";
-        EncodeTo(value, out);
-    }
-    out += "}}";
+    std::string out;
+    EncodeAnswerWith(answer, out, nullptr);
     return out;
+}
+
+void EncodeAnswerTo(const Answer& answer, const TextSink& sink, std::size_t pieceBytes) {
+    const Pieces pieces{sink, std::max<std::size_t>(pieceBytes, 1)};
+    std::string out;
+    out.reserve(pieces.bytes + pieces.bytes / 4);
+    EncodeAnswerWith(answer, out, &pieces);
+    if (!out.empty())
+        sink(out);
 }
 
 std::string EncodeError(std::string_view message) {

@@ -8,6 +8,7 @@
 #include <ctime>
 #include <typeinfo>
 
+#include "contracts/lookups.h"
 #include "vcl/data_packet.h"
 #include "vcl/exceptions.h"
 #include "vlm/db_geral.h"
@@ -24,13 +25,7 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
 }
 
 std::string Joined(const std::vector<std::string>& lines) {
-    std::string text;
-    for (const std::string& line : lines) {
-        if (!text.empty())
-            text += '\n';
-        text += line;
-    }
-    return text;
+    return contracts::JoinedSql(lines);
 }
 
 std::string FloatText(double value) {

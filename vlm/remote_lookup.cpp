@@ -1,5 +1,6 @@
 #include "vlm/remote_lookup.h"
 
+#include "contracts/server_api.h"
 #include "vcl/exceptions.h"
 #include "vcl/wire.h"
 
@@ -19,9 +20,10 @@ std::string EncodeLookupRequest(const std::string& sql, const std::vector<TLooku
 }
 
 TRemoteLookup MakeRemoteLookup(TNetConnection& connection) {
-    connection.ServerName = "dtmDBGeral";
+    connection.ServerName = std::string(contracts::kLookupServer);
     return [&connection](const std::string& sql, const std::vector<TLookupParam>& params) {
-        vcl::wire::Answer answer = connection.Post("query", EncodeLookupRequest(sql, params));
+        vcl::wire::Answer answer =
+            connection.Post(contracts::kLookupMethod, EncodeLookupRequest(sql, params));
         if (!answer.result.IsPacket())
             throw vcl::EWireError("a resposta da consulta não traz dados");
         return answer.result.AsPacket();

@@ -1,4 +1,4 @@
-// GeraSaida of 100 notes with 1,000 items on SQLite. Each run starts from a
+// GeraSaida of 500 notes with 5,000 items on SQLite. Each run starts from a
 // fresh copy of the template database.
 #include <benchmark/benchmark.h>
 
@@ -7,13 +7,14 @@
 #include <memory>
 
 #include "bench_data.h"
+#include "contracts/server_api.h"
 #include "db/connection.h"
 #include "server/dispatch.h"
 #include "vcl/data_packet.h"
 
 namespace {
 
-vcl::VariantArray HundredNotes() {
+vcl::VariantArray AllTemplateNotes() {
     using vcl::FieldType;
     vcl::PacketBuilder notes({{"CDFILIAL", FieldType::String, 4},
                               {"NRLANCTONF", FieldType::String, 10},
@@ -23,7 +24,7 @@ vcl::VariantArray HundredNotes() {
                               {"NRLANCTONF", FieldType::String, 10},
                               {"NRSEQITPROD", FieldType::String, 4},
                               {"QTENVIADA", FieldType::Float, 0}});
-    for (int n = 1; n <= 100; ++n) {
+    for (int n = 1; n <= bench::kGenerationNotes; ++n) {
         const std::string launch = std::to_string(9000000000LL + n);
         notes.AppendRow({"0001", launch, "S"});
         for (int s = 1; s <= 10; ++s) {
@@ -36,10 +37,10 @@ vcl::VariantArray HundredNotes() {
             "01",           "0001"};
 }
 
-void BM_GeraSaida100Notes1000Items(benchmark::State& state) {
+void BM_GeraSaida500Notes5000Items(benchmark::State& state) {
     const std::string source = bench::GenerationTemplate();
     const std::string work = source + ".work";
-    const vcl::VariantArray args = HundredNotes();
+    const vcl::VariantArray args = AllTemplateNotes();
     for (auto _ : state) {
         state.PauseTiming();
         for (const char* suffix : {"", "-wal", "-shm"})
@@ -49,9 +50,10 @@ void BM_GeraSaida100Notes1000Items(benchmark::State& state) {
         db::Open(*session, "sqlite3://db=" + work);
         state.ResumeTiming();
 
-        const vcl::wire::Answer answer = server::Dispatch(*session, "zrm90000.rdmRemessaAnalise", "GeraSaida",
-                                                          args, server::LocalCaller("0001"));
-        if (answer.result[0].AsString() != "OK" || answer.result[1].AsPacket().RowCount() != 100) {
+        const vcl::wire::Answer answer = server::Dispatch(
+            *session, contracts::kRemessaServer, contracts::kGeraSaida, args, server::LocalCaller("0001"));
+        if (answer.result[0].AsString() != "OK" ||
+            answer.result[1].AsPacket().RowCount() != bench::kGenerationNotes) {
             state.SkipWithError(("generation failed: " + answer.result[0].AsString()).c_str());
             break;
         }
@@ -60,6 +62,6 @@ void BM_GeraSaida100Notes1000Items(benchmark::State& state) {
         state.ResumeTiming();
     }
 }
-BENCHMARK(BM_GeraSaida100Notes1000Items)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_GeraSaida500Notes5000Items)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace

@@ -124,4 +124,18 @@ TEST(SchemaIndexes, SelectionsSearchByIndexInsteadOfScanningATable) {
     }
 }
 
+// A SQLite session reads its file through a mapping and a page cache that
+// grow with the file, instead of SQLite's small defaults (no mapping, 2 MB).
+TEST(SqliteSession, MapsTheFileAndSizesItsPageCacheForIt) {
+    testdb::TestDatabase database("sqlite");
+    db::InitDatabase(database.Connect(), {.demo = true, .notes = 50});
+    soci::session session;
+    db::Open(session, database.Connect());
+    long long mmapBytes = 0, cachePages = 0;
+    session << "PRAGMA mmap_size", soci::into(mmapBytes);
+    session << "PRAGMA cache_size", soci::into(cachePages);
+    EXPECT_GE(mmapBytes, 256LL * 1024 * 1024);
+    EXPECT_LE(cachePages, -8 * 1024) << "a negative size is in KiB: at least 8 MiB";
+}
+
 }  // namespace

@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "module_fixture.h"
-#include "remessa/glyphs.h"
 #include "vcl/grid.h"
+#include "vlm/glyphs.h"
 
 namespace {
 
@@ -15,7 +15,7 @@ using namespace zrm_test;
 // image, the image elsewhere with olive replaced by the background.
 vcl::TBitmap ExpectedCell(const vcl::TBitmap& image, vcl::TColor background, int width, int height) {
     const vcl::TRgb bg = vcl::ColorToRgb(background);
-    const vcl::TRgb olive = vcl::ColorToRgb(Cli_zrm90000::clCheckTransparent);
+    const vcl::TRgb olive = vcl::ColorToRgb(vlm::clCheckTransparent);
     vcl::TBitmap expected(width, height, bg);
     for (int y = 0; y < std::min(height, image.Height()); ++y) {
         for (int x = 1; x < std::min(width, image.Width() + 1); ++x) {
@@ -54,8 +54,8 @@ TEST(CheckBoxDraw, MarkCellShowsTheBoxOfItsMarkOnTheCellBackground) {
         vcl::TColor background;
     };
     const Case cases[] = {
-        {"marked note, selected cell", 1, true, Cli_zrm90000::CheckBitmap(), grid.SelectionColor},
-        {"unmarked note, plain cell", 2, false, Cli_zrm90000::UncheckBitmap(), vcl::clInfoBk},
+        {"marked note, selected cell", 1, true, vlm::CheckBitmap(), grid.SelectionColor},
+        {"unmarked note, plain cell", 2, false, vlm::UncheckBitmap(), vcl::clInfoBk},
     };
     for (const Case& c : cases) {
         const int width = 17, height = grid.DefaultRowHeight;
@@ -67,8 +67,8 @@ TEST(CheckBoxDraw, MarkCellShowsTheBoxOfItsMarkOnTheCellBackground) {
 }
 
 TEST(CheckBoxDraw, CheckImageCarriesTheTickAndTheBoxEdges) {
-    const vcl::TBitmap check = Cli_zrm90000::CheckBitmap();
-    const vcl::TBitmap uncheck = Cli_zrm90000::UncheckBitmap();
+    const vcl::TBitmap check = vlm::CheckBitmap();
+    const vcl::TBitmap uncheck = vlm::UncheckBitmap();
     const vcl::TRgb black{0, 0, 0}, white{255, 255, 255}, silver{192, 192, 192}, olive{128, 128, 0};
     EXPECT_EQ(check.Pixel(0, 0), olive);
     EXPECT_EQ(check.Pixel(2, 2), black);     // top-left corner of the box

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "contracts/packets.h"
 #include "db/connection.h"
 #include "remessa_fixture.h"
 #include "server/call_error.h"
@@ -52,6 +53,10 @@ TEST_P(GetNotasFiscaisTest, LoadSelectsTheNotesWithSomethingToSendAndTheirItems)
     const vcl::DataPacket notes = answer.result[1][0].AsPacket();
     const vcl::DataPacket items = answer.result[1][1].AsPacket();
 
+    // The packets carry the fields the client binds, as the contract declares them.
+    EXPECT_EQ(notes.Fields(), contracts::NotesPacketFields());
+    EXPECT_EQ(items.Fields(), contracts::ItemsPacketFields());
+
     // Note 2 is left out: one item fully sent, the other under an open analysis.
     EXPECT_EQ(Column(notes, "NRLANCTONF"), (Strings{"0000000001", "0000000003"}));
     EXPECT_EQ(Column(notes, "IDMARCADO"), (Strings{"N", "N"}));
@@ -70,6 +75,49 @@ TEST_P(GetNotasFiscaisTest, LoadSelectsTheNotesWithSomethingToSendAndTheirItems)
     EXPECT_EQ(Column(items, "CDPRODESTO"), (Strings{"000001", "000002", "000001"}));
     EXPECT_EQ(Column(items, "DTVALILOTE"), (Strings{"", "", "31/01/2027"}));
     EXPECT_EQ(Column(items, "IDMARCADO"), (Strings{"N", "N", "N"}));
+}
+
+// More rows than one fetch batch holds: every item arrives once, in order,
+// with its remaining quantity; nulls in the last batch stay as they were.
+TEST_P(GetNotasFiscaisTest, ItemsSpanningSeveralFetchBatchesArriveWholeAndInOrder) {
+    constexpr int kItems = 1100;
+    {
+        soci::transaction tx(session_);
+        session_
+            << "INSERT INTO NOTAENTRADA VALUES ('0001', '0000000009', '000001', '900', '1', '2026-03-25',"
+               " 1.0, '0001')";
+        std::string sequence;
+        double sent = 0;
+        soci::statement insert =
+            (session_.prepare << "INSERT INTO ITEMENTRADA VALUES ('0001', '0000000009', :s, '000001', 2, 1.0,"
+                                 " 2.0, '0001', '000001', 'L01', '', '', NULL, :q)",
+             soci::use(sequence), soci::use(sent));
+        for (int i = 1; i <= kItems; ++i) {
+            char buffer[8];
+            std::snprintf(buffer, sizeof buffer, "%04d", i);
+            sequence = buffer;
+            sent = i % 2 == 0 ? 0.5 : 0;  // every other item half sent
+            insert.execute(true);
+        }
+        tx.commit();
+    }
+    const auto [notes, items] =
+        Payload(NotasArgs(Variant::Null(), "0001", "", kMarch1, kMarch31, "", "", "S"));
+    EXPECT_EQ(Column(notes, "NRLANCTONF"), (Strings{"0000000001", "0000000003", "0000000009"}));
+    const Strings launches = Column(items, "NRLANCTONF");
+    const Strings sequences = Column(items, "NRSEQITPROD");
+    const Strings remaining = Column(items, "QTENVIADA");
+    ASSERT_EQ(launches.size(), 3u + kItems);
+    for (int i = 1; i <= kItems; ++i) {
+        const std::size_t row = 2 + static_cast<std::size_t>(i);
+        char expected[8];
+        std::snprintf(expected, sizeof expected, "%04d", i);
+        ASSERT_EQ(launches[row], "0000000009") << "row " << row;
+        ASSERT_EQ(sequences[row], expected) << "row " << row;
+        ASSERT_EQ(remaining[row], i % 2 == 0 ? "1.5" : "2") << "row " << row;
+    }
+    EXPECT_EQ(Column(items, "DTVALILOTE").back(), "");
+    EXPECT_EQ(Column(items, "NMPRODUTO").back(), "Parafuso sextavado");
 }
 
 TEST_P(GetNotasFiscaisTest, FilterNarrowsBySupplierSeriesNumberAndDates) {

@@ -432,6 +432,13 @@ TEST_F(DataSetTest, DataSharesTheLoadedPacketUntilAWrite) {
     cds.SetData(packet);
     EXPECT_EQ(cds.Data().AsPacket().Store()->columns[0], packet.AsPacket().Store()->columns[0]);
     cds.Edit();
+    cds.FieldByName("CDFILIAL").SetAsString("0001");
+    cds.FieldByName("QT").SetAsFloat(cds.FieldByName("QT").AsFloat());
+    cds.Post();
+    for (std::size_t c = 0; c < packet.AsPacket().Fields().size(); ++c)
+        EXPECT_EQ(cds.Data().AsPacket().Store()->columns[c], packet.AsPacket().Store()->columns[c])
+            << "posting the values a row holds writes nothing, column " << c;
+    cds.Edit();
     cds.FieldByName("CDFILIAL").SetAsString("0003");
     cds.Post();
     EXPECT_EQ(packet.AsPacket().Value(0, 0), Variant("0001")) << "the loaded packet is never written";
@@ -465,3 +472,74 @@ TEST_F(DataSetTest, FilterAndLocateWorkOnColumnsOfMostlyDistinctValues) {
 }
 
 }  // namespace
+
+// Every way out of Edit tells the links that editing ended, with the dataset
+// already out of it; the way in does too.
+TEST_F(DataSetTest, EveryWayInOrOutOfEditTellsTheLinks) {
+    struct EditingLink : TDataLink {
+        std::string seen;
+        void EditingChanged() override { seen += DataSet()->InEditMode() ? "in;" : "out;"; }
+    };
+    const std::vector<std::pair<std::string, std::function<void(TClientDataSet&)>>> ways = {
+        {"Post", [](TClientDataSet& d) { d.Post(); }},
+        {"Cancel", [](TClientDataSet& d) { d.Cancel(); }},
+        {"Delete", [](TClientDataSet& d) { d.Delete(); }},
+        {"SetData", [](TClientDataSet& d) { d.SetData(ItemsPacket()); }},
+        {"CreateDataSet", [](TClientDataSet& d) { d.CreateDataSet(); }},
+        {"Close", [](TClientDataSet& d) { d.Close(); }},
+    };
+    TDataSource& source = root.Make<TDataSource>("dts");
+    source.SetDataSet(&cds);
+    for (const auto& [name, leave] : ways) {
+        for (const bool inserting : {false, true}) {
+            SCOPED_TRACE(name + (inserting ? " after Insert" : " after Edit"));
+            cds.SetData(ItemsPacket());
+            EditingLink link;
+            link.SetDataSource(&source);
+            if (inserting) {
+                cds.Insert();
+                cds.FieldByName("CDFILIAL").SetAsString("0009");
+            } else {
+                cds.Edit();
+            }
+            leave(cds);
+            EXPECT_EQ(link.seen, "in;out;");
+            EXPECT_FALSE(cds.InEditMode());
+        }
+    }
+}
+
+TEST_F(DataSetTest, ARecordViewReadsAnotherRowWithoutMovingOrWriting) {
+    TDataSource& source = root.Make<TDataSource>("dts");
+    source.SetDataSet(&cds);
+    RecordingLink link;
+    link.SetDataSource(&source);
+    cds.SetData(ItemsPacket());
+    cds.SetRecNo(2);
+    cds.Edit();
+    cds.FieldByName("QT").SetAsFloat(7);
+    link.trace.clear();
+    Trace();
+    {
+        const TRecordView fourth = link.ViewRecord(4);
+        EXPECT_EQ(cds.FieldByName("CDFILIAL").AsString(), "0002");
+        EXPECT_EQ(cds.FieldByName("QT").AsFloat(), 4.0);
+        EXPECT_THROW(cds.FieldByName("QT").SetAsFloat(1), EDatabaseError);
+        {
+            const TRecordView current = link.ViewRecord(2);  // the edited row reads its buffer
+            EXPECT_EQ(cds.FieldByName("QT").AsFloat(), 7.0);
+        }
+        EXPECT_EQ(cds.FieldByName("QT").AsFloat(), 4.0);  // views nest
+        const TRecordView outside = link.ViewRecord(9);
+        EXPECT_TRUE(cds.FieldByName("QT").IsNull());
+    }
+    EXPECT_EQ(cds.RecNo(), 2);
+    EXPECT_EQ(cds.FieldByName("QT").AsFloat(), 7.0);
+    EXPECT_EQ(Take(), "");
+    EXPECT_EQ(link.trace, "");
+    cds.Post();
+    EXPECT_EQ(cds.FieldByName("QT").AsFloat(), 7.0);
+
+    cds.Close();
+    EXPECT_THROW((void)link.ViewRecord(1), EDatabaseError);
+}

@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "vcl/calendar.h"
 #include "vcl/data_packet.h"
 #include "vcl/exceptions.h"
 #include "vcl/variant.h"
+#include "vcl/wire.h"
 
 using namespace vcl;
 
@@ -106,4 +109,36 @@ TEST(DataPacket, BuilderConvertsToColumnTypesAndRefusesBadRows) {
     EXPECT_EQ(packet.Value(1, 1), Variant(3.0));
     EXPECT_EQ(packet.FieldIndex("qt"), 1);
     EXPECT_EQ(packet.FieldIndex("NONE"), -1);
+}
+
+TEST(DataPacket, CellRowsFitTheirColumnsOrLeaveTheBuilderAsItWas) {
+    PacketBuilder builder(
+        {{"CODE", FieldType::String, 4}, {"QT", FieldType::Float, 0}, {"DT", FieldType::DateTime, 0}});
+    const TDateTime march5 = TDateTime::FromDate(TDate::FromYmd(2026, 3, 5));
+    const std::string code = "0001";
+    const Cell good[] = {Cell::Text(code), Cell::Float(-0.0), Cell::DateTime(march5)};
+    builder.AppendCells(good);
+    struct Refused {
+        const char* why;
+        std::vector<Cell> cells;
+    };
+    const Refused refused[] = {
+        {"a text in a float column", {Cell::Text("x"), Cell::Text("1"), Cell::Null()}},
+        {"a float in a string column", {Cell::Float(1), Cell::Float(1), Cell::Null()}},
+        {"a date-time in a float column", {Cell::Null(), Cell::DateTime(march5), Cell::Null()}},
+        {"a number that is not finite",
+         {Cell::Null(), Cell::Float(std::numeric_limits<double>::infinity()), Cell::Null()}},
+        {"too few cells", {Cell::Null(), Cell::Null()}},
+    };
+    for (const Refused& row : refused)
+        EXPECT_THROW(builder.AppendCells(row.cells), EConvertError) << row.why;
+    const Cell nulls[] = {Cell::Null(), Cell::Null(), Cell::Null()};
+    builder.AppendCells(nulls);
+    const DataPacket packet = builder.Finish();
+    ASSERT_EQ(packet.RowCount(), 2u) << "a refused row adds nothing";
+    EXPECT_EQ(packet.Value(0, 0), Variant("0001"));
+    EXPECT_EQ(wire::Encode(packet.Value(0, 1)), "0.0") << "negative zero is stored as zero";
+    EXPECT_EQ(packet.Value(0, 2), Variant(march5));
+    for (std::size_t c = 0; c < 3; ++c)
+        EXPECT_EQ(packet.Value(1, c), Variant::Null());
 }

@@ -9,6 +9,7 @@
 #include "vcl/data_packet.h"
 #include "vcl/exceptions.h"
 #include "vcl/wire.h"
+#include "vcl/wire_sink.h"
 
 using namespace vcl;
 
@@ -260,4 +261,30 @@ TEST(Wire, LargePacketRoundTripsWithRepeatsNullsEscapesAndDistinctTexts) {
     ASSERT_TRUE(back.IsPacket());
     EXPECT_EQ(back.AsPacket(), packet);
     EXPECT_EQ(wire::Encode(back), json);
+}
+
+TEST(Wire, AnswerInPiecesIsTheSameTextCutBetweenRows) {
+    PacketBuilder builder({{"CODE", FieldType::String, 10}, {"QT", FieldType::Float, 0}});
+    for (int i = 0; i < 3000; ++i)
+        builder.AppendRow({Variant("item " + std::to_string(i % 700)), Variant(i * 0.5)});
+    wire::Answer answer;
+    answer.result = VariantArray{"", VariantArray{builder.Finish(), Variant::Null()}};
+    answer.refs[3] = Variant("0001");
+    const std::string whole = wire::EncodeAnswer(answer);
+
+    constexpr std::size_t kPiece = 4096;
+    std::vector<std::string> pieces;
+    wire::EncodeAnswerTo(
+        answer, [&](std::string_view piece) { pieces.emplace_back(piece); }, kPiece);
+    std::string joined;
+    for (const std::string& piece : pieces)
+        joined += piece;
+    EXPECT_EQ(joined, whole);
+    ASSERT_GT(pieces.size(), whole.size() / kPiece - 1);
+    for (std::size_t i = 0; i + 1 < pieces.size(); ++i) {
+        EXPECT_GE(pieces[i].size(), kPiece) << "piece " << i;
+        EXPECT_LT(pieces[i].size(), kPiece + 64) << "piece " << i << " holds more than one row past its size";
+        EXPECT_EQ(pieces[i].back(), ']') << "piece " << i << " ends inside a row";
+    }
+    EXPECT_EQ(wire::DecodeAnswer(joined).result[1][0].AsPacket().RowCount(), 3000u);
 }

@@ -1,6 +1,7 @@
-// Grid drawing: default painting, then the owner-draw event with the dataset
-// on the drawn row.
+// Grid drawing: default painting, then the owner-draw event with the dataset's
+// fields reading the drawn row.
 #include "ui_grid_fixture.h"
+#include "vcl/exceptions.h"
 
 namespace vcl::testing_grid {
 namespace {
@@ -63,14 +64,60 @@ TEST_F(GridDraw, OwnerDrawSeesTheDrawnRowAndTheCellBackgroundWithoutScrolling) {
     EXPECT_EQ(grid.Canvas(), nullptr);
 }
 
-TEST_F(GridDraw, WhileTheCurrentRowIsEditedOtherRowsShowTheirLastTexts) {
-    EXPECT_EQ(grid.CellText(3, 1), "Milho");  // drawn once in browse state
+TEST_F(GridDraw, WhileTheCurrentRowIsEditedEveryRowReadsItsOwnValues) {
     grid.SetSelectedIndex(3);
     Type("7");
-    EXPECT_EQ(grid.CellText(1, 3), "7");      // the editor's text
-    EXPECT_EQ(grid.CellText(3, 1), "Milho");  // from the last drawing
-    EXPECT_EQ(cds.State(), TDataSetState::Edit);
+    ASSERT_EQ(cds.State(), TDataSetState::Edit);
+    cds.FieldByName("NMPRODUTO").SetAsString("Trigo");  // the edit buffer, not yet posted
+
+    // Rows never drawn before read from the dataset; the edited row shows its
+    // buffer and, in the selected cell, the editor's text.
+    EXPECT_EQ(grid.CellText(3, 1), "Milho");
+    EXPECT_EQ(grid.CellText(1, 1), "Trigo");
+    EXPECT_EQ(grid.CellText(1, 3), "7");
     EXPECT_EQ(grid.CellText(9, 1), "");  // no such row
+
+    std::vector<std::string> seen;
+    grid.OnDrawColumnCell = [&](TObject*, const TRect&, int, TColumn& column, unsigned) {
+        seen.push_back(column.Field()->AsString() + "/" + cds.FieldByName("QTITEMPROD").AsString());
+    };
+    TBitmap raster(40, 17);
+    TCanvas canvas(raster);
+    for (int row = 1; row <= 3; ++row) {
+        grid.DrawCell(canvas, Bounds(0, 0, 40, 17), row, 1, false);
+    }
+    EXPECT_EQ(seen, (std::vector<std::string>{"Trigo/10", "Feijão/5", "Milho/2"}));
+    // Drawing neither moved nor ended the edit; the buffer is still the current row.
+    EXPECT_EQ(cds.State(), TDataSetState::Edit);
+    EXPECT_EQ(cds.RecNo(), 1);
+    EXPECT_EQ(grid.EditorText(), "7");
+    cds.Post();
+    EXPECT_EQ(grid.CellText(1, 1), "Trigo");
+    EXPECT_EQ(grid.CellText(1, 3), "7");  // posted: the field's own text
+}
+
+TEST_F(GridDraw, DrawCellSaysWhetherTheOwnerDrawEventDrew) {
+    TBitmap raster(40, 17);
+    TCanvas canvas(raster);
+    EXPECT_FALSE(grid.DrawCell(canvas, Bounds(0, 0, 40, 17), 1, 1, false));  // no event
+    grid.OnDrawColumnCell = [&](TObject*, const TRect& rect, int, TColumn& column, unsigned) {
+        if (column.Field()->AsString() == "Feijão") {
+            canvas.FillRect(rect);
+        }
+    };
+    EXPECT_FALSE(grid.DrawCell(canvas, Bounds(0, 0, 40, 17), 1, 1, false));  // ran, drew nothing
+    EXPECT_TRUE(grid.DrawCell(canvas, Bounds(0, 0, 40, 17), 2, 1, false));
+}
+
+TEST_F(GridDraw, AFailingOwnerDrawEventReachesTheCallerAndLeavesTheCursor) {
+    grid.OnDrawColumnCell = [&](TObject*, const TRect&, int, TColumn&, unsigned) {
+        throw EDatabaseError("falhou");
+    };
+    TBitmap raster(40, 17);
+    TCanvas canvas(raster);
+    EXPECT_THROW(grid.DrawCell(canvas, Bounds(0, 0, 40, 17), 3, 1, false), EDatabaseError);
+    EXPECT_EQ(cds.FieldByName("NMPRODUTO").AsString(), "Arroz");  // reads the current row again
+    EXPECT_EQ(grid.Canvas(), nullptr);
 }
 
 }  // namespace

@@ -5,7 +5,7 @@
 
 #include "vcl/graphics.h"
 
-namespace Cli_zrm90000 {
+namespace vlm {
 
 constexpr vcl::TColor clCheckTransparent = 0x008080;  // olive, RGB (128, 128, 0)
 
@@ -16,4 +16,4 @@ vcl::TBitmap ThumbsUpGlyph();   // confirm buttons, one glyph
 vcl::TBitmap SearchGlyph();     // search buttons: a hand pointing at a list, normal and greyed (32x16)
 vcl::TBitmap CalendarGlyph();   // drop-down button of the date edits
 
-}  // namespace Cli_zrm90000
+}  // namespace vlm

@@ -1,11 +1,11 @@
-#include "remessa/glyphs.h"
+#include "vlm/glyphs.h"
 
 #include <array>
 #include <cstdint>
 #include <string_view>
 #include <vector>
 
-namespace Cli_zrm90000 {
+namespace vlm {
 
 namespace {
 
@@ -177,4 +177,4 @@ vcl::TBitmap CalendarGlyph() {
                                        }));
 }
 
-}  // namespace Cli_zrm90000
+}  // namespace vlm

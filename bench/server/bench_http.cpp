@@ -1,0 +1,215 @@
+// getNotasFiscais end to end, as users get it: the in-process application
+// server on loopback over a database made by init-db, called over HTTP and
+// decoded by the client. Beside it, in the same run: the server's own time
+// (dispatch and encoding, no HTTP), the client's decode alone, and the raw
+// SELECT of the same rows stepped through SQLite.
+//
+// Sizes are the pending items of branch 0001 over the demo year; each size
+// has its own cached database (var/bench). BM_OneDayFilter is the one-day
+// selection on the largest database.
+#include <benchmark/benchmark.h>
+#include <httplib.h>
+#include <sqlite3.h>
+#include <zstd.h>
+
+#include <chrono>
+#include <map>
+#include <memory>
+
+#include "bench_data.h"
+#include "contracts/server_api.h"
+#include "db/connection.h"
+#include "server/app_server.h"
+#include "server/dispatch.h"
+#include "server/notas_sql.h"
+#include "vcl/data_packet.h"
+#include "vcl/wire.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr std::string_view kServer = contracts::kRemessaServer;
+constexpr std::string_view kMethod = contracts::kGetNotasFiscais;
+
+struct Range {
+    const char* from;
+    const char* to;
+};
+constexpr Range kWholeYear{"2026-01-01", "2026-12-31"};
+constexpr Range kOneDay{"2026-03-15", "2026-03-15"};
+
+vcl::TDate Date(const char* iso) {
+    return *vcl::TDate::ParseIso(iso);
+}
+
+vcl::VariantArray Arguments(Range range) {
+    return {vcl::Variant::Null(), "0001", "", Date(range.from), Date(range.to), "", "", "S"};
+}
+
+// One running server per database, kept for the whole run.
+struct Served {
+    std::unique_ptr<server::AppServer> app;
+    int port = 0;
+    std::string token;
+};
+
+Served& ServerFor(const std::string& connect) {
+    static std::map<std::string, Served> servers;
+    Served& served = servers[connect];
+    if (!served.app) {
+        served.app = std::make_unique<server::AppServer>(connect, server::AppServerOptions{2, true});
+        served.port = served.app->start("127.0.0.1", 0);
+        served.token = served.app->OpenSession(server::LocalCaller("0001"));
+    }
+    return served;
+}
+
+struct Received {
+    std::string body;
+    double firstByteSeconds = 0;  // from the request to the answer's headers
+};
+
+Received Post(const Served& served, const std::string& request) {
+    httplib::Client client("127.0.0.1", served.port);
+    client.set_read_timeout(600, 0);
+    httplib::Request call;
+    call.method = "POST";
+    call.path = "/" + std::string(kServer) + "/" + std::string(kMethod);
+    call.headers = {{"Authorization", "Bearer " + served.token}};
+    call.set_header("Content-Type", "application/json");
+    call.body = request;
+    Received received;
+    const auto started = Clock::now();
+    call.response_handler = [&](const httplib::Response&) {
+        received.firstByteSeconds = std::chrono::duration<double>(Clock::now() - started).count();
+        return true;
+    };
+    call.content_receiver = [&](const char* data, std::size_t size, std::uint64_t, std::uint64_t) {
+        received.body.append(data, size);
+        return true;
+    };
+    httplib::Response response;
+    httplib::Error error = httplib::Error::Success;
+    if (!client.send(call, response, error) || response.status != 200)
+        throw std::runtime_error("the call failed: " + httplib::to_string(error) + " " + received.body);
+    return received;
+}
+
+std::size_t ItemCount(const vcl::wire::Answer& answer) {
+    return answer.result[1][1].AsPacket().RowCount();
+}
+
+std::size_t ZstdSize(const std::string& text) {
+    std::string compressed(ZSTD_compressBound(text.size()), '\0');
+    const std::size_t size = ZSTD_compress(compressed.data(), compressed.size(), text.data(), text.size(), 3);
+    return ZSTD_isError(size) ? 0 : size;
+}
+
+// The whole call: request, answer on the wire, decoded packets.
+void RunHttp(benchmark::State& state, const std::string& connect, Range range) {
+    const Served& served = ServerFor(connect);
+    const std::string request = vcl::wire::EncodeRequest(Arguments(range));
+    Received last;
+    std::size_t items = 0;
+    double firstByte = 0;
+    for (auto _ : state) {
+        last = Post(served, request);
+        const vcl::wire::Answer answer = vcl::wire::DecodeAnswer(last.body);
+        items = ItemCount(answer);
+        firstByte += last.firstByteSeconds;
+    }
+    state.counters["items"] = static_cast<double>(items);
+    state.counters["first_byte_ms"] = firstByte * 1000 / static_cast<double>(state.iterations());
+    state.counters["wire_MB"] = static_cast<double>(last.body.size()) / 1e6;
+    state.counters["zstd_MB"] = static_cast<double>(ZstdSize(last.body)) / 1e6;
+}
+
+void BM_HttpEndToEnd(benchmark::State& state) {
+    RunHttp(state, bench::DemoDatabaseForItems(state.range(0)), kWholeYear);
+}
+
+void BM_OneDayFilter(benchmark::State& state) {
+    RunHttp(state, bench::DemoDatabaseForItems(state.range(0)), kOneDay);
+}
+
+// The server's part alone: the selection and the answer's text.
+void BM_ServerAnswer(benchmark::State& state) {
+    soci::session session;
+    db::Open(session, bench::DemoDatabaseForItems(state.range(0)));
+    const vcl::VariantArray args = Arguments(kWholeYear);
+    std::size_t bytes = 0;
+    for (auto _ : state) {
+        const std::string text = vcl::wire::EncodeAnswer(
+            server::Dispatch(session, kServer, kMethod, args, server::LocalCaller("0001")));
+        bytes = text.size();
+    }
+    state.counters["wire_MB"] = static_cast<double>(bytes) / 1e6;
+}
+
+// The client's part alone: decoding the answer's text.
+void BM_ClientDecode(benchmark::State& state) {
+    std::string text;
+    {
+        soci::session session;
+        db::Open(session, bench::DemoDatabaseForItems(state.range(0)));
+        text = vcl::wire::EncodeAnswer(
+            server::Dispatch(session, kServer, kMethod, Arguments(kWholeYear), server::LocalCaller("0001")));
+    }
+    for (auto _ : state) {
+        const vcl::wire::Answer answer = vcl::wire::DecodeAnswer(text);
+        benchmark::DoNotOptimize(answer);
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+}
+
+// The server's two statements, every column of every row read once.
+void BM_RawSelectOfTheSameRows(benchmark::State& state) {
+    const std::string path = db::SqlitePath(db::ParseConnect(bench::DemoDatabaseForItems(state.range(0))));
+    sqlite3* handle = nullptr;
+    sqlite3_open_v2(path.c_str(), &handle, SQLITE_OPEN_READONLY, nullptr);
+    const server::SqlQuery where =
+        server::NotesFilterWhere({"0001", kWholeYear.from, kWholeYear.to, "", "", ""});
+    const std::string statements[] = {server::NotesSql(where.Text(), true), server::ItemsSql(where.Text())};
+    std::size_t items = 0;
+    for (auto _ : state) {
+        for (const std::string& sql : statements) {
+            sqlite3_stmt* statement = nullptr;
+            if (sqlite3_prepare_v2(handle, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK) {
+                state.SkipWithError(sqlite3_errmsg(handle));
+                break;
+            }
+            for (std::size_t i = 0; i < where.Values().size(); ++i)
+                sqlite3_bind_text(statement, static_cast<int>(i + 1), where.Values()[i].c_str(), -1,
+                                  SQLITE_STATIC);
+            items = 0;
+            while (sqlite3_step(statement) == SQLITE_ROW) {
+                ++items;
+                for (int c = 0, n = sqlite3_column_count(statement); c < n; ++c) {
+                    if (sqlite3_column_type(statement, c) == SQLITE_TEXT)
+                        benchmark::DoNotOptimize(sqlite3_column_text(statement, c));
+                    else
+                        benchmark::DoNotOptimize(sqlite3_column_double(statement, c));
+                }
+            }
+            sqlite3_finalize(statement);
+        }
+    }
+    state.counters["items"] = static_cast<double>(items);
+    sqlite3_close(handle);
+}
+
+void Sizes(benchmark::internal::Benchmark* b) {
+    b->ArgName("items")->Arg(1'000)->Arg(10'000)->Arg(100'000)->Arg(1'000'000);
+    b->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(0.5);
+}
+
+BENCHMARK(BM_HttpEndToEnd)->Apply(Sizes);
+BENCHMARK(BM_ServerAnswer)->Apply(Sizes);
+BENCHMARK(BM_ClientDecode)->Apply(Sizes);
+BENCHMARK(BM_RawSelectOfTheSameRows)->Apply(Sizes);
+BENCHMARK(BM_OneDayFilter)->ArgName("items")->Arg(1'000'000)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+
+BENCHMARK_MAIN();
