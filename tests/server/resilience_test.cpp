@@ -14,6 +14,8 @@
 #include "db/schema_version.h"
 #include "remessa_fixture.h"
 #include "server/app_server.h"
+#include "server/dispatch.h"
+#include "server/idempotency.h"
 #include "test_database.h"
 #include "vlm/net_connection.h"
 
@@ -149,6 +151,26 @@ TEST_P(ResilienceTest, AWriteLockPastTheDeadlineAnswersBusyWithNothingWritten) {
     EXPECT_EQ(Count(session_, "SELECT COUNT(*) FROM IDEMPOTENCIA"), 0);
     EXPECT_EQ(Generate(OneItem(), vlm::TNetConnection::NewIdempotencyKey()).Status(), "OK");
     EXPECT_EQ(Notes(), 1);
+}
+
+TEST_P(ResilienceTest, ACallWhoseDeadlinePassesBeforeItsCommitWritesNothing) {
+    // The deadline passes while the remittance is being written: checked
+    // before COMMIT, it rolls everything back, the kept answer included.
+    server::CallGuard guard;
+    guard.deadline = server::CallGuard::Clock::now() + 1h;
+    bool kept = false;
+    guard.keep = [&](soci::session& transaction, const vcl::wire::Answer& answer) {
+        server::StoreAnswer(transaction, "local", "k1", "hash", vcl::wire::EncodeAnswer(answer));
+        kept = true;
+        guard.deadline = server::CallGuard::Clock::now();
+    };
+    const auto answer = server::Dispatch(session_, "zrm90000.rdmRemessaAnalise", "GeraSaida",
+                                         OneItem().Args(), server::LocalCaller("0001"), guard);
+    EXPECT_TRUE(kept);
+    EXPECT_EQ(answer.result[0], Variant(kBusy));
+    EXPECT_EQ(Notes(), 0);
+    EXPECT_EQ(Count(session_, "SELECT COUNT(*) FROM AUDITORIA"), 3) << "the seeded analyses only";
+    EXPECT_EQ(Count(session_, "SELECT COUNT(*) FROM IDEMPOTENCIA"), 0);
 }
 
 TEST_P(ResilienceTest, TheHealthCheckNeedsTheCurrentSchemaAndAWritableDatabase) {
