@@ -3,7 +3,8 @@
 #include <zstd.h>
 
 #include <algorithm>
-#include <cctype>
+
+#include "vcl/text_format.h"
 
 namespace server {
 
@@ -13,37 +14,24 @@ namespace {
 // several times smaller.
 constexpr int kLevel = 3;
 
-std::string Lower(std::string_view text) {
-    std::string lower(text);
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](unsigned char c) { return std::tolower(c); });
-    return lower;
-}
-
-std::string_view Trim(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
-        text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
-        text.remove_suffix(1);
-    return text;
-}
-
 }  // namespace
 
 bool AcceptsZstd(std::string_view acceptEncoding) {
-    const std::string lower = Lower(acceptEncoding);
-    std::string_view rest = lower;
+    std::string_view rest = acceptEncoding;
     while (!rest.empty()) {
         const std::size_t comma = std::min(rest.find(','), rest.size());
         std::string_view item = rest.substr(0, comma);
         rest.remove_prefix(std::min(comma + 1, rest.size()));
         const std::size_t semicolon = item.find(';');
-        if (Trim(item.substr(0, semicolon)) != "zstd")
+        if (!vcl::EqualsIgnoreCase(vcl::Trim(item.substr(0, semicolon)), "zstd"))
             continue;
         if (semicolon == std::string_view::npos)
             return true;
-        const std::string_view quality = Trim(item.substr(semicolon + 1));
-        return !(quality.rfind("q=0", 0) == 0 && quality.find_first_not_of("q=0.") == std::string_view::npos);
+        // "q=0" (or "q=0.000") refuses it.
+        const std::string_view quality = vcl::Trim(item.substr(semicolon + 1));
+        const bool refused = vcl::EqualsIgnoreCase(quality.substr(0, 3), "q=0") &&
+                             quality.find_first_not_of("=0.", 1) == std::string_view::npos;
+        return !refused;
     }
     return false;
 }

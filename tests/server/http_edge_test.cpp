@@ -291,6 +291,15 @@ TEST(Compression, LargeAnswersAreCompressedOnlyForClientsThatAskForZstd) {
     }
 }
 
+TEST(Compression, AcceptEncodingIsReadAsTheHeaderAllows) {
+    const std::pair<const char*, bool> cases[] = {
+        {"zstd", true},           {" ZSTD ", true},         {"gzip, zstd;q=0.5", true}, {"zstd;q=0", false},
+        {"zstd; Q=0.000", false}, {"gzip, deflate", false}, {"zstdx", false},           {"", false},
+    };
+    for (const auto& [header, accepted] : cases)
+        EXPECT_EQ(server::AcceptsZstd(header), accepted) << '"' << header << '"';
+}
+
 TEST(Compression, ADamagedOrOverlongFrameIsRefused) {
     const std::string text(100000, 'a');
     const auto frame = server::CompressZstd(text);
