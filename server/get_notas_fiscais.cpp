@@ -4,6 +4,7 @@
 #include <set>
 #include <tuple>
 
+#include "contracts/note_key.h"
 #include "server/arguments.h"
 #include "server/call_error.h"
 #include "server/failure_log.h"
@@ -98,10 +99,7 @@ vcl::wire::Answer Failure(const std::string& message, const vcl::Variant& suppli
     return answer;
 }
 
-struct NoteKey {
-    std::string branch, launch;
-    friend auto operator<=>(const NoteKey&, const NoteKey&) = default;
-};
+using contracts::NoteKey;
 
 }  // namespace
 
