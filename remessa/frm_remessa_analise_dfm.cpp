@@ -56,12 +56,12 @@ void AddNoteFields(vcl::TClientDataSet& cds, bool withFlags, std::initializer_li
             return "Série";
         return {};
     };
-    std::vector<vlm::FieldSpec> specs;
+    std::vector<vlm::FieldDisplay> fields;
     for (const FieldDef& def : packet)
-        specs.push_back({def.name, label(def.name),
-                         def.name == "VRNOTAFISC" ? totalFormat : std::string_view(),
-                         Listed(visible, def.name)});
-    vlm::AddFields(cds, packet, specs);
+        fields.push_back({def.name, label(def.name),
+                          def.name == "VRNOTAFISC" ? totalFormat : std::string_view(),
+                          Listed(visible, def.name)});
+    vlm::AddFields(cds, packet, fields);
 }
 
 // The items datasets likewise; cdsItensAux holds the sent items.
@@ -76,13 +76,13 @@ void AddItemFields(vcl::TClientDataSet& cds, bool withShownOnly,
             return "#,##0.00";
         return {};
     };
-    std::vector<vlm::FieldSpec> specs;
+    std::vector<vlm::FieldDisplay> fields;
     for (const FieldDef& def : packet)
-        specs.push_back({def.name, {}, format(def.name), !Listed(hidden, def.name)});
-    vlm::AddFields(cds, packet, specs);
+        fields.push_back({def.name, {}, format(def.name), !Listed(hidden, def.name)});
+    vlm::AddFields(cds, packet, fields);
 }
 
-struct ColumnSpec {
+struct ColumnDecl {
     const char* field;
     const char* title;
     vcl::TAlignment titleAlignment = vcl::TAlignment::LeftJustify;
@@ -92,8 +92,8 @@ struct ColumnSpec {
     vcl::TAlignment alignment = vcl::TAlignment::LeftJustify;
 };
 
-void AddColumns(vcl::TDBGrid& grid, std::initializer_list<ColumnSpec> specs) {
-    for (const ColumnSpec& entry : specs) {
+void AddColumns(vcl::TDBGrid& grid, std::initializer_list<ColumnDecl> columns) {
+    for (const ColumnDecl& entry : columns) {
         vcl::TColumn& column = grid.AddColumn(entry.field);
         column.Title.Caption = entry.title;
         column.Title.Alignment = entry.titleAlignment;

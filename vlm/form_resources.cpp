@@ -31,17 +31,17 @@ TBtnPesquisa& MakeSearchButton(THostForm& form, const char* name, vcl::TWinContr
 }
 
 void AddFields(vcl::TClientDataSet& cds, const std::vector<vcl::FieldDef>& packet,
-               const std::vector<FieldSpec>& specs) {
-    for (const FieldSpec& spec : specs) {
+               const std::vector<FieldDisplay>& fields) {
+    for (const FieldDisplay& shown : fields) {
         const auto def = std::find_if(packet.begin(), packet.end(),
-                                      [&](const vcl::FieldDef& d) { return d.name == spec.name; });
+                                      [&](const vcl::FieldDef& d) { return d.name == shown.name; });
         if (def == packet.end())
-            throw vcl::EDatabaseError(cds.Name() + ": o pacote não tem o campo '" + std::string(spec.name) +
+            throw vcl::EDatabaseError(cds.Name() + ": o pacote não tem o campo '" + std::string(shown.name) +
                                       "'");
         vcl::TField& field = cds.AddField(*def);
-        field.DisplayLabel = spec.label;
-        field.DisplayFormat = spec.format;
-        field.Visible = spec.visible;
+        field.DisplayLabel = shown.label;
+        field.DisplayFormat = shown.format;
+        field.Visible = shown.visible;
     }
 }
 

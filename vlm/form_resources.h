@@ -23,18 +23,18 @@ TBtnPesquisa& MakeSearchButton(THostForm& form, const char* name, vcl::TWinContr
                                vcl::TCustomEdit* associate, const char* title, vcl::TDataSource* source,
                                const char* emptyError);
 
-// One declared field of a dataset: a field of a packet, by name, with its
-// display label and format. A field is visible unless its spec hides it.
-struct FieldSpec {
+// How a dataset shows one field of a packet, named by the packet: display
+// label and format. A field is visible unless `visible` is false.
+struct FieldDisplay {
     std::string_view name;
     std::string_view label = {};
     std::string_view format = {};
     bool visible = true;
 };
 
-// Declares the specs' fields in their order, each with the type and size the
+// Declares the listed fields in their order, each with the type and size the
 // packet's field list gives it; EDatabaseError names a field the packet lacks.
 void AddFields(vcl::TClientDataSet& cds, const std::vector<vcl::FieldDef>& packet,
-               const std::vector<FieldSpec>& specs);
+               const std::vector<FieldDisplay>& fields);
 
 }  // namespace vlm
