@@ -3,6 +3,7 @@
 #include <zstd.h>
 
 #include <algorithm>
+#include <stdexcept>
 
 #include "vcl/text_format.h"
 
@@ -43,6 +44,42 @@ std::optional<std::string> CompressZstd(std::string_view body) {
         return std::nullopt;
     frame.resize(size);
     return frame;
+}
+
+struct ZstdStream::Context {
+    std::unique_ptr<ZSTD_CCtx, decltype(&ZSTD_freeCCtx)> handle{ZSTD_createCCtx(), ZSTD_freeCCtx};
+};
+
+ZstdStream::ZstdStream() : context_(std::make_unique<Context>()) {
+    if (!context_->handle ||
+        ZSTD_isError(ZSTD_CCtx_setParameter(context_->handle.get(), ZSTD_c_compressionLevel, kLevel)))
+        throw std::runtime_error("cannot set up zstd compression");
+}
+
+ZstdStream::~ZstdStream() = default;
+
+void ZstdStream::Run(std::string_view piece, int directive, std::string& out) {
+    ZSTD_inBuffer in{piece.data(), piece.size(), 0};
+    const auto mode = static_cast<ZSTD_EndDirective>(directive);
+    std::size_t left = 0;
+    do {
+        // Room for what the piece may become, grown while zstd has more to give.
+        const std::size_t start = out.size();
+        out.resize(start + ZSTD_compressBound(piece.size() - in.pos) + ZSTD_CStreamOutSize());
+        ZSTD_outBuffer buffer{out.data() + start, out.size() - start, 0};
+        left = ZSTD_compressStream2(context_->handle.get(), &buffer, &in, mode);
+        out.resize(start + buffer.pos);
+        if (ZSTD_isError(left))
+            throw std::runtime_error(std::string("zstd compression failed: ") + ZSTD_getErrorName(left));
+    } while (left != 0 || in.pos < in.size);
+}
+
+void ZstdStream::Compress(std::string_view piece, std::string& out) {
+    Run(piece, ZSTD_e_flush, out);
+}
+
+void ZstdStream::End(std::string& out) {
+    Run({}, ZSTD_e_end, out);
 }
 
 }  // namespace server

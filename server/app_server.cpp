@@ -80,7 +80,7 @@ public:
                 return RunLookup(*session, args);
             const bool keyed = method == contracts::kGeraSaida && !context.idempotencyKey.empty();
             if (!keyed)
-                return Dispatch(*session, server, method, args, caller, guard);
+                return Dispatch(*session, server, method, args, caller, guard, context.output);
             return KeyedCall(*session, server, method, args, caller, context, guard);
         } catch (const soci::soci_error&) {
             session.Discard();

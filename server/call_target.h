@@ -13,6 +13,8 @@
 
 namespace server {
 
+class AnswerOutput;
+
 // Called for every well-formed call (known server and method, decoded
 // arguments) before it runs; from the worker thread that runs it.
 using CallObserver =
@@ -29,9 +31,11 @@ struct HealthReport {
 
 // A call may carry an idempotency key: the target answers a repeated key
 // from its store.
+// A method that can stream writes its answer to `output` when given one.
 struct CallContext {
     std::string_view idempotencyKey{};
     std::string_view body{};  // the request's body as sent, to compare a repeated key with
+    AnswerOutput* output = nullptr;
 };
 
 class CallTarget {

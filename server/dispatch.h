@@ -6,6 +6,7 @@
 
 #include <string_view>
 
+#include "server/answer_output.h"
 #include "server/call_guard.h"
 #include "server/caller.h"
 #include "vcl/variant.h"
@@ -18,8 +19,10 @@ bool IsKnownMethod(std::string_view server, std::string_view method);
 
 // Runs the method on `session` for `caller`. CallError(NotFound) for an
 // unknown server or method, CallError(BadRequest) for malformed arguments.
+// A method that can stream writes its answer to `output` when given one
+// (see AnswerOutput) and returns an empty answer once output is completed.
 vcl::wire::Answer Dispatch(soci::session& session, std::string_view server, std::string_view method,
                            const vcl::VariantArray& args, const Caller& caller,
-                           const CallGuard& guard = CallGuard{});
+                           const CallGuard& guard = CallGuard{}, AnswerOutput* output = nullptr);
 
 }  // namespace server

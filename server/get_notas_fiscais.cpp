@@ -1,7 +1,9 @@
 // getNotasFiscais: the received notes of a branch that still have something
 // to send, and their items with the quantity that remains.
 #include <algorithm>
+#include <functional>
 #include <set>
+#include <span>
 #include <tuple>
 
 #include "contracts/note_key.h"
@@ -14,6 +16,7 @@
 #include "server/row_batch.h"
 #include "server/sql_query.h"
 #include "vcl/data_packet.h"
+#include "vcl/wire_stream.h"
 
 namespace server {
 
@@ -30,20 +33,34 @@ struct NoteRow {
 
 constexpr std::size_t kBranch = 0, kLaunch = 1, kEntryDate = 4;  // in NoteColumns()
 
-// The notes matching `where` (a condition over NOTAENTRADA N), in the order
-// of entry date, branch and launch number, appended to `out`.
-void AppendNotes(soci::session& session, const SqlQuery& where, vcl::PacketBuilder& out) {
-    SqlQuery query(NotesSql(where.Text(), true));
-    for (const auto& value : where.Values())
-        query.Add("", value);
-    RowBatch batch(NoteColumns(true));
+// Takes each selected row's cells: a packet's builder, or the answer's
+// writer when the answer is streamed.
+using RowSink = std::function<void(std::span<const vcl::Cell>)>;
+
+RowSink Into(vcl::PacketBuilder& packet) {
+    return [&packet](std::span<const vcl::Cell> cells) { packet.AppendCells(cells); };
+}
+
+// The rows of `query` over `columns`, each handed to `out`.
+void SelectRows(soci::session& session, const SqlQuery& query, std::span<const SelectedColumn> columns,
+                std::size_t batchRows, const RowSink& out) {
+    RowBatch batch(columns, batchRows);
     std::vector<vcl::Cell> cells;
     FetchBatches(session, query, batch, [&] {
         for (std::size_t row = 0; row < batch.Size(); ++row) {
             RowCells(batch, row, cells);
-            out.AppendCells(cells);
+            out(cells);
         }
     });
+}
+
+// The notes matching `where` (a condition over NOTAENTRADA N), in the order
+// of entry date, branch and launch number.
+void AppendNotes(soci::session& session, const SqlQuery& where, const RowSink& out) {
+    SqlQuery query(NotesSql(where.Text(), true));
+    for (const auto& value : where.Values())
+        query.Add("", value);
+    SelectRows(session, query, NoteColumns(true), RowBatch::kRows, out);
 }
 
 // The notes of one key, whatever the filter says, with their cells copied.
@@ -71,19 +88,12 @@ void SelectKeyedNotes(soci::session& session, const SqlQuery& where, std::vector
 }
 
 // The items of the notes matching `where`, ordered by note and sequence.
-void AppendItems(soci::session& session, const SqlQuery& where, vcl::PacketBuilder& out,
+void AppendItems(soci::session& session, const SqlQuery& where, const RowSink& out,
                  std::size_t batchRows = RowBatch::kRows) {
     SqlQuery query(ItemsSql(where.Text()));
     for (const auto& value : where.Values())
         query.Add("", value);
-    RowBatch batch(ItemColumns(), batchRows);
-    std::vector<vcl::Cell> cells;
-    FetchBatches(session, query, batch, [&] {
-        for (std::size_t row = 0; row < batch.Size(); ++row) {
-            RowCells(batch, row, cells);
-            out.AppendCells(cells);
-        }
-    });
+    SelectRows(session, query, ItemColumns(), batchRows, out);
 }
 
 bool Exists(soci::session& session, const char* sql, const std::string& key) {
@@ -99,11 +109,42 @@ vcl::wire::Answer Failure(const std::string& message, const vcl::Variant& suppli
     return answer;
 }
 
+// The answer of a selection by filter written to `output` as the rows come:
+// ["", [notes, items]] and the supplier by reference, the same text the
+// packets would give. Past the first piece the call's deadline is checked
+// at every piece.
+void StreamSelection(soci::session& session, const SqlQuery& where, bool withItems,
+                     const vcl::Variant& supplierRef, const CallGuard& guard, AnswerOutput& output) {
+    vcl::wire::AnswerWriter writer(
+        [&](std::string_view piece) {
+            if (output.Started() && guard.Expired())
+                throw DeadlineExceeded();
+            output.Write(piece);
+        },
+        output.PieceBytes());
+    const RowSink row = [&writer](std::span<const vcl::Cell> cells) { writer.Row(cells); };
+    writer.BeginArray();
+    writer.Value(vcl::Variant(""));
+    writer.BeginArray();
+    writer.BeginPacket(NoteFields());
+    AppendNotes(session, where, row);
+    writer.EndPacket();
+    writer.BeginPacket(ItemFields());
+    if (withItems)
+        AppendItems(session, where, row);
+    writer.EndPacket();
+    writer.EndArray();
+    writer.EndArray();
+    writer.Finish({{3, supplierRef}});
+    output.Complete();
+}
+
 using contracts::NoteKey;
 
 }  // namespace
 
-vcl::wire::Answer GetNotasFiscais(soci::session& session, const vcl::VariantArray& args) {
+vcl::wire::Answer GetNotasFiscais(soci::session& session, const vcl::VariantArray& args,
+                                  const CallGuard& guard, AnswerOutput* output) {
     Arguments in("getNotasFiscais", args);
     in.ExpectCount(8);
     bool packetIsNull = true;
@@ -154,7 +195,7 @@ vcl::wire::Answer GetNotasFiscais(soci::session& session, const vcl::VariantArra
             for (const auto& key : keys) {
                 const SqlQuery where = NoteKeyWhere(key.branch, key.launch);
                 SelectKeyedNotes(session, where, rows);
-                AppendItems(session, where, items, 32);
+                AppendItems(session, where, Into(items), 32);
             }
             std::stable_sort(rows.begin(), rows.end(), [](const NoteRow& a, const NoteRow& b) {
                 return std::tie(a.entryDate, a.branch, a.launch) < std::tie(b.entryDate, b.branch, b.launch);
@@ -164,15 +205,24 @@ vcl::wire::Answer GetNotasFiscais(soci::session& session, const vcl::VariantArra
         } else {
             const SqlQuery where = NotesFilterWhere(
                 {branch, from.ToIso(), to.ToIso(), supplier, series, flag == "S" ? number : std::string()});
-            AppendNotes(session, where, notes);
+            if (output && output->CanStream()) {
+                StreamSelection(session, where, flag == "S", supplierRef, guard, *output);
+                return {};
+            }
+            AppendNotes(session, where, Into(notes));
             if (flag == "S")
-                AppendItems(session, where, items);
+                AppendItems(session, where, Into(items));
         }
         vcl::wire::Answer answer;
         answer.result = vcl::VariantArray{"", vcl::VariantArray{notes.Finish(), items.Finish()}};
         answer.refs[3] = supplierRef;
         return answer;
     } catch (const soci::soci_error& e) {
+        // Once pieces have left, the status cannot change: the caller cuts the answer short.
+        if (output && output->Started())
+            throw;
+        if (output)
+            output->Discard();
         return Failure(DatabaseFailure(e.what()), supplierRef);
     }
 }

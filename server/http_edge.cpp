@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "server/answer_compression.h"
+#include "server/chunk_queue.h"
 #include "vcl/wire.h"
 
 namespace server {
@@ -47,6 +48,7 @@ struct Shared {
     asio::thread_pool* workers = nullptr;
     std::atomic<std::size_t> active{0};
     std::atomic<std::size_t> refusing{0};
+    std::atomic<bool> stopping{false};  // workers waiting to stream give up
 };
 
 double MillisecondsSince(Clock::time_point started) {
@@ -193,13 +195,36 @@ private:
         request.body = std::move(parsed.body());
         bodyIn_ = request.body.size();
         parser_.reset();
+        // HTTP/1.0 has no chunks: its answers go whole.
+        std::shared_ptr<ChunkQueue> chunks;
+        if (version_ == 11) {
+            std::weak_ptr<Connection> weak = this->shared_from_this();
+            chunks = std::make_shared<ChunkQueue>(
+                shared_->options.limits.streamPieceBytes, acceptsZstd_,
+                [weak, executor = Lowest().get_executor()] {
+                    asio::post(executor, [weak] {
+                        if (auto self = weak.lock())
+                            self->Pump();
+                    });
+                },
+                shared_->stopping);
+            request.stream = chunks.get();
+        }
+        chunks_ = chunks;
+        bytesOut_ = 0;
+        headSent_ = false;
         // The call runs on a worker; its answer is written from the loop.
-        asio::post(*shared_->workers,
-                   [self = this->shared_from_this(), request = std::move(request)]() mutable {
-                       auto response = std::make_shared<HttpResponse>(self->shared_->handler(request));
-                       asio::post(self->Lowest().get_executor(),
-                                  [self, response] { self->Answer(std::move(*response), false); });
-                   });
+        asio::post(*shared_->workers, [self = this->shared_from_this(), request = std::move(request),
+                                       chunks = std::move(chunks)]() mutable {
+            auto response = std::make_shared<HttpResponse>(self->shared_->handler(request));
+            if (response->delivery == Delivery::Streamed && chunks && !chunks->Finish()) {
+                response->delivery = Delivery::StreamBroken;
+                response->outcome = "the client stopped receiving the answer";
+                response->level = LogLevel::Warn;
+            }
+            asio::post(self->Lowest().get_executor(),
+                       [self, response] { self->Answer(std::move(*response), false); });
+        });
     }
 
     void Refuse(int status, std::string_view text) {
@@ -220,6 +245,13 @@ private:
     }
 
     void Answer(HttpResponse answer, bool close) {
+        if (answer.delivery != Delivery::Whole) {
+            // Its pieces went through the chunk queue: end it once they are written.
+            ending_ = std::move(answer);
+            Pump();
+            return;
+        }
+        chunks_.reset();
         response_.emplace();
         response_->version(version_ == 10 ? 10 : 11);
         response_->result(static_cast<unsigned>(answer.status));
@@ -237,22 +269,114 @@ private:
         response_->prepare_payload();
         // Logged before it is sent, so that the line is there by the time
         // the client reads the answer.
-        if (shared_->logger) {
-            if (answer.route.empty())
-                answer.route = "-";
-            shared_->logger(answer, RequestFacts{peer_, answer.status, MillisecondsSince(started_), bodyIn_,
-                                                 response_->body().size()});
-        }
+        Log(answer, response_->body().size());
         Lowest().expires_after(shared_->options.limits.transferTimeout);
-        http::async_write(stream_, *response_,
-                          [self = this->shared_from_this(), close](beast::error_code ec, std::size_t) {
-                              self->Written(ec, close);
+        const bool keepAlive = response_->keep_alive();
+        http::async_write(
+            stream_, *response_,
+            [self = this->shared_from_this(), close, keepAlive](beast::error_code ec, std::size_t) {
+                self->response_.reset();
+                self->Written(ec, close, keepAlive);
+            });
+    }
+
+    void Log(HttpResponse& answer, std::size_t bytesOut) {
+        if (!shared_->logger)
+            return;
+        if (answer.route.empty())
+            answer.route = "-";
+        shared_->logger(answer,
+                        RequestFacts{peer_, answer.status, MillisecondsSince(started_), bodyIn_, bytesOut});
+    }
+
+    // A streamed answer: its head with the first piece, then each piece as
+    // a chunk as the worker queues it, then the last chunk once the worker
+    // is done. A write that fails or times out cancels the queue, which
+    // stops the worker.
+    void Pump() {
+        if (writing_ || !chunks_)
+            return;
+        if (!chunks_->Cancelled()) {
+            // The head goes with the first piece: a wake left over from an
+            // earlier answer on this connection finds nothing waiting.
+            if (!headSent_ && chunks_->Waiting()) {
+                WriteHead();
+                return;
+            }
+            if (auto piece = headSent_ ? chunks_->Take() : std::nullopt) {
+                chunk_ = std::move(*piece);
+                writing_ = true;
+                Lowest().expires_after(shared_->options.limits.transferTimeout);
+                asio::async_write(stream_, http::make_chunk(asio::buffer(chunk_)),
+                                  [self = this->shared_from_this()](beast::error_code ec, std::size_t) {
+                                      self->writing_ = false;
+                                      self->bytesOut_ += self->chunk_.size();
+                                      self->chunk_.clear();
+                                      if (ec)
+                                          return self->Broke();
+                                      self->Pump();
+                                  });
+                return;
+            }
+        }
+        if (ending_)
+            EndStream();
+    }
+
+    void WriteHead() {
+        headSent_ = true;
+        writing_ = true;
+        streamHead_.emplace(http::status::ok, 11);
+        streamHead_->set(http::field::content_type, "application/json; charset=utf-8");
+        if (chunks_->Compressed())
+            streamHead_->set(http::field::content_encoding, "zstd");
+        streamHead_->keep_alive(keepAlive_);
+        streamHead_->chunked(true);
+        headWriter_.emplace(*streamHead_);
+        Lowest().expires_after(shared_->options.limits.transferTimeout);
+        http::async_write_header(stream_, *headWriter_,
+                                 [self = this->shared_from_this()](beast::error_code ec, std::size_t) {
+                                     self->writing_ = false;
+                                     self->headWriter_.reset();
+                                     if (ec)
+                                         return self->Broke();
+                                     self->Pump();
+                                 });
+    }
+
+    // The client can no longer be written to: the worker stops at its next piece.
+    void Broke() {
+        chunks_->Cancel();
+        Close();
+        if (ending_)
+            EndStream();
+    }
+
+    // The worker is done and every piece written: a complete answer gets
+    // its last chunk, a broken one ends the connection without it, so that
+    // the client sees the answer incomplete.
+    void EndStream() {
+        HttpResponse answer = std::move(*ending_);
+        ending_.reset();
+        const bool complete = answer.delivery == Delivery::Streamed && !chunks_->Cancelled();
+        chunks_.reset();
+        if (!complete && answer.level == LogLevel::Info) {
+            answer.outcome = "the client stopped receiving the answer";
+            answer.level = LogLevel::Warn;
+        }
+        Log(answer, bytesOut_);
+        if (!complete)
+            return Close();
+        writing_ = true;
+        asio::async_write(stream_, http::make_chunk_last(),
+                          [self = this->shared_from_this()](beast::error_code ec, std::size_t) {
+                              self->writing_ = false;
+                              self->Written(ec, false, self->keepAlive_);
                           });
     }
 
-    void Written(beast::error_code ec, bool close) {
-        const bool again = !ec && !close && response_->keep_alive();
-        response_.reset();
+    void Written(beast::error_code ec, bool close, bool keepAlive) {
+        const bool again = !ec && !close && keepAlive;
         if (ec)
             return Close();
         if (close)
@@ -298,6 +422,15 @@ private:
     beast::flat_buffer buffer_;
     std::optional<http::request_parser<http::string_body>> parser_;
     std::optional<http::response<http::string_body>> response_;
+    // The streamed answer under way, if any, and what the loop writes of it.
+    std::shared_ptr<ChunkQueue> chunks_;
+    std::optional<http::response<http::empty_body>> streamHead_;
+    std::optional<http::response_serializer<http::empty_body>> headWriter_;
+    std::string chunk_;
+    std::optional<HttpResponse> ending_;  // the worker's last word on it
+    std::size_t bytesOut_ = 0;
+    bool headSent_ = false;
+    bool writing_ = false;
     std::unique_ptr<std::array<char, kDrainBlock>> drain_;
     Clock::time_point started_ = Clock::now();
     std::size_t bodyIn_ = 0;  // bytes of the request's body
@@ -425,6 +558,7 @@ int HttpEdge::Start(const std::string& host, int port) {
 void HttpEdge::Stop() {
     if (!impl_->loop.joinable())
         return;
+    impl_->shared->stopping = true;
     asio::post(impl_->io, [this] {
         beast::error_code ignored;
         impl_->acceptor.close(ignored);

@@ -14,6 +14,9 @@ struct HttpLimits {
     std::chrono::milliseconds idleTimeout = std::chrono::seconds(5);  // keep-alive between requests
     // Receiving a request's body, and sending an answer.
     std::chrono::milliseconds transferTimeout = std::chrono::seconds(60);
+    // Answers larger than this go out in chunks of about this size while
+    // they are made (HTTP/1.1 clients); smaller ones whole.
+    std::size_t streamPieceBytes = std::size_t{64} << 10;
 };
 
 }  // namespace server

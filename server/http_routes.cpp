@@ -5,6 +5,7 @@
 
 #include "contracts/server_api.h"
 #include "db/connection.h"
+#include "server/answer_output.h"
 #include "server/call_error.h"
 #include "server/failure_log.h"
 #include "server/login.h"
@@ -69,6 +70,21 @@ void TakeFailure(const FailureScope& failures, HttpResponse& response) {
     response.ref = failures.Ref();
     response.outcome = failures.Detail();
     response.level = LogLevel::Error;
+}
+
+// A failure after the answer's head and first pieces left: its status was
+// 200 and stays so; the client must see the answer incomplete, and the log
+// keeps the failure at level error with a reference (the client going
+// away is no failure of the server's: a warning).
+void CutShort(HttpResponse& response, bool clientGone) {
+    if (!clientGone) {
+        if (response.status < 500)
+            response.outcome = InternalFailure(response.outcome);
+        response.level = LogLevel::Error;
+    }
+    response.status = 200;
+    response.body.clear();
+    response.delivery = Delivery::StreamBroken;
 }
 
 }  // namespace
@@ -157,6 +173,8 @@ HttpResponse HttpRoutes::Login(const HttpRequest& request) {
 HttpResponse HttpRoutes::Call(const HttpRequest& request, const std::string& server,
                               const std::string& method) {
     HttpResponse response;
+    AnswerOutput output(request.stream);
+    bool clientGone = false;
     try {
         // The session may have ended since the check before routing.
         const std::optional<Caller> caller = target_.Identify(BearerToken(request));
@@ -174,20 +192,44 @@ HttpResponse HttpRoutes::Call(const HttpRequest& request, const std::string& ser
                                                                : vcl::wire::DecodeRequest(request.body);
         if (const CallObserver observer = Observer())
             observer(server, method, args);
-        const CallContext context{request.Header("idempotency-key"), request.body};
+        const CallContext context{request.Header("idempotency-key"), request.body, &output};
         const vcl::wire::Answer answer = target_.Call(server, method, args, *caller, context);
+        if (output.Completed()) {
+            // A streamed answer is one of success: failures are answered whole or cut short.
+            if (output.Started())
+                response.delivery = Delivery::Streamed;
+            else
+                response.body = output.TakeWhole();
+            response.outcome = "OK";
+            return response;
+        }
         response.body = vcl::wire::EncodeAnswer(answer);
         response.outcome = OutcomeOf(method, answer);
         return response;
+    } catch (const AnswerNotDelivered& e) {
+        response.outcome = e.what();
+        response.level = LogLevel::Warn;
+        clientGone = true;
     } catch (const CallError& e) {
         response = ErrorResponse(static_cast<int>(e.Status()), e.what());
     } catch (const vcl::EWireError& e) {
-        response = ErrorResponse(400, std::string("Requisição malformada: ") + e.what());
+        // Past the first piece it can only be the answer's text that failed.
+        if (output.Started())
+            response =
+                ErrorResponse(500, InternalFailure(std::string("answer cannot be encoded: ") + e.what()));
+        else
+            response = ErrorResponse(400, std::string("Requisição malformada: ") + e.what());
     } catch (const soci::soci_error& e) {
         response = ErrorResponse(500, DatabaseFailure(e.what()));
     } catch (const db::DbError& e) {
         response = ErrorResponse(500, DatabaseFailure(e.what()));
+    } catch (const std::exception& e) {
+        if (!output.Started())
+            throw;
+        response = ErrorResponse(500, InternalFailure(e.what()));
     }
+    if (output.Started())
+        CutShort(response, clientGone);
     if (const std::optional<Caller> caller = target_.Identify(BearerToken(request)))
         response.user = caller->user;
     return response;

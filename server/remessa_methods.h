@@ -5,6 +5,7 @@
 
 #include <soci/soci.h>
 
+#include "server/answer_output.h"
 #include "server/call_guard.h"
 #include "server/caller.h"
 #include "vcl/variant.h"
@@ -13,7 +14,13 @@
 namespace server {
 
 // [errorText, [notesPacket, itemsPacket]]; refs {3: supplier code}.
-vcl::wire::Answer GetNotasFiscais(soci::session& session, const vcl::VariantArray& args);
+// Given an output that can stream, a selection by filter writes its answer
+// there row by row as the rows are read, and returns an empty answer once
+// the output is completed; a failure before the first piece left is
+// answered as usual, one after it is raised (the deadline passed:
+// DeadlineExceeded).
+vcl::wire::Answer GetNotasFiscais(soci::session& session, const vcl::VariantArray& args,
+                                  const CallGuard& guard = CallGuard{}, AnswerOutput* output = nullptr);
 
 // [errorText, seriesPacket].
 vcl::wire::Answer GetSerie(soci::session& session, const vcl::VariantArray& args);

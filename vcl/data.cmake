@@ -11,7 +11,9 @@ add_library(vcl_data
   ${CMAKE_CURRENT_LIST_DIR}/text_format.cpp
   ${CMAKE_CURRENT_LIST_DIR}/mask_text.cpp
   ${CMAKE_CURRENT_LIST_DIR}/net_address.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/wire_text.cpp
   ${CMAKE_CURRENT_LIST_DIR}/wire_encode.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/wire_stream.cpp
   ${CMAKE_CURRENT_LIST_DIR}/json_reader.cpp
   ${CMAKE_CURRENT_LIST_DIR}/wire_decode.cpp
   ${CMAKE_CURRENT_LIST_DIR}/filter.cpp

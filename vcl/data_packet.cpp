@@ -108,22 +108,24 @@ void PacketBuilder::AppendRow(std::initializer_list<Variant> values) {
     AppendRow(std::span<const Variant>(values.begin(), values.size()));
 }
 
+void CheckCellFits(const FieldDef& def, const Cell& cell) {
+    const bool fits = cell.kind() == Cell::Kind::Null ||
+                      (cell.kind() == Cell::Kind::Text && IsStringType(def.type)) ||
+                      (cell.kind() == Cell::Kind::Float && def.type == FieldType::Float) ||
+                      (cell.kind() == Cell::Kind::DateTime && def.type == FieldType::DateTime);
+    if (!fits)
+        throw EConvertError("O campo " + def.name + " não aceita este valor");
+    if (cell.kind() == Cell::Kind::Float && !std::isfinite(cell.number()))
+        throw EConvertError("Valor numérico inválido");
+}
+
 void PacketBuilder::AppendCells(std::span<const Cell> cells) {
     auto& columns = store_->columns;
     if (cells.size() != columns.size())
         throw EConvertError("Registro com " + std::to_string(cells.size()) + " valores para " +
                             std::to_string(columns.size()) + " campos");
-    for (std::size_t i = 0; i < cells.size(); ++i) {
-        const FieldType type = columns[i]->Def().type;
-        const bool fits = cells[i].kind() == Cell::Kind::Null ||
-                          (cells[i].kind() == Cell::Kind::Text && columns[i]->IsString()) ||
-                          (cells[i].kind() == Cell::Kind::Float && type == FieldType::Float) ||
-                          (cells[i].kind() == Cell::Kind::DateTime && type == FieldType::DateTime);
-        if (!fits)
-            throw EConvertError("O campo " + columns[i]->Def().name + " não aceita este valor");
-        if (cells[i].kind() == Cell::Kind::Float && !std::isfinite(cells[i].number()))
-            throw EConvertError("Valor numérico inválido");
-    }
+    for (std::size_t i = 0; i < cells.size(); ++i)
+        CheckCellFits(columns[i]->Def(), cells[i]);
     for (std::size_t i = 0; i < cells.size(); ++i) {
         Column& column = *columns[i];
         switch (cells[i].kind()) {

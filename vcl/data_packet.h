@@ -82,6 +82,11 @@ private:
     std::int64_t seconds_ = 0;
 };
 
+// EConvertError unless `cell` can go into a column of `def`: null to any,
+// a text only to a string column, a finite float to a float column, a
+// date-time to a date-time column.
+void CheckCellFits(const FieldDef& def, const Cell& cell);
+
 // Builds a packet row by row. Values are converted to the column's type;
 // an unconvertible value raises EConvertError.
 class PacketBuilder {

@@ -1,8 +1,5 @@
 // Streaming JSON writer for the wire encoding of variants and envelopes.
 #include <algorithm>
-#include <charconv>
-#include <cmath>
-#include <cstring>
 
 #include <simdjson.h>
 
@@ -10,93 +7,18 @@
 #include "vcl/packet_store.h"
 #include "vcl/wire.h"
 #include "vcl/wire_sink.h"
+#include "vcl/wire_text.h"
 
 namespace vcl::wire {
 namespace {
 
-void CheckUtf8(std::string_view text) {
-    if (!simdjson::validate_utf8(text.data(), text.size()))
-        throw EWireError("string is not valid UTF-8");
-}
-
-// Appends a JSON string literal; the text must already be valid UTF-8.
-void AppendQuoted(std::string_view text, std::string& out) {
-    static constexpr char kHex[] = "0123456789abcdef";
-    out.push_back('"');
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        if (c >= 0x20 && c != '"' && c != '\\')
-            continue;
-        out.append(text.data() + start, i - start);
-        start = i + 1;
-        switch (c) {
-            case '"':
-                out += "\\\"";
-                break;
-            case '\\':
-                out += "\\\\";
-                break;
-            case '\n':
-                out += "\\n";
-                break;
-            case '\r':
-                out += "\\r";
-                break;
-            case '\t':
-                out += "\\t";
-                break;
-            case '\b':
-                out += "\\b";
-                break;
-            case '\f':
-                out += "\\f";
-                break;
-            default:
-                out += "\\u00";
-                out.push_back(kHex[c >> 4]);
-                out.push_back(kHex[c & 15]);
-        }
-    }
-    out.append(text.data() + start, text.size() - start);
-    out.push_back('"');
-}
-
-void AppendString(std::string_view text, std::string& out) {
-    CheckUtf8(text);
-    AppendQuoted(text, out);
-}
-
-void AppendInteger(std::int64_t value, std::string& out) {
-    char buf[24];
-    auto result = std::to_chars(buf, buf + sizeof buf, value);
-    out.append(buf, result.ptr);
-}
-
-void AppendFloat(double value, std::string& out) {
-    if (!std::isfinite(value)) {
-        out += "null";  // JSON has no NaN or infinity
-        return;
-    }
-    char buf[40];
-    auto result = std::to_chars(buf, buf + sizeof buf, value);
-    out.append(buf, result.ptr);
-    if (std::memchr(buf, '.', static_cast<std::size_t>(result.ptr - buf)) == nullptr &&
-        std::memchr(buf, 'e', static_cast<std::size_t>(result.ptr - buf)) == nullptr)
-        out += ".0";
-}
-
-void AppendDate(TDate date, std::string& out) {
-    out += "{\"date\":\"";
-    out += date.ToIso();
-    out += "\"}";
-}
-
-void AppendDateTime(TDateTime value, std::string& out) {
-    out += "{\"datetime\":\"";
-    out += value.ToIso();
-    out += "\"}";
-}
+using text::AppendDate;
+using text::AppendDateTime;
+using text::AppendFloat;
+using text::AppendInteger;
+using text::AppendQuoted;
+using text::AppendString;
+using text::CheckUtf8;
 
 void AppendCell(const Column& column, std::size_t row, std::string& out) {
     if (column.IsNull(row)) {
@@ -188,20 +110,7 @@ void AppendPacket(const DataPacket& packet, std::string& out, const Pieces* piec
         if (dict.Size() * 2 <= store.rows && dict.Size() < 0x1000000)
             quoted[c] = QuoteDict(dict);
     }
-    out += "{\"packet\":{\"fields\":[";
-    for (std::size_t i = 0; i < store.fields.size(); ++i) {
-        const FieldDef& def = store.fields[i];
-        if (i > 0)
-            out.push_back(',');
-        out += "{\"name\":";
-        AppendString(def.name, out);
-        out += ",\"type\":\"";
-        out += FieldTypeName(def.type);
-        out += "\",\"size\":";
-        AppendInteger(def.size, out);
-        out.push_back('}');
-    }
-    out += "],\"rows\":[";
+    text::AppendPacketHead(store.fields, out);
     const std::size_t rowsStart = out.size();
     for (std::size_t row = 0; row < store.rows; ++row) {
         if (row > 0)
@@ -218,7 +127,7 @@ void AppendPacket(const DataPacket& packet, std::string& out, const Pieces* piec
             out.reserve(out.size() + (store.rows - kSample) * perRow * 9 / 8 + 64);
         }
     }
-    out += "]}}";
+    out += text::kPacketTail;
 }
 
 void EncodeValue(const Variant& value, std::string& out, const Pieces* pieces);
