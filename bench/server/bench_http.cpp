@@ -1,8 +1,9 @@
 // getNotasFiscais end to end, as users get it: the in-process application
 // server on loopback over a database made by init-db, called over HTTP and
 // decoded by the client. Beside it, in the same run: the server's own time
-// (dispatch and encoding, no HTTP), the client's decode alone, and the raw
-// SELECT of the same rows stepped through SQLite.
+// (dispatch and encoding, no HTTP; whole, and streamed piece by piece), the
+// client's decode alone, and the raw SELECT of the same rows stepped
+// through SQLite.
 //
 // Sizes are the pending items of branch 0001 over the demo year; each size
 // has its own cached database (var/bench). BM_OneDayFilter is the one-day
@@ -20,6 +21,7 @@
 #include "contracts/server_api.h"
 #include "db/connection.h"
 #include "server/app_server.h"
+#include "server/answer_output.h"
 #include "server/dispatch.h"
 #include "server/notas_sql.h"
 #include "vcl/data_packet.h"
@@ -72,6 +74,7 @@ Served& ServerFor(const std::string& connect) {
 struct Received {
     std::string body;
     double firstByteSeconds = 0;  // from the request to the answer's headers
+    double firstDataSeconds = 0;  // from the request to the first bytes of its body
 };
 
 Received Post(const Served& served, const std::string& request) {
@@ -90,6 +93,8 @@ Received Post(const Served& served, const std::string& request) {
         return true;
     };
     call.content_receiver = [&](const char* data, std::size_t size, std::uint64_t, std::uint64_t) {
+        if (received.body.empty())
+            received.firstDataSeconds = std::chrono::duration<double>(Clock::now() - started).count();
         received.body.append(data, size);
         return true;
     };
@@ -117,14 +122,17 @@ void RunHttp(benchmark::State& state, const std::string& connect, Range range) {
     Received last;
     std::size_t items = 0;
     double firstByte = 0;
+    double firstData = 0;
     for (auto _ : state) {
         last = Post(served, request);
         const vcl::wire::Answer answer = vcl::wire::DecodeAnswer(last.body);
         items = ItemCount(answer);
         firstByte += last.firstByteSeconds;
+        firstData += last.firstDataSeconds;
     }
     state.counters["items"] = static_cast<double>(items);
     state.counters["first_byte_ms"] = firstByte * 1000 / static_cast<double>(state.iterations());
+    state.counters["first_data_ms"] = firstData * 1000 / static_cast<double>(state.iterations());
     state.counters["wire_MB"] = static_cast<double>(last.body.size()) / 1e6;
     state.counters["zstd_MB"] = static_cast<double>(ZstdSize(last.body)) / 1e6;
 }
@@ -147,6 +155,33 @@ void BM_ServerAnswer(benchmark::State& state) {
         const std::string text = vcl::wire::EncodeAnswer(
             server::Dispatch(session, kServer, kMethod, args, server::LocalCaller("0001")));
         bytes = text.size();
+    }
+    state.counters["wire_MB"] = static_cast<double>(bytes) / 1e6;
+}
+
+// Counts the pieces a streamed answer hands over, keeping none.
+class CountingStream : public server::ResponseStream {
+public:
+    bool Send(std::string_view piece) override {
+        bytes += piece.size();
+        return true;
+    }
+    std::size_t PieceBytes() const override { return server::HttpLimits{}.streamPieceBytes; }
+    std::size_t bytes = 0;
+};
+
+// The server's part alone as it streams: rows to pieces of text, never
+// holding the whole answer.
+void BM_ServerStreamedAnswer(benchmark::State& state) {
+    soci::session session;
+    db::Open(session, bench::DemoDatabaseForItems(state.range(0)));
+    const vcl::VariantArray args = Arguments(kWholeYear);
+    std::size_t bytes = 0;
+    for (auto _ : state) {
+        CountingStream stream;
+        server::AnswerOutput output(&stream);
+        server::Dispatch(session, kServer, kMethod, args, server::LocalCaller("0001"), {}, &output);
+        bytes = stream.bytes;
     }
     state.counters["wire_MB"] = static_cast<double>(bytes) / 1e6;
 }
@@ -210,6 +245,7 @@ void Sizes(benchmark::internal::Benchmark* b) {
 
 BENCHMARK(BM_HttpEndToEnd)->Apply(Sizes);
 BENCHMARK(BM_ServerAnswer)->Apply(Sizes);
+BENCHMARK(BM_ServerStreamedAnswer)->Apply(Sizes);
 BENCHMARK(BM_ClientDecode)->Apply(Sizes);
 BENCHMARK(BM_RawSelectOfTheSameRows)->Apply(Sizes);
 BENCHMARK(BM_OneDayFilter)->ArgName("items")->Arg(1'000'000)->Unit(benchmark::kMillisecond)->UseRealTime();
