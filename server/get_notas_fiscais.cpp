@@ -41,26 +41,23 @@ RowSink Into(vcl::PacketBuilder& packet) {
     return [&packet](std::span<const vcl::Cell> cells) { packet.AppendCells(cells); };
 }
 
-// The rows of `query` over `columns`, each handed to `out`.
-void SelectRows(soci::session& session, const SqlQuery& query, std::span<const SelectedColumn> columns,
-                std::size_t batchRows, const RowSink& out) {
-    RowBatch batch(columns, batchRows);
+// The notes matching `where` (a condition over NOTAENTRADA N), in the order
+// of entry date, branch and launch number, handed to `out`; their launch
+// numbers appended to `launches`.
+void AppendNotes(soci::session& session, const SqlQuery& where, const RowSink& out,
+                 std::vector<std::string>& launches) {
+    SqlQuery query(NotesSql(where.Text(), true));
+    for (const auto& value : where.Values())
+        query.Add("", value);
+    RowBatch batch(NoteColumns(true));
     std::vector<vcl::Cell> cells;
     FetchBatches(session, query, batch, [&] {
         for (std::size_t row = 0; row < batch.Size(); ++row) {
             RowCells(batch, row, cells);
             out(cells);
+            launches.emplace_back(batch.Text(kLaunch, row));
         }
     });
-}
-
-// The notes matching `where` (a condition over NOTAENTRADA N), in the order
-// of entry date, branch and launch number.
-void AppendNotes(soci::session& session, const SqlQuery& where, const RowSink& out) {
-    SqlQuery query(NotesSql(where.Text(), true));
-    for (const auto& value : where.Values())
-        query.Add("", value);
-    SelectRows(session, query, NoteColumns(true), RowBatch::kRows, out);
 }
 
 // The notes of one key, whatever the filter says, with their cells copied.
@@ -87,13 +84,24 @@ void SelectKeyedNotes(soci::session& session, const SqlQuery& where, std::vector
     });
 }
 
-// The items of the notes matching `where`, ordered by note and sequence.
-void AppendItems(soci::session& session, const SqlQuery& where, const RowSink& out,
-                 std::size_t batchRows = RowBatch::kRows) {
-    SqlQuery query(ItemsSql(where.Text()));
-    for (const auto& value : where.Values())
-        query.Add("", value);
-    SelectRows(session, query, ItemColumns(), batchRows, out);
+// The items of the notes of `branch` numbered `launches`, ordered by note
+// and sequence, a bounded number of notes per statement.
+void AppendItems(soci::session& session, const std::string& branch, std::vector<std::string> launches,
+                 const RowSink& out) {
+    std::sort(launches.begin(), launches.end());
+    RowBatch batch(ItemColumns());
+    std::vector<vcl::Cell> cells;
+    const std::span<const std::string> all(launches);
+    for (std::size_t first = 0; first < all.size(); first += kNotesPerItemsQuery) {
+        const SqlQuery query =
+            ItemsOfNotesQuery(branch, all.subspan(first, std::min(kNotesPerItemsQuery, all.size() - first)));
+        FetchBatches(session, query, batch, [&] {
+            for (std::size_t row = 0; row < batch.Size(); ++row) {
+                RowCells(batch, row, cells);
+                out(cells);
+            }
+        });
+    }
 }
 
 bool Exists(soci::session& session, const char* sql, const std::string& key) {
@@ -113,7 +121,7 @@ vcl::wire::Answer Failure(const std::string& message, const vcl::Variant& suppli
 // ["", [notes, items]] and the supplier by reference, the same text the
 // packets would give. Past the first piece the call's deadline is checked
 // at every piece.
-void StreamSelection(soci::session& session, const SqlQuery& where, bool withItems,
+void StreamSelection(soci::session& session, const SqlQuery& where, const std::string& branch, bool withItems,
                      const vcl::Variant& supplierRef, const CallGuard& guard, AnswerOutput& output) {
     vcl::wire::AnswerWriter writer(
         [&](std::string_view piece) {
@@ -127,11 +135,12 @@ void StreamSelection(soci::session& session, const SqlQuery& where, bool withIte
     writer.Value(vcl::Variant(""));
     writer.BeginArray();
     writer.BeginPacket(NoteFields());
-    AppendNotes(session, where, row);
+    std::vector<std::string> launches;
+    AppendNotes(session, where, row, launches);
     writer.EndPacket();
     writer.BeginPacket(ItemFields());
     if (withItems)
-        AppendItems(session, where, row);
+        AppendItems(session, branch, std::move(launches), row);
     writer.EndPacket();
     writer.EndArray();
     writer.EndArray();
@@ -192,10 +201,17 @@ vcl::wire::Answer GetNotasFiscais(soci::session& session, const vcl::VariantArra
             // The client's notes, whatever the filter says: looked up by key.
             std::sort(keys.begin(), keys.end());
             std::vector<NoteRow> rows;
-            for (const auto& key : keys) {
-                const SqlQuery where = NoteKeyWhere(key.branch, key.launch);
-                SelectKeyedNotes(session, where, rows);
-                AppendItems(session, where, Into(items), 32);
+            for (const auto& key : keys)
+                SelectKeyedNotes(session, NoteKeyWhere(key.branch, key.launch), rows);
+            // Items by branch, in key order as the keys were sorted.
+            for (auto first = keys.begin(); first != keys.end();) {
+                const auto end = std::find_if(
+                    first, keys.end(), [&](const NoteKey& key) { return key.branch != first->branch; });
+                std::vector<std::string> launches;
+                for (auto key = first; key != end; ++key)
+                    launches.push_back(key->launch);
+                AppendItems(session, first->branch, std::move(launches), Into(items));
+                first = end;
             }
             std::stable_sort(rows.begin(), rows.end(), [](const NoteRow& a, const NoteRow& b) {
                 return std::tie(a.entryDate, a.branch, a.launch) < std::tie(b.entryDate, b.branch, b.launch);
@@ -206,12 +222,13 @@ vcl::wire::Answer GetNotasFiscais(soci::session& session, const vcl::VariantArra
             const SqlQuery where = NotesFilterWhere(
                 {branch, from.ToIso(), to.ToIso(), supplier, series, flag == "S" ? number : std::string()});
             if (output && output->CanStream()) {
-                StreamSelection(session, where, flag == "S", supplierRef, guard, *output);
+                StreamSelection(session, where, branch, flag == "S", supplierRef, guard, *output);
                 return {};
             }
-            AppendNotes(session, where, Into(notes));
+            std::vector<std::string> launches;
+            AppendNotes(session, where, Into(notes), launches);
             if (flag == "S")
-                AppendItems(session, where, Into(items));
+                AppendItems(session, branch, std::move(launches), Into(items));
         }
         vcl::wire::Answer answer;
         answer.result = vcl::VariantArray{"", vcl::VariantArray{notes.Finish(), items.Finish()}};
