@@ -68,10 +68,10 @@ void Column::Reserve(std::size_t rows) {
         return;
     if (isString_) {
         codes_.reserve(rows);
-        AdviseHugePages(codes_.data() + codes_.size(), (rows - codes_.size()) * sizeof(std::uint32_t));
+        AdviseHugePages(codes_.data(), rows * sizeof(std::uint32_t));
     } else {
         cells_.reserve(rows);
-        AdviseHugePages(cells_.data() + cells_.size(), (rows - cells_.size()) * sizeof(std::int64_t));
+        AdviseHugePages(cells_.data(), rows * sizeof(std::int64_t));
         nulls_.reserve((rows + 63) / 64);
     }
 }
