@@ -251,7 +251,7 @@ private:
     // Readies the edit buffer with no field written (the row's cells stand
     // for every field until one is set).
     void ResetEditBuffer();
-    // The value a field has in the row being edited: its written value, else its cell.
+    // Whether a field is null in the row being edited: its written value, else its cell.
     bool EditedIsNull(std::size_t fieldIndex) const;
     void ClampAfterRemove();
 
