@@ -24,6 +24,7 @@
 #include "server/notas_sql.h"
 #include "vcl/data_packet.h"
 #include "vcl/wire.h"
+#include "vlm/net_connection.h"
 
 namespace {
 
@@ -137,6 +138,23 @@ void BM_OneDayFilter(benchmark::State& state) {
     RunHttp(state, bench::DemoDatabaseForItems(state.range(0)), kOneDay);
 }
 
+// The same call as the desktop makes it: through its connection component,
+// the answer received and decoded by the host's own client.
+void BM_HttpDesktopClient(benchmark::State& state) {
+    const Served& served = ServerFor(bench::DemoDatabaseForItems(state.range(0)));
+    const std::string request = vcl::wire::EncodeRequest(Arguments(kWholeYear));
+    vlm::TNetConnection connection(nullptr, "netBench");
+    connection.ServerName = std::string(kServer);
+    connection.Host = "127.0.0.1";
+    connection.Port = served.port;
+    connection.TimeoutSeconds = 600;
+    connection.Access.token = served.token;
+    std::size_t items = 0;
+    for (auto _ : state)
+        items = ItemCount(connection.Post(kMethod, request));
+    state.counters["items"] = static_cast<double>(items);
+}
+
 // The server's part alone: the selection and the answer's text.
 void BM_ServerAnswer(benchmark::State& state) {
     soci::session session;
@@ -209,6 +227,7 @@ void Sizes(benchmark::internal::Benchmark* b) {
 }
 
 BENCHMARK(BM_HttpEndToEnd)->Apply(Sizes);
+BENCHMARK(BM_HttpDesktopClient)->Apply(Sizes);
 BENCHMARK(BM_ServerAnswer)->Apply(Sizes);
 BENCHMARK(BM_ClientDecode)->Apply(Sizes);
 BENCHMARK(BM_RawSelectOfTheSameRows)->Apply(Sizes);
