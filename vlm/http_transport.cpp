@@ -156,12 +156,13 @@ THttpOutcome THttpClient::Perform(const THttpRequest& request, THttpReceiver& re
                                   const TTransferLimits& limits) {
     CURL* easy = easy_.get();
     Transfer transfer(easy, receiver, limits);
-    CurlHeaderList headers;
+    // Kept by the client: libcurl holds on to the list until the next request.
+    headers_ = CurlHeaderList();
     for (const auto& [name, value] : request.headers)
-        headers.Add(name + ": " + value);
+        headers_.Add(name + ": " + value);
     if (!token_.empty())
-        headers.Add("Authorization: Bearer " + token_);
-    headers.Add("Expect:");  // the body goes at once, without waiting for a 100 Continue
+        headers_.Add("Authorization: Bearer " + token_);
+    headers_.Add("Expect:");  // the body goes at once, without waiting for a 100 Continue
 
     const std::string url = base_ + request.path;
     Set(easy, CURLOPT_URL, url.c_str());
@@ -180,7 +181,7 @@ THttpOutcome THttpClient::Perform(const THttpRequest& request, THttpReceiver& re
     } else {
         Set(easy, CURLOPT_HTTPGET, 1L);
     }
-    Set(easy, CURLOPT_HTTPHEADER, headers.Get());
+    Set(easy, CURLOPT_HTTPHEADER, headers_.Get());
     if (tls_) {
         Set(easy, CURLOPT_SSL_VERIFYPEER, 1L);
         Set(easy, CURLOPT_SSL_VERIFYHOST, 2L);

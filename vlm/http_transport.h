@@ -93,6 +93,7 @@ public:
     void Wake();
 
 private:
+    CurlHeaderList headers_;  // outlives the easy handle that points to it
     CurlMulti multi_;
     CurlEasy easy_;
     std::string base_;
