@@ -23,6 +23,8 @@ TZstdStream::TZstdStream(std::size_t limit)
 bool TZstdStream::Feed(std::string_view piece, const std::function<bool(std::string_view)>& out) {
     if (!context_)
         return false;
+    if (piece.empty())
+        return true;  // nothing to do, and a finished frame stays finished
     ZSTD_inBuffer in{piece.data(), piece.size(), 0};
     for (;;) {
         ZSTD_outBuffer buffer{block_.data(), block_.size(), 0};

@@ -15,6 +15,7 @@
 #include <chrono>
 #include <map>
 #include <memory>
+#include <thread>
 
 #include "bench_data.h"
 #include "contracts/server_api.h"
@@ -22,6 +23,7 @@
 #include "server/app_server.h"
 #include "server/dispatch.h"
 #include "server/notas_sql.h"
+#include "vcl/answer_decoder.h"
 #include "vcl/data_packet.h"
 #include "vcl/wire.h"
 #include "vlm/net_connection.h"
@@ -155,6 +157,41 @@ void BM_HttpDesktopClient(benchmark::State& state) {
     state.counters["items"] = static_cast<double>(items);
 }
 
+// The desktop's receive path alone: a server that only sends the answer's
+// text, already made, so that the time is the client's (reading the
+// socket, decoding the packets).
+void BM_DesktopClientReceive(benchmark::State& state) {
+    const Served& served = ServerFor(bench::DemoDatabaseForItems(state.range(0)));
+    const std::string answer = Post(served, vcl::wire::EncodeRequest(Arguments(kWholeYear))).body;
+    httplib::Server sender;
+    sender.Get("/health", [](const httplib::Request&, httplib::Response& res) {
+        res.set_content("{}", "application/json");
+    });
+    sender.Post(R"(/[^/]+/[^/]+)", [&answer](const httplib::Request&, httplib::Response& res) {
+        res.set_content(answer, "application/json");
+    });
+    const int port = sender.bind_to_any_port("127.0.0.1");
+    std::thread serving([&sender] { sender.listen_after_bind(); });
+    while (!sender.is_running())
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    {
+        vlm::TNetConnection connection(nullptr, "netBench");
+        connection.ServerName = std::string(kServer);
+        connection.Host = "127.0.0.1";
+        connection.Port = port;
+        connection.TimeoutSeconds = 600;
+        std::size_t items = 0;
+        for (auto _ : state)
+            items = ItemCount(connection.Post(kMethod, "{}"));
+        state.counters["items"] = static_cast<double>(items);
+        state.counters["bytes_per_second"] =
+            benchmark::Counter(static_cast<double>(answer.size()) * static_cast<double>(state.iterations()),
+                               benchmark::Counter::kIsRate);
+    }
+    sender.stop();
+    serving.join();
+}
+
 // The server's part alone: the selection and the answer's text.
 void BM_ServerAnswer(benchmark::State& state) {
     soci::session session;
@@ -170,6 +207,28 @@ void BM_ServerAnswer(benchmark::State& state) {
 }
 
 // The client's part alone: decoding the answer's text.
+std::string AnswerText(std::int64_t items) {
+    soci::session session;
+    db::Open(session, bench::DemoDatabaseForItems(items));
+    return vcl::wire::EncodeAnswer(
+        server::Dispatch(session, kServer, kMethod, Arguments(kWholeYear), server::LocalCaller("0001")));
+}
+
+// The same decode fed in pieces of 64 KB, as the desktop's client does while
+// the answer arrives.
+void BM_ClientDecodeInPieces(benchmark::State& state) {
+    const std::string text = AnswerText(state.range(0));
+    constexpr std::size_t kPiece = 64 * 1024;
+    for (auto _ : state) {
+        vcl::wire::AnswerDecoder decoder;
+        for (std::size_t at = 0; at < text.size(); at += kPiece)
+            decoder.Feed(std::string_view(text).substr(at, kPiece));
+        const vcl::wire::Answer answer = decoder.Finish();
+        benchmark::DoNotOptimize(answer);
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+}
+
 void BM_ClientDecode(benchmark::State& state) {
     std::string text;
     {
@@ -228,8 +287,10 @@ void Sizes(benchmark::internal::Benchmark* b) {
 
 BENCHMARK(BM_HttpEndToEnd)->Apply(Sizes);
 BENCHMARK(BM_HttpDesktopClient)->Apply(Sizes);
+BENCHMARK(BM_DesktopClientReceive)->Apply(Sizes);
 BENCHMARK(BM_ServerAnswer)->Apply(Sizes);
 BENCHMARK(BM_ClientDecode)->Apply(Sizes);
+BENCHMARK(BM_ClientDecodeInPieces)->Apply(Sizes);
 BENCHMARK(BM_RawSelectOfTheSameRows)->Apply(Sizes);
 BENCHMARK(BM_OneDayFilter)->ArgName("items")->Arg(1'000'000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
