@@ -32,6 +32,10 @@ std::vector<Table> BuildLatest() {
     Find(tables, "AUDITORIA").columns.push_back(UserColumn());
     // 3: idempotency keys.
     tables.push_back(IdempotencyTable());
+    // 4: items stored in key order; the notes' date index also orders a
+    // day's notes by launch number, so selections need no sort.
+    Find(tables, "ITEMENTRADA").storedByKey = true;
+    Find(tables, "NOTAENTRADA").indexes = {NotesByDateIndex()};
     return tables;
 }
 
@@ -40,6 +44,16 @@ std::vector<Table> BuildLatest() {
 const std::vector<Table>& Tables() {
     static const std::vector<Table> tables = BuildLatest();
     return tables;
+}
+
+const Index& NotesByDateIndex() {
+    static const Index index{
+        "NOTAENTRADA_FILIAL_DATA_LANCTO", {"CDFILIAL", "DTENTRSAID", "NRLANCTONF"}, false};
+    return index;
+}
+
+const Table& FindTable(const std::vector<Table>& tables, std::string_view name) {
+    return *std::find_if(tables.begin(), tables.end(), [&](const Table& t) { return t.name == name; });
 }
 
 const Table& VersionTable() {
@@ -101,10 +115,15 @@ std::string SqlType(const Column& column) {
     return "VARCHAR(1)";
 }
 
-std::vector<std::string> CreateStatements(const Table& table, bool ifNotExists) {
-    const std::string ifNew = ifNotExists ? "IF NOT EXISTS " : "";
+std::string CreateIndexStatement(const Table& table, const Index& index, bool ifNotExists) {
+    return std::string("CREATE ") + (index.unique ? "UNIQUE " : "") + "INDEX " +
+           (ifNotExists ? "IF NOT EXISTS " : "") + index.name + " ON " + table.name + " (" +
+           Join(index.columns) + ")";
+}
+
+std::vector<std::string> CreateStatements(const Table& table, Backend backend, bool ifNotExists) {
     std::vector<std::string> out;
-    std::string ddl = "CREATE TABLE " + ifNew + table.name + " (";
+    std::string ddl = "CREATE TABLE " + std::string(ifNotExists ? "IF NOT EXISTS " : "") + table.name + " (";
     for (const auto& column : table.columns) {
         ddl += column.name + " " + SqlType(column);
         if (column.notNull)
@@ -112,18 +131,18 @@ std::vector<std::string> CreateStatements(const Table& table, bool ifNotExists) 
         ddl += ", ";
     }
     ddl += "PRIMARY KEY (" + Join(table.primaryKey) + "))";
+    if (table.storedByKey && backend == Backend::Sqlite)
+        ddl += " WITHOUT ROWID";
     out.push_back(std::move(ddl));
-    for (const auto& index : table.indexes) {
-        out.push_back(std::string("CREATE ") + (index.unique ? "UNIQUE " : "") + "INDEX " + ifNew +
-                      index.name + " ON " + table.name + " (" + Join(index.columns) + ")");
-    }
+    for (const auto& index : table.indexes)
+        out.push_back(CreateIndexStatement(table, index, ifNotExists));
     return out;
 }
 
-std::vector<std::string> CreateStatements(const std::vector<Table>& tables) {
+std::vector<std::string> CreateStatements(const std::vector<Table>& tables, Backend backend) {
     std::vector<std::string> out;
     for (const auto& table : tables) {
-        auto statements = CreateStatements(table);
+        auto statements = CreateStatements(table, backend);
         out.insert(out.end(), statements.begin(), statements.end());
     }
     return out;

@@ -5,6 +5,7 @@
 #include <soci/soci.h>
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "db/connection.h"
@@ -39,6 +40,10 @@ struct Table {
     std::vector<Column> columns;
     std::vector<std::string> primaryKey;
     std::vector<Index> indexes;
+    // Rows stored in key order (SQLite's WITHOUT ROWID), for a table read by
+    // key ranges: a note's items come from one place of the file, with no
+    // second lookup per row. PostgreSQL keeps its heap.
+    bool storedByKey = false;
 };
 
 // The tables of the latest schema version (the application's data; the
@@ -57,14 +62,23 @@ const Column& UserColumn();
 // user and key, with its request's hash and when it was stored (Unix seconds).
 const Table& IdempotencyTable();
 
+// NOTAENTRADA's index for the selection by branch and entry dates; it ends
+// with the launch number, the order the notes are listed in within a day.
+const Index& NotesByDateIndex();
+
 // SQL type of a column, the same text on both backends; SQLite maps it to
 // its affinities (VARCHAR -> TEXT, NUMERIC, DATE kept as "YYYY-MM-DD").
 std::string SqlType(const Column& column);
 
-// CREATE TABLE / CREATE INDEX statements of `table`; with `ifNotExists`,
-// what exists already is skipped (else it is an error).
-std::vector<std::string> CreateStatements(const Table& table, bool ifNotExists = true);
-std::vector<std::string> CreateStatements(const std::vector<Table>& tables);
+// CREATE TABLE / CREATE INDEX statements of `table` for `backend`; with
+// `ifNotExists`, what exists already is skipped (else it is an error).
+std::vector<std::string> CreateStatements(const Table& table, Backend backend, bool ifNotExists = true);
+std::vector<std::string> CreateStatements(const std::vector<Table>& tables, Backend backend);
+// The CREATE INDEX statement of one index of `table`.
+std::string CreateIndexStatement(const Table& table, const Index& index, bool ifNotExists = true);
+
+// Looks a table of `tables` up by name (it must be there).
+const Table& FindTable(const std::vector<Table>& tables, std::string_view name);
 
 // Creates the latest schema on an empty database, or brings an older one up
 // to date; DbError for a schema newer than this program knows.

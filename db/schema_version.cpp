@@ -24,12 +24,12 @@ void Run(soci::session& session, const std::vector<std::string>& statements) {
 
 // 1: the tables as they stood before versions.
 void CreateVersion1(soci::session& session) {
-    Run(session, CreateStatements(TablesV1()));
+    Run(session, CreateStatements(TablesV1(), BackendOf(session)));
 }
 
 // 2: accounts; the user who generated a remittance note and its analyses.
 void AddAccounts(soci::session& session) {
-    Run(session, CreateStatements(UserTable(), false));
+    Run(session, CreateStatements(UserTable(), BackendOf(session), false));
     const Column& user = UserColumn();
     for (const char* table : {"NOTASAIDA", "AUDITORIA"})
         session << std::string("ALTER TABLE ") + table + " ADD COLUMN " + user.name + " " + SqlType(user);
@@ -37,13 +37,35 @@ void AddAccounts(soci::session& session) {
 
 // 3: the answers of calls made with an idempotency key.
 void AddIdempotencyKeys(soci::session& session) {
-    Run(session, CreateStatements(IdempotencyTable(), false));
+    Run(session, CreateStatements(IdempotencyTable(), BackendOf(session), false));
+}
+
+// 4: on SQLite the items move into a table stored in key order (copied
+// row for row); on both backends the notes' date index gains the launch
+// number.
+void StoreItemsByKeyAndOrderNotesByDate(soci::session& session) {
+    const Table& items = FindTable(Tables(), "ITEMENTRADA");
+    if (BackendOf(session) == Backend::Sqlite) {
+        Table moved = items;
+        moved.name = items.name + "_V4";
+        std::string columns;
+        for (const auto& column : items.columns)
+            columns += (columns.empty() ? "" : ", ") + column.name;
+        Run(session, CreateStatements(moved, Backend::Sqlite, false));
+        session << "INSERT INTO " + moved.name + " (" + columns + ") SELECT " + columns + " FROM " +
+                       items.name;
+        session << "DROP TABLE " + items.name;
+        session << "ALTER TABLE " + moved.name + " RENAME TO " + items.name;
+    }
+    session << "DROP INDEX NOTAENTRADA_FILIAL_DATA";
+    Run(session, {CreateIndexStatement(FindTable(Tables(), "NOTAENTRADA"), NotesByDateIndex(), false)});
 }
 
 constexpr Migration kMigrations[] = {
     {1, CreateVersion1},
     {2, AddAccounts},
     {3, AddIdempotencyKeys},
+    {4, StoreItemsByKeyAndOrderNotesByDate},
 };
 static_assert(std::size(kMigrations) == kSchemaVersion, "one migration per version");
 
@@ -87,8 +109,8 @@ void LockVersions(soci::session& session) {
 void CreateLatest(soci::session& session) {
     WriteTransaction tx(session);
     LockVersions(session);
-    Run(session, CreateStatements(Tables()));
-    Run(session, CreateStatements(VersionTable()));
+    Run(session, CreateStatements(Tables(), BackendOf(session)));
+    Run(session, CreateStatements(VersionTable(), BackendOf(session)));
     if (RecordedVersion(session) == 0)
         Record(session, kSchemaVersion);
     tx.Commit();
@@ -99,7 +121,7 @@ void CreateLatest(soci::session& session) {
 void AdoptVersion1(soci::session& session) {
     WriteTransaction tx(session);
     LockVersions(session);
-    Run(session, CreateStatements(VersionTable()));
+    Run(session, CreateStatements(VersionTable(), BackendOf(session)));
     if (RecordedVersion(session) == 0 && TableExists(session, "NOTAENTRADA"))
         Record(session, 1);
     tx.Commit();

@@ -10,7 +10,7 @@
 namespace db {
 
 // The version this build creates and serves.
-inline constexpr int kSchemaVersion = 3;
+inline constexpr int kSchemaVersion = 4;
 
 // 0 for an empty database; 1 for the tables of version 1 without a version
 // table (databases made before versions existed); else the highest version

@@ -31,8 +31,10 @@ struct NoteRow {
 constexpr std::size_t kBranch = 0, kLaunch = 1, kEntryDate = 4;  // in NoteColumns()
 
 // The notes matching `where` (a condition over NOTAENTRADA N), in the order
-// of entry date, branch and launch number, appended to `out`.
-void AppendNotes(soci::session& session, const SqlQuery& where, vcl::PacketBuilder& out) {
+// of entry date, branch and launch number, appended to `out`; their launch
+// numbers appended to `launches`.
+void AppendNotes(soci::session& session, const SqlQuery& where, vcl::PacketBuilder& out,
+                 std::vector<std::string>& launches) {
     SqlQuery query(NotesSql(where.Text(), true));
     for (const auto& value : where.Values())
         query.Add("", value);
@@ -42,6 +44,7 @@ void AppendNotes(soci::session& session, const SqlQuery& where, vcl::PacketBuild
         for (std::size_t row = 0; row < batch.Size(); ++row) {
             RowCells(batch, row, cells);
             out.AppendCells(cells);
+            launches.emplace_back(batch.Text(kLaunch, row));
         }
     });
 }
@@ -70,20 +73,24 @@ void SelectKeyedNotes(soci::session& session, const SqlQuery& where, std::vector
     });
 }
 
-// The items of the notes matching `where`, ordered by note and sequence.
-void AppendItems(soci::session& session, const SqlQuery& where, vcl::PacketBuilder& out,
-                 std::size_t batchRows = RowBatch::kRows) {
-    SqlQuery query(ItemsSql(where.Text()));
-    for (const auto& value : where.Values())
-        query.Add("", value);
-    RowBatch batch(ItemColumns(), batchRows);
+// The items of the notes of `branch` numbered `launches`, ordered by note
+// and sequence, a bounded number of notes per statement.
+void AppendItems(soci::session& session, const std::string& branch, std::vector<std::string> launches,
+                 vcl::PacketBuilder& out) {
+    std::sort(launches.begin(), launches.end());
+    RowBatch batch(ItemColumns());
     std::vector<vcl::Cell> cells;
-    FetchBatches(session, query, batch, [&] {
-        for (std::size_t row = 0; row < batch.Size(); ++row) {
-            RowCells(batch, row, cells);
-            out.AppendCells(cells);
-        }
-    });
+    const std::span<const std::string> all(launches);
+    for (std::size_t first = 0; first < all.size(); first += kNotesPerItemsQuery) {
+        const SqlQuery query =
+            ItemsOfNotesQuery(branch, all.subspan(first, std::min(kNotesPerItemsQuery, all.size() - first)));
+        FetchBatches(session, query, batch, [&] {
+            for (std::size_t row = 0; row < batch.Size(); ++row) {
+                RowCells(batch, row, cells);
+                out.AppendCells(cells);
+            }
+        });
+    }
 }
 
 bool Exists(soci::session& session, const char* sql, const std::string& key) {
@@ -151,10 +158,17 @@ vcl::wire::Answer GetNotasFiscais(soci::session& session, const vcl::VariantArra
             // The client's notes, whatever the filter says: looked up by key.
             std::sort(keys.begin(), keys.end());
             std::vector<NoteRow> rows;
-            for (const auto& key : keys) {
-                const SqlQuery where = NoteKeyWhere(key.branch, key.launch);
-                SelectKeyedNotes(session, where, rows);
-                AppendItems(session, where, items, 32);
+            for (const auto& key : keys)
+                SelectKeyedNotes(session, NoteKeyWhere(key.branch, key.launch), rows);
+            // Items by branch, in key order as the keys were sorted.
+            for (auto first = keys.begin(); first != keys.end();) {
+                const auto end = std::find_if(
+                    first, keys.end(), [&](const NoteKey& key) { return key.branch != first->branch; });
+                std::vector<std::string> launches;
+                for (auto key = first; key != end; ++key)
+                    launches.push_back(key->launch);
+                AppendItems(session, first->branch, std::move(launches), items);
+                first = end;
             }
             std::stable_sort(rows.begin(), rows.end(), [](const NoteRow& a, const NoteRow& b) {
                 return std::tie(a.entryDate, a.branch, a.launch) < std::tie(b.entryDate, b.branch, b.launch);
@@ -164,9 +178,10 @@ vcl::wire::Answer GetNotasFiscais(soci::session& session, const vcl::VariantArra
         } else {
             const SqlQuery where = NotesFilterWhere(
                 {branch, from.ToIso(), to.ToIso(), supplier, series, flag == "S" ? number : std::string()});
-            AppendNotes(session, where, notes);
+            std::vector<std::string> launches;
+            AppendNotes(session, where, notes, launches);
             if (flag == "S")
-                AppendItems(session, where, items);
+                AppendItems(session, branch, std::move(launches), items);
         }
         vcl::wire::Answer answer;
         answer.result = vcl::VariantArray{"", vcl::VariantArray{notes.Finish(), items.Finish()}};

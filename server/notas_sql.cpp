@@ -31,14 +31,14 @@ std::string NotesSql(std::string_view where, bool filterRequiresPending) {
            std::string(where) + " ORDER BY N.DTENTRSAID, N.CDFILIAL, N.NRLANCTONF";
 }
 
-std::string ItemsSql(std::string_view where) {
-    // CROSS JOIN keeps the notes as SQLite's outer loop, so the plan starts
-    // from the notes' (branch, date) index even without statistics instead of
-    // walking every item of the branch; PostgreSQL plans it as a plain join.
-    return "SELECT " + SelectList(ItemColumns()) +
-           " FROM NOTAENTRADA N CROSS JOIN ITEMENTRADA I LEFT JOIN PRODUTO P ON P.CDPRODUTO = I.CDPRODUTO"
-           " WHERE I.CDFILIAL = N.CDFILIAL AND I.NRLANCTONF = N.NRLANCTONF AND " +
-           std::string(where) + " ORDER BY I.CDFILIAL, I.NRLANCTONF, I.NRSEQITPROD";
+SqlQuery ItemsOfNotesQuery(const std::string& branch, std::span<const std::string> launches) {
+    SqlQuery query("SELECT " + SelectList(ItemColumns()) +
+                   " FROM ITEMENTRADA I LEFT JOIN PRODUTO P ON P.CDPRODUTO = I.CDPRODUTO WHERE ");
+    query.Add("I.CDFILIAL = :b", branch).Add(" AND I.NRLANCTONF IN (");
+    for (std::size_t i = 0; i < launches.size(); ++i)  // each its own name: a repeated one is one value
+        query.Add((i == 0 ? ":l" : ", :l") + std::to_string(i), launches[i]);
+    query.Add(") ORDER BY I.CDFILIAL, I.NRLANCTONF, I.NRSEQITPROD");
+    return query;
 }
 
 }  // namespace server

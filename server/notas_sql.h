@@ -2,6 +2,7 @@
 // their plans on a database nobody has analysed.
 #pragma once
 
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -23,7 +24,14 @@ SqlQuery NoteKeyWhere(const std::string& branch, const std::string& launch);
 // The notes matching `where`, ordered by entry date, branch and launch
 // number. Under the filter every note selected has something to send.
 std::string NotesSql(std::string_view where, bool filterRequiresPending);
-// The items of the notes matching `where`, ordered by note and sequence.
-std::string ItemsSql(std::string_view where);
+// Launch numbers per items query: enough that a large answer takes few
+// statements, few enough for any backend's limit on bound values.
+inline constexpr std::size_t kNotesPerItemsQuery = 500;
+
+// The items of the notes of `branch` numbered `launches` (one at least, at
+// most kNotesPerItemsQuery, in ascending order), ordered by note and sequence.
+// The keys lead the plan straight into the items' primary key, whose order
+// is the answer's, so no sort holds the rows back.
+SqlQuery ItemsOfNotesQuery(const std::string& branch, std::span<const std::string> launches);
 
 }  // namespace server

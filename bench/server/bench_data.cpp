@@ -7,6 +7,7 @@
 
 #include "db/connection.h"
 #include "db/init_db.h"
+#include "db/schema_version.h"
 
 namespace bench {
 
@@ -80,12 +81,14 @@ std::string DemoDatabaseForItems(long long items) {
     // and the demo shipments leave about nine in ten of them pending.
     const int notes = static_cast<int>(std::max(10LL, items * 100 / 110));
     return "sqlite3://db=" +
-           Cached("demo_" + std::to_string(items) + "_items.db",
+           Cached("demo_" + std::to_string(items) + "_items_v" + std::to_string(db::kSchemaVersion) + ".db",
                   [notes](const std::string& c) { db::InitDatabase(c, {.demo = true, .notes = notes}); });
 }
 
 std::string GenerationTemplate() {
-    return Cached("generation_template_" + std::to_string(kGenerationNotes) + ".db", &BuildGeneration);
+    return Cached("generation_template_" + std::to_string(kGenerationNotes) + "_v" +
+                      std::to_string(db::kSchemaVersion) + ".db",
+                  &BuildGeneration);
 }
 
 }  // namespace bench

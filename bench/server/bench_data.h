@@ -1,5 +1,5 @@
 // Databases for the server benchmarks, built once into files under var/bench
-// and reused by later runs.
+// (named by size and schema version) and reused by later runs.
 #pragma once
 
 #include <string>

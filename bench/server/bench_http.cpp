@@ -12,10 +12,14 @@
 #include <sqlite3.h>
 #include <zstd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <map>
 #include <memory>
+#include <span>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "bench_data.h"
 #include "contracts/server_api.h"
@@ -244,36 +248,56 @@ void BM_ClientDecode(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
 }
 
-// The server's two statements, every column of every row read once.
+// Runs one statement, reading every column of every row once; `onRow`
+// sees each row. False (and the benchmark skipped) when it cannot prepare.
+template <typename OnRow>
+bool StepThrough(benchmark::State& state, sqlite3* handle, const server::SqlQuery& query, OnRow onRow) {
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v2(handle, query.Text().c_str(), -1, &statement, nullptr) != SQLITE_OK) {
+        state.SkipWithError(sqlite3_errmsg(handle));
+        return false;
+    }
+    for (std::size_t i = 0; i < query.Values().size(); ++i)
+        sqlite3_bind_text(statement, static_cast<int>(i + 1), query.Values()[i].c_str(), -1, SQLITE_STATIC);
+    while (sqlite3_step(statement) == SQLITE_ROW) {
+        for (int c = 0, n = sqlite3_column_count(statement); c < n; ++c) {
+            if (sqlite3_column_type(statement, c) == SQLITE_TEXT)
+                benchmark::DoNotOptimize(sqlite3_column_text(statement, c));
+            else
+                benchmark::DoNotOptimize(sqlite3_column_double(statement, c));
+        }
+        onRow(statement);
+    }
+    sqlite3_finalize(statement);
+    return true;
+}
+
+// The server's statements (the notes, then their items by key a batch of
+// notes at a time), every column of every row read once.
 void BM_RawSelectOfTheSameRows(benchmark::State& state) {
     const std::string path = db::SqlitePath(db::ParseConnect(bench::DemoDatabaseForItems(state.range(0))));
     sqlite3* handle = nullptr;
     sqlite3_open_v2(path.c_str(), &handle, SQLITE_OPEN_READONLY, nullptr);
     const server::SqlQuery where =
         server::NotesFilterWhere({"0001", kWholeYear.from, kWholeYear.to, "", "", ""});
-    const std::string statements[] = {server::NotesSql(where.Text(), true), server::ItemsSql(where.Text())};
+    server::SqlQuery notes(server::NotesSql(where.Text(), true));
+    for (const auto& value : where.Values())
+        notes.Add("", value);
     std::size_t items = 0;
     for (auto _ : state) {
-        for (const std::string& sql : statements) {
-            sqlite3_stmt* statement = nullptr;
-            if (sqlite3_prepare_v2(handle, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK) {
-                state.SkipWithError(sqlite3_errmsg(handle));
+        std::vector<std::string> launches;
+        if (!StepThrough(state, handle, notes, [&](sqlite3_stmt* row) {
+                launches.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(row, 1)));
+            }))
+            break;
+        std::sort(launches.begin(), launches.end());
+        items = 0;
+        const std::span<const std::string> all(launches);
+        for (std::size_t first = 0; first < all.size(); first += server::kNotesPerItemsQuery) {
+            const auto some = all.subspan(first, std::min(server::kNotesPerItemsQuery, all.size() - first));
+            if (!StepThrough(state, handle, server::ItemsOfNotesQuery("0001", some),
+                             [&](sqlite3_stmt*) { ++items; }))
                 break;
-            }
-            for (std::size_t i = 0; i < where.Values().size(); ++i)
-                sqlite3_bind_text(statement, static_cast<int>(i + 1), where.Values()[i].c_str(), -1,
-                                  SQLITE_STATIC);
-            items = 0;
-            while (sqlite3_step(statement) == SQLITE_ROW) {
-                ++items;
-                for (int c = 0, n = sqlite3_column_count(statement); c < n; ++c) {
-                    if (sqlite3_column_type(statement, c) == SQLITE_TEXT)
-                        benchmark::DoNotOptimize(sqlite3_column_text(statement, c));
-                    else
-                        benchmark::DoNotOptimize(sqlite3_column_double(statement, c));
-                }
-            }
-            sqlite3_finalize(statement);
         }
     }
     state.counters["items"] = static_cast<double>(items);

@@ -76,7 +76,10 @@ std::string Describe(soci::session& session) {
                Rows(session,
                     "SELECT m.name, il.name, il.\"unique\", ii.seqno, ii.name FROM sqlite_master m"
                     " JOIN pragma_index_list(m.name) il JOIN pragma_index_info(il.name) ii"
-                    " WHERE m.type = 'table' ORDER BY m.name, il.name, ii.seqno");
+                    " WHERE m.type = 'table' ORDER BY m.name, il.name, ii.seqno") +
+               Rows(session,  // how each table stores its rows: by rowid, or by key (wr = 1)
+                    "SELECT name, wr FROM pragma_table_list WHERE schema = 'main' AND type = 'table'"
+                    " ORDER BY name");
     }
     return Rows(session,
                 "SELECT table_name, ordinal_position, column_name, data_type,"
@@ -102,7 +105,7 @@ std::string EveryVersion() {
 
 // A database as version 1 left it: its tables, no version table.
 void CreateVersion1(soci::session& session) {
-    for (const auto& statement : db::CreateStatements(db::TablesV1()))
+    for (const auto& statement : db::CreateStatements(db::TablesV1(), db::BackendOf(session)))
         session << statement;
 }
 
