@@ -76,6 +76,7 @@ vcl::Cell RowBatch::CellAt(std::size_t column, std::size_t row) const {
 void FetchBatches(soci::session& session, const SqlQuery& query, RowBatch& batch,
                   const std::function<void()>& onBatch) {
     soci::statement statement(session);
+    batch.Rewind();  // a batch reused from an earlier statement was left at its last fetch's size
     batch.Bind(statement);
     for (const auto& value : query.Values())
         statement.exchange(soci::use(value));

@@ -9,7 +9,7 @@
 // selection on the largest database.
 #include <benchmark/benchmark.h>
 #include <httplib.h>
-#include <sqlite3.h>
+#include <soci/sqlite3/soci-sqlite3.h>  // declares SQLite's API in namespace sqlite_api
 #include <zstd.h>
 
 #include <algorithm>
@@ -35,6 +35,7 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
+using namespace sqlite_api;
 
 constexpr std::string_view kServer = contracts::kRemessaServer;
 constexpr std::string_view kMethod = contracts::kGetNotasFiscais;
@@ -275,9 +276,11 @@ bool StepThrough(benchmark::State& state, sqlite3* handle, const server::SqlQuer
 // The server's statements (the notes, then their items by key a batch of
 // notes at a time), every column of every row read once.
 void BM_RawSelectOfTheSameRows(benchmark::State& state) {
-    const std::string path = db::SqlitePath(db::ParseConnect(bench::DemoDatabaseForItems(state.range(0))));
-    sqlite3* handle = nullptr;
-    sqlite3_open_v2(path.c_str(), &handle, SQLITE_OPEN_READONLY, nullptr);
+    // The server's own connection settings (page cache, file mapping), used
+    // through SQLite's API with no layer above it.
+    soci::session session;
+    db::Open(session, bench::DemoDatabaseForItems(state.range(0)));
+    sqlite3* handle = static_cast<soci::sqlite3_session_backend*>(session.get_backend())->conn_;
     const server::SqlQuery where =
         server::NotesFilterWhere({"0001", kWholeYear.from, kWholeYear.to, "", "", ""});
     server::SqlQuery notes(server::NotesSql(where.Text(), true));
@@ -301,7 +304,6 @@ void BM_RawSelectOfTheSameRows(benchmark::State& state) {
         }
     }
     state.counters["items"] = static_cast<double>(items);
-    sqlite3_close(handle);
 }
 
 void Sizes(benchmark::internal::Benchmark* b) {

@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
+
 #include "contracts/packets.h"
 #include "db/connection.h"
 #include "remessa_fixture.h"
 #include "server/call_error.h"
 #include "server/dispatch.h"
+#include "server/notas_sql.h"
 #include "test_database.h"
 
 namespace {
@@ -118,6 +122,53 @@ TEST_P(GetNotasFiscaisTest, ItemsSpanningSeveralFetchBatchesArriveWholeAndInOrde
     }
     EXPECT_EQ(Column(items, "DTVALILOTE").back(), "");
     EXPECT_EQ(Column(items, "NMPRODUTO").back(), "Parafuso sextavado");
+}
+
+// More notes than one items statement takes: the items of every note arrive
+// once, in key order, across the statements.
+TEST_P(GetNotasFiscaisTest, NotesSpanningSeveralItemStatementsKeepEveryItemInOrder) {
+    const int notesAdded = static_cast<int>(server::kNotesPerItemsQuery) + 30;
+    {
+        soci::transaction tx(session_);
+        std::string launch, sequence;
+        soci::statement note =
+            (session_.prepare
+                 << "INSERT INTO NOTAENTRADA VALUES ('0001', :l, '000001', '900', '1', '2026-03-20',"
+                    " 1.0, '0001')",
+             soci::use(launch));
+        soci::statement item =
+            (session_.prepare
+                 << "INSERT INTO ITEMENTRADA VALUES ('0001', :l, :s, '000001', 2, 1.0, 2.0, '0001',"
+                    " '000001', 'L01', '', '', NULL, 0)",
+             soci::use(launch), soci::use(sequence));
+        for (int n = notesAdded; n >= 1; --n) {  // stored in the reverse of the listing's order
+            launch = std::to_string(1000000000 + n);
+            note.execute(true);
+            for (const char* s : {"0002", "0001"}) {
+                sequence = s;
+                item.execute(true);
+            }
+        }
+        tx.commit();
+    }
+    const auto [notes, items] =
+        Payload(NotasArgs(Variant::Null(), "0001", "", kMarch1, kMarch31, "", "", "S"));
+    const Strings noteLaunches = Column(notes, "NRLANCTONF");
+    ASSERT_EQ(noteLaunches.size(), 2u + static_cast<std::size_t>(notesAdded));
+    const Strings launches = Column(items, "NRLANCTONF");
+    const Strings sequences = Column(items, "NRSEQITPROD");
+    Strings got;  // "launch/sequence" of every item, as they came
+    for (std::size_t i = 0; i < launches.size(); ++i)
+        got.push_back(launches[i] + "/" + sequences[i]);
+    EXPECT_TRUE(std::is_sorted(got.begin(), got.end()));
+    EXPECT_EQ(std::adjacent_find(got.begin(), got.end()), got.end()) << "an item came twice";
+    Strings added, expected;
+    std::copy_if(got.begin(), got.end(), std::back_inserter(added),
+                 [](const std::string& key) { return key.starts_with("1"); });
+    for (int n = 1; n <= notesAdded; ++n)
+        for (const char* s : {"/0001", "/0002"})
+            expected.push_back(std::to_string(1000000000 + n) + s);
+    EXPECT_EQ(added, expected);
 }
 
 TEST_P(GetNotasFiscaisTest, FilterNarrowsBySupplierSeriesNumberAndDates) {
