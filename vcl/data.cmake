@@ -5,6 +5,7 @@ add_library(vcl_data
   ${CMAKE_CURRENT_LIST_DIR}/calendar.cpp
   ${CMAKE_CURRENT_LIST_DIR}/component.cpp
   ${CMAKE_CURRENT_LIST_DIR}/variant.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/memory_advice.cpp
   ${CMAKE_CURRENT_LIST_DIR}/string_dict.cpp
   ${CMAKE_CURRENT_LIST_DIR}/packet_store.cpp
   ${CMAKE_CURRENT_LIST_DIR}/data_packet.cpp
@@ -12,6 +13,7 @@ add_library(vcl_data
   ${CMAKE_CURRENT_LIST_DIR}/mask_text.cpp
   ${CMAKE_CURRENT_LIST_DIR}/net_address.cpp
   ${CMAKE_CURRENT_LIST_DIR}/wire_encode.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/utf8_check.cpp
   ${CMAKE_CURRENT_LIST_DIR}/json_reader.cpp
   ${CMAKE_CURRENT_LIST_DIR}/wire_decode.cpp
   ${CMAKE_CURRENT_LIST_DIR}/streamed_rows.cpp

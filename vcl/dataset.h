@@ -248,6 +248,11 @@ private:
     // The terms resolved to field positions; EDatabaseError names an unknown field.
     std::vector<ColumnTerm> ResolveTerms(const std::string& filter) const;
     void DiscardEdit();
+    // Readies the edit buffer with no field written (the row's cells stand
+    // for every field until one is set).
+    void ResetEditBuffer();
+    // Whether a field is null in the row being edited: its written value, else its cell.
+    bool EditedIsNull(std::size_t fieldIndex) const;
     void ClampAfterRemove();
 
     std::vector<std::unique_ptr<TField>> fields_;
@@ -264,7 +269,11 @@ private:
     std::size_t pos_ = 0;         // current row among the rows shown
     bool bof_ = true;
     bool eof_ = true;
-    std::vector<Variant> buffer_;  // values of the row in edit or insert
+    // The row in edit or insert: only the fields written since Edit/Insert
+    // have a value here; the others read the row's cells.
+    std::vector<Variant> buffer_;
+    std::vector<char> written_;        // per field: buffer_ holds its value
+    std::vector<std::size_t> writes_;  // the fields written, in the order first written
     bool modified_ = false;
     std::optional<std::size_t> viewPos_;  // row the fields read instead of pos_ (TRecordView)
 };

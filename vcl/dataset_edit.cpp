@@ -14,7 +14,8 @@ Variant TClientDataSet::CurrentValue(int fieldIndex) const {
     if (!Active() || fieldIndex < 0 || static_cast<std::size_t>(fieldIndex) >= fields_.size())
         return Variant::Null();
     const std::size_t pos = viewPos_.value_or(pos_);
-    if (pos == pos_ && InEditMode())
+    if (pos == pos_ && InEditMode() && static_cast<std::size_t>(fieldIndex) < written_.size() &&
+        written_[static_cast<std::size_t>(fieldIndex)])
         return buffer_[static_cast<std::size_t>(fieldIndex)];
     if (pos >= ShownCount())
         return Variant::Null();
@@ -46,9 +47,38 @@ void TClientDataSet::SetCurrentValue(int fieldIndex, const Variant& value) {
             stored = RawToVariant(field.DataType(), raw);
         }
     }
-    buffer_[static_cast<std::size_t>(fieldIndex)] = std::move(stored);
+    const auto index = static_cast<std::size_t>(fieldIndex);
+    if (written_.size() < fields_.size()) {  // a field declared while editing
+        buffer_.resize(fields_.size(), Variant::Null());
+        written_.resize(fields_.size(), 0);
+    }
+    buffer_[index] = std::move(stored);
+    if (!written_[index]) {
+        written_[index] = 1;
+        writes_.push_back(index);
+    }
     modified_ = true;
     NotifyLinks(LinkEvent::RecordChanged, &field);
+}
+
+void TClientDataSet::ResetEditBuffer() {
+    if (written_.size() != fields_.size()) {
+        buffer_.assign(fields_.size(), Variant::Null());
+        written_.assign(fields_.size(), 0);
+        writes_.clear();
+    }
+    for (const std::size_t index : writes_) {
+        written_[index] = 0;
+        buffer_[index] = Variant::Null();
+    }
+    writes_.clear();
+    modified_ = false;
+}
+
+bool TClientDataSet::EditedIsNull(std::size_t fieldIndex) const {
+    if (fieldIndex < written_.size() && written_[fieldIndex])
+        return buffer_[fieldIndex].IsEmpty();
+    return store_->IsNull(store_->ShownRow(pos_), static_cast<int>(fieldIndex));
 }
 
 void TClientDataSet::DiscardEdit() {
@@ -56,8 +86,7 @@ void TClientDataSet::DiscardEdit() {
         store_->Remove(pos_);
         ClampAfterRemove();
     }
-    buffer_.clear();
-    modified_ = false;
+    ResetEditBuffer();
     if (InEditMode())
         SetState(TDataSetState::Browse);
 }
@@ -107,8 +136,7 @@ void TClientDataSet::BeginInsert(bool atEnd) {
     pos_ = at;
     bof_ = false;
     eof_ = atEnd;
-    buffer_.assign(fields_.size(), Variant::Null());
-    modified_ = false;
+    ResetEditBuffer();
     SetState(TDataSetState::Insert);
     NotifyLinks(LinkEvent::DataSetChanged);
     Fire(AfterInsert, this);
@@ -124,12 +152,7 @@ void TClientDataSet::Edit() {
         return;
     }
     Fire(BeforeEdit, this);
-    const RowId row = store_->ShownRow(pos_);
-    buffer_.clear();
-    buffer_.reserve(fields_.size());
-    for (std::size_t i = 0; i < fields_.size(); ++i)
-        buffer_.push_back(store_->Value(row, static_cast<int>(i)));
-    modified_ = false;
+    ResetEditBuffer();
     SetState(TDataSetState::Edit);
     Fire(AfterEdit, this);
 }
@@ -140,14 +163,13 @@ void TClientDataSet::Post() {
     NotifyLinks(LinkEvent::UpdateData);
     Fire(BeforePost, this);
     for (const auto& field : fields_) {
-        if (field->Required && buffer_[static_cast<std::size_t>(field->Index())].IsEmpty())
+        if (field->Required && EditedIsNull(static_cast<std::size_t>(field->Index())))
             throw EDatabaseError("O campo '" + field->FieldName() + "' deve ser preenchido");
     }
     const bool wasInsert = state_ == TDataSetState::Insert;
     const RowId row = store_->ShownRow(pos_);
-    store_->Commit(row, buffer_);
-    buffer_.clear();
-    modified_ = false;
+    store_->Commit(row, writes_, buffer_);
+    ResetEditBuffer();
     SetState(TDataSetState::Browse);
     bool left = false;
     if (filtered_ && !store_->Matches(row)) {
@@ -184,8 +206,7 @@ void TClientDataSet::Delete() {
     Fire(BeforeDelete, this);
     Fire(BeforeScroll, this);
     if (state_ == TDataSetState::Edit) {
-        buffer_.clear();
-        modified_ = false;
+        ResetEditBuffer();
         SetState(TDataSetState::Browse);
     }
     store_->Remove(pos_);

@@ -1,6 +1,7 @@
 #include "vcl/dataset_store.h"
 
 #include <algorithm>
+#include <array>
 
 #include "vcl/exceptions.h"
 #include "vcl/text_format.h"
@@ -67,16 +68,19 @@ DataStore::Index& DataStore::IndexFor(const std::vector<int>& columns) {
     return indexes_.back();
 }
 
+void DataStore::IndexRemove(Index& index, std::uint64_t hash, RowId row) {
+    auto found = index.postings.find(hash);
+    if (found == index.postings.end())
+        return;
+    auto& rows = found->second;
+    rows.erase(std::remove(rows.begin(), rows.end(), row), rows.end());
+    if (rows.empty())
+        index.postings.erase(found);
+}
+
 void DataStore::IndexRemove(RowId row) {
-    for (Index& index : indexes_) {
-        auto found = index.postings.find(RowHash(index.columns, row));
-        if (found == index.postings.end())
-            continue;
-        auto& rows = found->second;
-        rows.erase(std::remove(rows.begin(), rows.end(), row), rows.end());
-        if (rows.empty())
-            index.postings.erase(found);
-    }
+    for (Index& index : indexes_)
+        IndexRemove(index, RowHash(index.columns, row), row);
 }
 
 void DataStore::IndexAdd(RowId row) {
@@ -223,23 +227,42 @@ bool SameAsStored(const Column& column, std::size_t row, const Variant& value) {
 
 }  // namespace
 
-void DataStore::Commit(RowId row, const std::vector<Variant>& values) {
-    const bool isNew = pending_ == row;
-    if (!isNew)
-        IndexRemove(row);
-    for (std::size_t c = 0; c < columns_.size() && c < values.size(); ++c) {
-        const Column& current = *columns_[c];
-        // Skip unchanged cells so that an edit copies only the columns it writes.
-        const Variant& value = values[c];
-        if (!isNew && SameAsStored(current, row, value))
-            continue;
-        if (isNew && value.IsEmpty())
-            continue;
-        Writable(static_cast<int>(c)).Set(row, value);
-    }
-    if (isNew)
+void DataStore::Commit(RowId row, std::span<const std::size_t> written, const std::vector<Variant>& values) {
+    if (pending_ == row) {
+        for (const std::size_t c : written)
+            if (c < columns_.size() && !values[c].IsEmpty())
+                Writable(static_cast<int>(c)).Set(row, values[c]);
         pending_.reset();
-    IndexAdd(row);
+        IndexAdd(row);
+        return;
+    }
+    // Only the cells that change are written, so an edit copies only the
+    // shared columns it really writes; comparing first also raises an
+    // unconvertible value's EConvertError before anything is touched.
+    std::vector<std::size_t>& changed = changedScratch_;
+    changed.clear();
+    for (const std::size_t c : written)
+        if (c < columns_.size() && !SameAsStored(*columns_[c], row, values[c]))
+            changed.push_back(c);
+    if (changed.empty())
+        return;
+    // The indexes over a changed column move the row from its old key to its new one.
+    std::array<Index*, kMaxIndexes> moved{};
+    std::size_t movedCount = 0;
+    for (Index& index : indexes_) {
+        const bool touched = std::any_of(index.columns.begin(), index.columns.end(), [&](int column) {
+            return std::find(changed.begin(), changed.end(), static_cast<std::size_t>(column)) !=
+                   changed.end();
+        });
+        if (touched) {
+            IndexRemove(index, RowHash(index.columns, row), row);
+            moved[movedCount++] = &index;
+        }
+    }
+    for (const std::size_t c : changed)
+        Writable(static_cast<int>(c)).Set(row, values[c]);
+    for (std::size_t i = 0; i < movedCount; ++i)
+        moved[i]->postings[RowHash(moved[i]->columns, row)].push_back(row);
 }
 
 void DataStore::Remove(std::size_t shownPos) {

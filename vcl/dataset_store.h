@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <unordered_map>
 #include <vector>
 
@@ -46,6 +47,9 @@ public:
     Variant Value(RowId row, int column) const {
         return columns_[static_cast<std::size_t>(column)]->Value(row);
     }
+    bool IsNull(RowId row, int column) const {
+        return columns_[static_cast<std::size_t>(column)]->IsNull(row);
+    }
 
     // Filter: the terms must all hold (empty: every row). nullopt switches it off.
     void SetFilter(std::optional<std::vector<ColumnTerm>> terms);
@@ -54,9 +58,11 @@ public:
     // New empty row shown at `shownPos` (before the row there, or at the end),
     // pending until Commit. Returns its id.
     RowId InsertPending(std::size_t shownPos);
-    // Writes a row's values (converted beforehand by the caller) and keeps the
-    // indexes current; a pending row becomes a stored one.
-    void Commit(RowId row, const std::vector<Variant>& values);
+    // Writes the values of the columns listed in `written` (converted
+    // beforehand by the caller; `values` is indexed by column) and keeps the
+    // indexes current; a pending row becomes a stored one. Cells left as they
+    // were are not written, and indexes over other columns are not touched.
+    void Commit(RowId row, std::span<const std::size_t> written, const std::vector<Variant>& values);
     // Removes the row shown at `shownPos` (a pending one included).
     void Remove(std::size_t shownPos);
     // Takes a row out of the shown rows only (it no longer matches the filter).
@@ -80,6 +86,7 @@ private:
     Index& IndexFor(const std::vector<int>& columns);
     void IndexRemove(RowId row);
     void IndexAdd(RowId row);
+    static void IndexRemove(Index& index, std::uint64_t hash, RowId row);
     void RebuildView();
     Column& Writable(int column);
     std::int64_t OrderKey(RowId row) const { return orderKeys_.empty() ? row : orderKeys_[row]; }
@@ -99,6 +106,7 @@ private:
     GapVector<RowId> view_;  // shown rows when filtered
     std::vector<Index> indexes_;
     std::optional<RowId> pending_;
+    std::vector<std::size_t> changedScratch_;  // Commit's changed columns, kept to reuse its room
 };
 
 }  // namespace vcl

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "vcl/exceptions.h"
+#include "vcl/memory_advice.h"
 #include "vcl/text_format.h"
 #include "vcl/variant.h"
 
@@ -63,19 +64,23 @@ Variant RawToVariant(FieldType type, std::int64_t raw) {
 }
 
 void Column::Reserve(std::size_t rows) {
+    if (rows <= Size())
+        return;
     if (isString_) {
         codes_.reserve(rows);
+        AdviseHugePages(codes_.data(), rows * sizeof(std::uint32_t));
     } else {
         cells_.reserve(rows);
+        AdviseHugePages(cells_.data(), rows * sizeof(std::int64_t));
         nulls_.reserve((rows + 63) / 64);
     }
 }
 
 void Column::ShrinkIfSlack() {
-    // A bulk load reserves an estimate with an eighth to spare: keep that
-    // margin rather than copy the whole column to give it back.
+    // A bulk load reserves a close estimate: a small margin is kept rather
+    // than copy the whole column to give it back.
     auto shrink = [](auto& vector) {
-        if (vector.capacity() > vector.size() + vector.size() / 6 + 64)
+        if (vector.capacity() > vector.size() + vector.size() / 16 + 64)
             vector.shrink_to_fit();
     };
     shrink(codes_);

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "vcl/exceptions.h"
+#include "vcl/memory_advice.h"
 
 namespace vcl {
 
@@ -68,7 +69,11 @@ void StringDict::DropIndex() {
 }
 
 void StringDict::Grow() {
-    std::vector<std::uint64_t> slots(slots_.size() * 2, kFreeSlot);
+    const std::size_t size = slots_.size() * 2;
+    std::vector<std::uint64_t> slots;
+    slots.reserve(size);
+    AdviseHugePages(slots.data(), size * sizeof(std::uint64_t));
+    slots.assign(size, kFreeSlot);
     const std::size_t mask = slots.size() - 1;
     for (const std::uint64_t entry : slots_) {
         if (entry == kFreeSlot)

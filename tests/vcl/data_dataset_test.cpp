@@ -253,6 +253,48 @@ TEST_F(DataSetTest, RefusedPostKeepsTheRowInEditWithItsValues) {
     EXPECT_DOUBLE_EQ(cds.Data().AsPacket().Value(0, 3).AsFloat(), 50);
 }
 
+// An edit reads the row's cells until a field is written; Post writes only
+// what changed, and each filter index follows, whether or not it covers a
+// changed column.
+TEST_F(DataSetTest, EditWritesOnlyChangedCellsAndEveryIndexFollows) {
+    cds.SetData(ItemsPacket());
+    const Variant loaded = cds.Data();
+    cds.SetFilter("CDFILIAL = '0001'");
+    cds.SetFiltered(true);
+    cds.SetFilter("CDFILIAL = '0001' AND NRLANCTONF = '1'");
+    cds.First();
+    cds.Edit();
+    cds.FieldByName("NRLANCTONF").SetAsString("2");
+    cds.FieldByName("QT").SetAsFloat(1.5);  // the value it has
+    EXPECT_EQ(cds.FieldByName("NRSEQ").AsInteger(), 1) << "an unwritten field reads its cell";
+    cds.Cancel();
+    EXPECT_EQ(cds.FieldByName("NRLANCTONF").AsString(), "1");
+    cds.Edit();
+    cds.FieldByName("NRLANCTONF").SetAsString("2");
+    cds.Post();
+    EXPECT_EQ(Rows(), "0001/1/2");
+    cds.SetFilter("CDFILIAL = '0001'");
+    EXPECT_EQ(Rows(), "0001/2/1 0001/1/2 0001/2/1");
+    cds.SetFilter("CDFILIAL = '0001' AND NRLANCTONF = '2'");
+    EXPECT_EQ(Rows(), "0001/2/1 0001/2/1");
+    EXPECT_EQ(loaded.AsPacket().Value(0, 1).AsString(), "1") << "the loaded packet is not written";
+}
+
+TEST_F(DataSetTest, RequiredFieldLeftNullInTheRowIsRefusedOnPost) {
+    cds.CreateDataSet();
+    cds.Append();
+    cds.FieldByName("CDFILIAL").SetAsString("0001");
+    cds.Post();
+    cds.FieldByName("NRSEQ").Required = true;
+    cds.Edit();
+    cds.FieldByName("QT").SetAsFloat(2);
+    EXPECT_THROW(cds.Post(), EDatabaseError);
+    EXPECT_EQ(cds.State(), TDataSetState::Edit);
+    cds.FieldByName("NRSEQ").SetAsInteger(4);
+    cds.Post();
+    EXPECT_EQ(Rows(), "0001//4");
+}
+
 TEST_F(DataSetTest, PostAsksTheLinksForPendingEditorText) {
     TDataSource& source = root.Make<TDataSource>("dts");
     source.SetDataSet(&cds);

@@ -5,6 +5,7 @@
 #include "vcl/mask_text.h"
 #include "vcl/text_format.h"
 #include "vcl/utf8.h"
+#include "vcl/utf8_check.h"
 
 using namespace vcl;
 
@@ -122,4 +123,45 @@ TEST(TextHelpers, DecimalParsingAndUtf8Prefix) {
               "a");
     EXPECT_EQ(utf8::CharAt("ção", 0), "ç");
     EXPECT_EQ(UpperText("ação é"), "AÇÃO É");
+}
+
+// Each sequence is checked alone and behind ASCII runs of every length up to
+// 40, so that it falls on every position of the 8-, 16- and 32-byte scans,
+// the end of the text included (a truncated sequence must not be read past).
+TEST(Utf8Check, AcceptsWellFormedAndRefusesEveryMalformedForm) {
+    const struct {
+        const char* bytes;
+        bool valid;
+    } cases[] = {
+        {"a", true},
+        {"\xC3\xA7", true},           // ç
+        {"\xE2\x82\xAC", true},       // €
+        {"\xF0\x9F\x98\x80", true},   // U+1F600
+        {"\xF4\x8F\xBF\xBF", true},   // U+10FFFF
+        {"\xED\x9F\xBF", true},       // U+D7FF, just below the surrogates
+        {"\xEF\xBF\xBF", true},       // U+FFFF
+        {"\xC3\xA7\xC3\xA3o", true},  // two in a row, then ASCII
+        {"\x80", false},              // a continuation byte alone
+        {"\xC3", false},              // truncated
+        {"\xC3\x28", false},          // a lead without its continuation
+        {"\xC0\xAF", false},          // overlong '/'
+        {"\xC1\xBF", false},          // overlong
+        {"\xE0\x9F\xBF", false},      // overlong three-byte
+        {"\xE2\x82", false},          // truncated three-byte
+        {"\xED\xA0\x80", false},      // U+D800, a surrogate
+        {"\xF0\x8F\xBF\xBF", false},  // overlong four-byte
+        {"\xF4\x90\x80\x80", false},  // above U+10FFFF
+        {"\xF5\x80\x80\x80", false},
+        {"\xFF", false},
+        {"\xF0\x9F\x98", false},  // truncated four-byte
+    };
+    for (const auto& c : cases) {
+        for (std::size_t padding = 0; padding <= 40; ++padding) {
+            const std::string before(padding, 'x');
+            EXPECT_EQ(utf8::IsValid(before + c.bytes), c.valid) << padding << " " << c.bytes;
+            EXPECT_EQ(utf8::IsValid(before + c.bytes + std::string(padding, 'y')), c.valid) << padding;
+        }
+    }
+    EXPECT_TRUE(utf8::IsValid({}));
+    EXPECT_TRUE(utf8::IsValid(std::string_view("a\0b", 3)));
 }

@@ -263,6 +263,31 @@ TEST(Wire, LargePacketRoundTripsWithRepeatsNullsEscapesAndDistinctTexts) {
     EXPECT_EQ(wire::Encode(back), json);
 }
 
+// The decoder sizes its columns from the first rows: packets shorter than
+// that sample, just across it, and packets whose later rows are much shorter
+// than the first ones (so that the estimate falls short and the columns grow
+// while loading) all decode to the same cells.
+TEST(Wire, PacketsOfEverySizeAndRowLengthDecodeWhole) {
+    const std::vector<FieldDef> fields{{"TEXT", FieldType::String, 0}, {"SEQ", FieldType::Integer, 0}};
+    const struct {
+        int rows;
+        int longRows;  // the first rows carry a long text, the others a short one
+    } cases[] = {{1, 0}, {2, 2}, {1023, 0}, {1024, 0}, {1025, 0}, {1026, 1026}, {20'000, 1024}};
+    for (const auto& c : cases) {
+        PacketBuilder builder(fields);
+        for (int i = 0; i < c.rows; ++i) {
+            const std::string text =
+                i < c.longRows ? std::string(200, 'x') + std::to_string(i) : std::to_string(i % 7);
+            builder.AppendRow({Variant(text), Variant(i)});
+        }
+        const DataPacket packet = builder.Finish();
+        const Variant back = wire::Decode(wire::Encode(Variant(packet)));
+        ASSERT_TRUE(back.IsPacket());
+        EXPECT_EQ(back.AsPacket().RowCount(), static_cast<std::size_t>(c.rows));
+        EXPECT_EQ(back.AsPacket(), packet) << c.rows << " rows";
+    }
+}
+
 TEST(Wire, AnswerInPiecesIsTheSameTextCutBetweenRows) {
     PacketBuilder builder({{"CODE", FieldType::String, 10}, {"QT", FieldType::Float, 0}});
     for (int i = 0; i < 3000; ++i)

@@ -1,0 +1,13 @@
+// Asks the kernel to back a large buffer with huge pages: a column of a
+// million rows then takes a few page faults instead of thousands, and random
+// lookups into it miss the TLB far less. Only whole huge pages inside the
+// range are advised, so memory beyond `bytes` is never backed by them.
+#pragma once
+
+#include <cstddef>
+
+namespace vcl {
+
+void AdviseHugePages(const void* data, std::size_t bytes);
+
+}  // namespace vcl
