@@ -1,7 +1,5 @@
 #include "vcl/answer_decoder.h"
 
-#include <simdjson.h>
-
 #include <optional>
 #include <string>
 #include <vector>
@@ -9,6 +7,7 @@
 #include "vcl/exceptions.h"
 #include "vcl/json_reader.h"
 #include "vcl/streamed_rows.h"
+#include "vcl/utf8_check.h"
 #include "vcl/wire_decode_internal.h"
 
 namespace vcl::wire {
@@ -105,7 +104,7 @@ void AnswerDecoder::Feed(std::string_view piece) {
     if (state.invalid)
         return;
     const std::size_t whole = WholeSequencesEnd(state.text);
-    if (!simdjson::validate_utf8(state.text.data() + state.checked, whole - state.checked)) {
+    if (!utf8::IsValid(std::string_view(state.text).substr(state.checked, whole - state.checked))) {
         state.invalid = true;  // the answer is wrong whatever follows
         state.reading.reset();
         return;
@@ -124,7 +123,7 @@ std::size_t AnswerDecoder::RowsRead() const {
 Answer AnswerDecoder::Finish() {
     State& state = *state_;
     const std::string_view text = state.text;
-    if (state.invalid || !simdjson::validate_utf8(text.data() + state.checked, text.size() - state.checked))
+    if (state.invalid || !utf8::IsValid(text.substr(state.checked)))
         return DecodeAnswer(text);  // reports the invalid UTF-8 as the whole-text reading does
     state.checked = text.size();
     state.ReadOn(true);
