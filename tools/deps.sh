@@ -34,6 +34,10 @@ BUILD_PACKAGES+=(qt6-translations-l10n fonts-dejavu-extra)
 # The server's HTTP edge: Boost.Asio and Boost.Beast (in libboost-dev, above);
 # compressed answers (zstd) on both ends of the wire.
 BUILD_PACKAGES+=(libboost-dev libzstd-dev)
+# The desktop's HTTP client: libcurl reads large answers in few system calls,
+# hands them over piece by piece (decoded while they arrive), checks
+# certificates (OpenSSL) and stops a transfer the user cancels.
+BUILD_PACKAGES+=(libcurl4-openssl-dev)
 # What only the tests need: the PostgreSQL server, clang for the fuzz targets,
 # curl for the installed server's health check, the openssl command that
 # makes the TLS tests' certificates.

@@ -18,6 +18,8 @@ add_library(vcl_data
   ${CMAKE_CURRENT_LIST_DIR}/utf8_check.cpp
   ${CMAKE_CURRENT_LIST_DIR}/json_reader.cpp
   ${CMAKE_CURRENT_LIST_DIR}/wire_decode.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/streamed_rows.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/answer_decoder.cpp
   ${CMAKE_CURRENT_LIST_DIR}/filter.cpp
   ${CMAKE_CURRENT_LIST_DIR}/dataset_store.cpp
   ${CMAKE_CURRENT_LIST_DIR}/dataset.cpp

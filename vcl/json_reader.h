@@ -41,6 +41,8 @@ public:
     std::string_view SkipValue();
 
     std::size_t Position() const { return pos_; }
+    // Continues at `position`, which must be where a value ended.
+    void Seek(std::size_t position) { pos_ = position; }
     std::size_t Size() const { return text_.size(); }
 
     // Nesting guard for recursive readers.

@@ -7,6 +7,7 @@
 #include "vcl/packet_store.h"
 #include "vcl/utf8_check.h"
 #include "vcl/wire.h"
+#include "vcl/wire_decode_internal.h"
 
 namespace vcl::wire {
 namespace {
@@ -106,15 +107,7 @@ std::vector<FieldDef> ReadFields(JsonReader& reader) {
     return defs;
 }
 
-// One parsed cell waiting to be appended to its column.
-struct Cell {
-    bool null = false;
-    bool repeat = false;  // the same text as the row before
-    std::string_view text;
-    std::uint32_t hash = 0;
-    std::int64_t raw = 0;
-    std::string scratch;
-};
+using detail::Cell;
 
 [[noreturn]] void FailCell(JsonReader& reader, std::size_t row, const FieldDef& def, const char* expected) {
     reader.Fail("row " + std::to_string(row + 1) + ", field " + def.name + ": expected " + expected);
@@ -252,8 +245,9 @@ void ReadRows(JsonReader& reader, PacketStore& store) {
         column->ShrinkIfSlack();
 }
 
-// The packet object after {"packet": .
-DataPacket ReadPacket(JsonReader& reader) {
+// The packet object after {"packet": . `rows`, when given, may supply rows
+// already read.
+DataPacket ReadPacket(JsonReader& reader, const detail::RowsSource* rows) {
     if (reader.Peek() != '{')
         reader.Fail("packet must be an object");
     reader.Expect('{');
@@ -278,7 +272,8 @@ DataPacket ReadPacket(JsonReader& reader) {
                     reader.Fail("duplicate packet rows");
                 hasRows = true;
                 if (store) {
-                    ReadRows(reader, *store);
+                    if (rows == nullptr || !(*rows)(reader, store))
+                        ReadRows(reader, *store);
                 } else {
                     deferredRows = reader.SkipValue();  // read once the fields are known
                 }
@@ -295,7 +290,7 @@ DataPacket ReadPacket(JsonReader& reader) {
     return DataPacket(std::move(store));
 }
 
-Variant ReadValue(JsonReader& reader) {
+Variant ReadValue(JsonReader& reader, const detail::RowsSource* rows = nullptr) {
     const char c = reader.Peek();
     switch (c) {
         case '"': {
@@ -314,7 +309,7 @@ Variant ReadValue(JsonReader& reader) {
             VariantArray values;
             if (!reader.Consume(']')) {
                 do {
-                    values.push_back(ReadValue(reader));
+                    values.push_back(ReadValue(reader, rows));
                 } while (reader.Consume(','));
                 reader.Expect(']');
             }
@@ -335,7 +330,7 @@ Variant ReadValue(JsonReader& reader) {
                 value = Variant(ReadCalendarBody(reader, key));
             } else if (key == "packet") {
                 reader.Expect(':');
-                value = Variant(ReadPacket(reader));
+                value = Variant(ReadPacket(reader, rows));
                 if (reader.Peek() != '}')
                     reader.Fail("unknown object (expected date, datetime or packet)");
                 reader.Expect('}');
@@ -399,13 +394,14 @@ VariantArray DecodeRequest(std::string_view body) {
     return std::move(*args);
 }
 
-Answer DecodeAnswer(std::string_view body) {
-    JsonReader reader = Open(body);
+namespace {
+
+Answer ReadAnswer(JsonReader& reader, const detail::RowsSource* rows) {
     Answer answer;
     bool hasResult = false, hasRefs = false;
     ReadEnvelope(reader, "answer", [&](const std::string& key) {
         if (key == "result" && !hasResult) {
-            answer.result = ReadValue(reader);
+            answer.result = ReadValue(reader, rows);
             hasResult = true;
         } else if (key == "refs" && !hasRefs) {
             hasRefs = true;
@@ -427,7 +423,7 @@ Answer DecodeAnswer(std::string_view body) {
                     if (index < 1)
                         reader.Fail("invalid ref position '" + position + "'");
                     reader.Expect(':');
-                    answer.refs[index] = ReadValue(reader);
+                    answer.refs[index] = ReadValue(reader, rows);
                 } while (reader.Consume(','));
                 reader.Expect('}');
             }
@@ -438,6 +434,13 @@ Answer DecodeAnswer(std::string_view body) {
     if (!hasResult)
         reader.Fail("answer without result");
     return answer;
+}
+
+}  // namespace
+
+Answer DecodeAnswer(std::string_view body) {
+    JsonReader reader = Open(body);
+    return ReadAnswer(reader, nullptr);
 }
 
 std::string DecodeError(std::string_view body) {
@@ -459,5 +462,27 @@ std::string DecodeError(std::string_view body) {
         return {};
     }
 }
+
+namespace detail {
+
+std::vector<FieldDef> ReadPacketFields(JsonReader& reader) {
+    return ReadFields(reader);
+}
+
+void ReadPacketCell(JsonReader& reader, const Column& column, std::size_t row, const Cell* previous,
+                    Cell& cell) {
+    ReadCell(reader, column, row, previous, cell);
+}
+
+void AppendPacketRow(PacketStore& store, const std::vector<Cell>& cells) {
+    AppendRow(store, cells);
+}
+
+Answer DecodeCheckedAnswer(std::string_view body, const RowsSource& rows) {
+    JsonReader reader(body);
+    return ReadAnswer(reader, &rows);
+}
+
+}  // namespace detail
 
 }  // namespace vcl::wire

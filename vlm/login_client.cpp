@@ -1,7 +1,7 @@
 #include "vlm/login_client.h"
 
-#include <httplib.h>
-
+#include <chrono>
+#include <iostream>
 #include <nlohmann/json.hpp>
 
 #include "vlm/http_transport.h"
@@ -11,11 +11,21 @@ namespace vlm {
 
 namespace {
 
-std::unique_ptr<httplib::Client> MakeClient(const TServerUrl& url, const std::string& caFile,
-                                            int timeoutSeconds) {
-    auto client = std::make_unique<httplib::Client>(BaseUrl(url.host, url.port, url.tls));
-    ConfigureClient(*client, url.tls, caFile, timeoutSeconds);
-    return client;
+// One POST of a small JSON body; the answer kept whole (an answer to a login is small).
+THttpOutcome PostJson(const TServerUrl& url, const std::string& caFile, const std::string& token,
+                      const std::string& path, const std::string& body, int timeoutSeconds,
+                      TBodyCollector& answer) {
+    THttpClient client(url.host, url.port, url.tls, caFile);
+    client.SetBearerToken(token);
+    THttpRequest request;
+    request.method = "POST";
+    request.path = path;
+    request.body = body;
+    request.headers.emplace_back("Content-Type", "application/json");
+    TTransferLimits limits;
+    limits.silence = std::chrono::seconds(timeoutSeconds);
+    limits.connect = std::chrono::seconds(std::min(timeoutSeconds, 10));
+    return client.Perform(request, answer, limits);
 }
 
 std::string Text(const nlohmann::json& json, const char* key) {
@@ -28,19 +38,20 @@ std::string Text(const nlohmann::json& json, const char* key) {
 TLoginResult LoginToServer(const TServerUrl& url, const std::string& caFile, const std::string& user,
                            const std::string& password, int timeoutSeconds) {
     TLoginResult result;
-    const auto client = MakeClient(url, caFile, timeoutSeconds);
     const std::string body = nlohmann::json{{"user", user}, {"password", password}}.dump();
-    const auto answer = client->Post("/login", body, "application/json");
-    if (!answer) {
-        result.error = NetFailureText(FailureOf(answer.error(), true), url.host, url.port);
+    TBodyCollector answer;
+    const THttpOutcome outcome = PostJson(url, caFile, {}, "/login", body, timeoutSeconds, answer);
+    if (!outcome.Answered()) {
+        std::cerr << "login: " << BaseUrl(url.host, url.port, url.tls) << ": " << outcome.detail << '\n';
+        result.error = NetFailureText(outcome.failure.value_or(TNetFailure::Other), url.host, url.port);
         return result;
     }
-    const auto json = nlohmann::json::parse(answer->body, nullptr, false);
-    if (answer->status != 200) {
+    const auto json = nlohmann::json::parse(answer.body, nullptr, false);
+    if (outcome.status != 200) {
         result.error = json.is_object() ? Text(json, "error") : std::string();
         if (result.error.empty())
             result.error =
-                "O servidor de aplicação recusou o acesso (erro " + std::to_string(answer->status) + ")";
+                "O servidor de aplicação recusou o acesso (erro " + std::to_string(outcome.status) + ")";
         return result;
     }
     if (!json.is_object() || Text(json, "token").empty() || Text(json, "branch").empty()) {
@@ -57,9 +68,8 @@ TLoginResult LoginToServer(const TServerUrl& url, const std::string& caFile, con
 void LogoutFromServer(const TServerUrl& url, const std::string& caFile, const std::string& token) {
     if (token.empty())
         return;
-    const auto client = MakeClient(url, caFile, 5);
-    client->set_bearer_token_auth(token);
-    client->Post("/logout", "{}", "application/json");
+    TBodyCollector answer;
+    PostJson(url, caFile, token, "/logout", "{}", 5, answer);
 }
 
 }  // namespace vlm

@@ -1,12 +1,12 @@
 #include "vlm/net_connection.h"
 
-#include <httplib.h>
-
 #include <algorithm>
+#include <atomic>
 #include <chrono>
+#include <exception>
 #include <iostream>
-#include <optional>
 #include <random>
+#include <thread>
 
 #include "contracts/server_api.h"
 #include "vcl/exceptions.h"
@@ -19,11 +19,6 @@
 namespace vlm {
 
 namespace {
-
-// A failed read that lasted (nearly) the whole read timeout: the server was silent.
-bool ReadTimedOut(std::chrono::milliseconds elapsed, int readTimeoutSeconds) {
-    return elapsed >= std::chrono::seconds(readTimeoutSeconds) - std::chrono::milliseconds(500);
-}
 
 constexpr int kUnauthorized = 401;
 constexpr int kMaxAttempts = 4;
@@ -42,8 +37,8 @@ bool OnlyReads(std::string_view method) {
 }
 
 // The transport's own words stay in the log (standard error); the user reads NetFailureText.
-void LogTransportError(const std::string& connection, const std::string& server, httplib::Error error) {
-    std::cerr << connection << ": " << server << ": " << httplib::to_string(error) << '\n';
+void LogTransportError(const std::string& connection, const std::string& server, const std::string& detail) {
+    std::cerr << connection << ": " << server << ": " << detail << '\n';
 }
 
 }  // namespace
@@ -51,48 +46,18 @@ void LogTransportError(const std::string& connection, const std::string& server,
 // --- Transport: plain or TLS client, bearer token ---
 
 struct TNetConnection::Client {
-    Client(const std::string& host, int port, const TServerAccess& access, int timeoutSeconds,
-           std::string clientKey)
-        : http(BaseUrl(host, port, access.tls)), key(std::move(clientKey)) {
-        ConfigureClient(http, access.tls, access.caFile, timeoutSeconds);
-        if (!access.token.empty())
-            http.set_bearer_token_auth(access.token);
-        // A TLS connection the server closed while idle still looks alive
-        // to the client (its close alert is readable), and the next request
-        // would fail on it: TLS calls open a connection each.
-        http.set_keep_alive(!access.tls);
-        http.set_tcp_nodelay(true);
-        // Compressed answers are decoded here (zstd), not by the library.
-        http.set_decompress(false);
+    Client(const std::string& host, int port, const TServerAccess& access, std::string clientKey)
+        : http(host, port, access.tls, access.caFile), key(std::move(clientKey)) {
+        http.SetBearerToken(access.token);
     }
-    httplib::Client http;
+    THttpClient http;
     std::string key;
-};
-
-// One request and what came back.
-struct TNetConnection::Exchange {
-    httplib::Request request;
-    std::optional<httplib::Result> answer;
-    std::chrono::milliseconds elapsed{0};
-    TCallProgress progress;  // for a call on a worker thread
 };
 
 TNetConnection::TNetConnection(vcl::TComponent* owner, std::string name)
     : vcl::TComponent(owner, std::move(name)) {}
 
-TNetConnection::~TNetConnection() {
-    for (Abandoned& call : abandoned_)
-        call.worker.join();
-}
-
-void TNetConnection::JoinEnded() {
-    std::erase_if(abandoned_, [](Abandoned& call) {
-        if (!call.exchange->progress.Done())
-            return false;
-        call.worker.join();
-        return true;
-    });
-}
+TNetConnection::~TNetConnection() = default;
 
 std::string TNetConnection::Address() const {
     return Host + ":" + std::to_string(Port);
@@ -105,9 +70,14 @@ std::string TNetConnection::ClientKey() const {
            Access.token;
 }
 
+// What the log may show of the client: no token.
+std::string TNetConnection::ShownServer() const {
+    return std::string(Access.tls ? "https://" : "http://") + Address();
+}
+
 void TNetConnection::EnsureClient() {
     if (!client_ || client_->key != ClientKey())
-        client_ = std::make_unique<Client>(Host, Port, Access, TimeoutSeconds, ClientKey());
+        client_ = std::make_unique<Client>(Host, Port, Access, ClientKey());
 }
 
 void TNetConnection::TakeHostAccess() {
@@ -159,64 +129,63 @@ bool TNetConnection::TryOpen(TNetFailure& failure) {
         return false;
     }
     EnsureClient();
-    httplib::Request health;
-    health.method = "GET";
+    THttpRequest health;
     health.path = "/health";
-    const std::unique_ptr<Exchange> exchange = Send(std::move(health));
-    if (const httplib::Result& answer = *exchange->answer) {
-        if (answer->status == 200) {
+    TBodyCollector answer(64 * 1024);
+    const THttpOutcome outcome = Send(health, answer, std::chrono::seconds(TimeoutSeconds));
+    if (outcome.Answered()) {
+        if (outcome.status == 200) {
             connected_ = true;
             return true;
         }
-        failure = answer->status == kUnauthorized ? TNetFailure::SessionExpired : TNetFailure::Unavailable;
+        failure = outcome.status == kUnauthorized ? TNetFailure::SessionExpired : TNetFailure::Unavailable;
     } else {
-        LogTransportError(Name(), ClientKey(), answer.error());
-        failure = FailureOf(answer.error(), ReadTimedOut(exchange->elapsed, TimeoutSeconds));
+        LogTransportError(Name(), ShownServer(), outcome.detail);
+        failure = outcome.failure.value_or(TNetFailure::Unavailable);
     }
     client_.reset();
     return false;
 }
 
-std::unique_ptr<TNetConnection::Exchange> TNetConnection::Send(httplib::Request request) {
-    auto exchange = std::make_unique<Exchange>();
-    exchange->request = std::move(request);
-    const auto started = std::chrono::steady_clock::now();
-    const auto finish = [started](Exchange& done) {
-        done.elapsed =
-            std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started);
-    };
-
+THttpOutcome TNetConnection::Send(const THttpRequest& request, THttpReceiver& receiver,
+                                  std::chrono::milliseconds silence) {
+    TTransferLimits limits;
+    limits.silence = silence;
+    limits.connect = std::min<std::chrono::milliseconds>(silence, std::chrono::seconds(10));
+    THttpClient& http = client_->http;
     ICallWaiter* waiter = CurrentWaiter();
-    if (waiter == nullptr) {
-        exchange->answer = client_->http.send(exchange->request);
-        finish(*exchange);
-        return exchange;
-    }
+    if (waiter == nullptr)
+        return http.Perform(request, receiver, limits);
+
     // On a worker thread, so the host keeps its windows alive and can offer
-    // a cancel. The worker touches only the client and the exchange; both
-    // stay alive until it is joined.
-    JoinEnded();
-    Exchange* running = exchange.get();
-    running->request.progress = [running](std::uint64_t received, std::uint64_t /*total*/) {
-        running->progress.SetReceived(received);
-        return true;
-    };
-    Client* client = client_.get();
-    std::thread worker([client, running, finish] {
-        running->answer = client->http.send(running->request);
-        finish(*running);
-        running->progress.Finish();
+    // a cancel; the worker is always joined before this returns.
+    TCallProgress progress;
+    std::atomic<bool> cancel{false};
+    limits.progress = &progress;
+    limits.cancel = &cancel;
+    THttpOutcome outcome;
+    std::exception_ptr error;
+    std::thread worker([&] {
+        try {
+            outcome = http.Perform(request, receiver, limits);
+        } catch (const std::exception&) {
+            error = std::current_exception();
+        }
+        progress.Finish();
     });
-    if (waiter->Wait(running->progress)) {
-        worker.join();
-        return exchange;
+    const bool waited = waiter->Wait(progress);
+    if (!waited) {
+        cancel = true;
+        http.Wake();
     }
-    // Abandoned: shut the socket so the worker ends soon, and keep what it
-    // uses until it is joined (on a later call or at the connection's end).
-    client_->http.stop();
-    abandoned_.push_back({std::move(client_), std::move(exchange), std::move(worker)});
-    Disconnect();
-    Raise(TNetFailure::Cancelled);
+    worker.join();
+    if (error)
+        std::rethrow_exception(error);
+    if (!waited) {
+        Disconnect();
+        Raise(TNetFailure::Cancelled);
+    }
+    return outcome;
 }
 
 vcl::Variant TNetConnection::AppServer(std::string_view method, std::vector<TArg> args) {
@@ -271,31 +240,33 @@ vcl::wire::Answer TNetConnection::Post(std::string_view method, const std::strin
     if (TNetFailure failure = TNetFailure::Other; !connected_ && !TryOpen(failure))
         Raise(failure);
     const std::string path = "/" + ServerName + "/" + std::string(method);
-    std::unique_ptr<Exchange> exchange;
+    const auto invalidAnswer = [&] {
+        return vcl::Exception("Resposta inválida do servidor de aplicação em " + Address() + " (" + path +
+                              ").");
+    };
+    THttpRequest request;
+    request.method = "POST";
+    request.path = path;
+    request.body = body;
+    request.headers.emplace_back("Content-Type", "application/json");
+    if (!idempotencyKey.empty())
+        request.headers.emplace_back("Idempotency-Key", idempotencyKey);
+    if (WantsCompressedAnswers(Host))
+        request.headers.emplace_back("Accept-Encoding", "zstd");
+
+    std::unique_ptr<TAnswerReceiver> answer;
     for (int attempt = 1;; ++attempt) {
         EnsureClient();
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
             deadline - std::chrono::steady_clock::now());
-        const auto leftSeconds = std::chrono::duration_cast<std::chrono::seconds>(left);
-        client_->http.set_read_timeout(
-            leftSeconds.count(),
-            std::chrono::duration_cast<std::chrono::microseconds>(left - leftSeconds).count());
-        httplib::Request request;
-        request.method = "POST";
-        request.path = path;
-        request.body = body;
-        request.set_header("Content-Type", "application/json");
-        if (!idempotencyKey.empty())
-            request.set_header("Idempotency-Key", idempotencyKey);
-        if (WantsCompressedAnswers(Host))
-            request.set_header("Accept-Encoding", "zstd");
-        exchange = Send(std::move(request));
-        const httplib::Result& answer = *exchange->answer;
-        if (answer)
+        answer = std::make_unique<TAnswerReceiver>();
+        const THttpOutcome outcome = Send(request, *answer, std::max(left, std::chrono::milliseconds(1)));
+        if (outcome.Answered())
             break;
-        LogTransportError(Name(), ClientKey(), answer.error());
-        const bool silent = std::chrono::steady_clock::now() >= deadline - std::chrono::milliseconds(500);
-        const TNetFailure failure = FailureOf(answer.error(), silent);
+        LogTransportError(Name(), ShownServer(), outcome.detail);
+        if (outcome.stoppedByReceiver)
+            throw invalidAnswer();
+        const TNetFailure failure = *outcome.failure;
         Disconnect();
         // Sent again only while the deadline leaves time for an answer.
         if (!mayRepeat || !MayRetry(failure) || attempt >= kMaxAttempts ||
@@ -304,33 +275,20 @@ vcl::wire::Answer TNetConnection::Post(std::string_view method, const std::strin
         std::this_thread::sleep_for(kRetryPause * attempt);
         connected_ = true;  // its client is made anew at the top of the loop
     }
-    const httplib::Result& answer = *exchange->answer;
-    if (answer->status == kUnauthorized)
+    if (answer->Status() == kUnauthorized)
         Raise(TNetFailure::SessionExpired);
-    if (answer->status != 200) {
-        std::string error = vcl::wire::DecodeError(answer->body);
+    if (answer->Status() != 200) {
+        std::string error = vcl::wire::DecodeError(answer->ErrorBody());
         if (error.empty())
-            error = "Erro " + std::to_string(answer->status) + " do servidor de aplicação em " + path;
+            error = "Erro " + std::to_string(answer->Status()) + " do servidor de aplicação em " + path;
         throw vcl::Exception(error);
     }
-
-    const std::string* text = &answer->body;
-    std::optional<std::string> plain;
-    if (answer->get_header_value("Content-Encoding") == "zstd") {
-        plain = DecompressZstd(answer->body);
-        if (!plain)
-            throw vcl::Exception("Resposta inválida do servidor de aplicação em " + Address() + " (" + path +
-                                 ").");
-        text = &*plain;
-    }
-    vcl::wire::Answer decoded;
     try {
-        decoded = vcl::wire::DecodeAnswer(*text);
-    } catch (const vcl::EWireError&) {
-        throw vcl::Exception("Resposta inválida do servidor de aplicação em " + Address() + " (" + path +
-                             ").");
+        return answer->Finish();
+    } catch (const vcl::EWireError& error) {
+        LogTransportError(Name(), ShownServer(), error.what());
+        throw invalidAnswer();
     }
-    return decoded;
 }
 
 }  // namespace vlm

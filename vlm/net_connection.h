@@ -3,23 +3,20 @@
 // result and the final values of by-reference arguments.
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
-#include <thread>
 #include <variant>
 #include <vector>
 
 #include "vcl/component.h"
 #include "vcl/variant.h"
 #include "vcl/wire.h"
+#include "vlm/http_transport.h"
 #include "vlm/net_failure.h"
 #include "vlm/server_access.h"
-
-namespace httplib {
-struct Request;
-}
 
 namespace vlm {
 
@@ -54,8 +51,8 @@ public:
     TCallEvent OnCall;
     // How a call is waited for: this waiter, else the host's (of the form
     // that owns the connection), else in line. With a waiter the request runs
-    // on a thread of its own and the user may abandon it: the call then
-    // raises "Operação cancelada pelo usuário".
+    // on a thread of its own and the user may abandon it: the transfer stops
+    // at once and the call raises "Operação cancelada pelo usuário".
     ICallWaiter* Waiter = nullptr;
 
     bool Connected() const { return connected_; }
@@ -89,27 +86,21 @@ public:
 
 private:
     struct Client;
-    struct Exchange;
-    // A cancelled call's client, exchange and thread, kept until the thread ends.
-    struct Abandoned {
-        std::unique_ptr<Client> client;
-        std::unique_ptr<Exchange> exchange;
-        std::thread worker;
-    };
     std::unique_ptr<Client> client_;
-    std::vector<Abandoned> abandoned_;
     bool connected_ = false;
     std::string ClientKey() const;
     std::string Address() const;
+    std::string ShownServer() const;
     void TakeHostAccess();
     void EnsureClient();
     bool TryOpen(TNetFailure& failure);
     ICallWaiter* CurrentWaiter() const;
-    // Sends the request, in line or on a worker the waiter watches; raises
-    // the cancel failure when the user abandons the call.
-    std::unique_ptr<Exchange> Send(httplib::Request request);
+    // Sends the request, in line or on a worker the waiter watches, with
+    // `silence` as the longest the server may say nothing; raises the cancel
+    // failure when the user abandons the call.
+    THttpOutcome Send(const THttpRequest& request, THttpReceiver& receiver,
+                      std::chrono::milliseconds silence);
     void Disconnect();
-    void JoinEnded();  // joins abandoned calls whose thread has ended
     [[noreturn]] void Raise(TNetFailure failure) const;
 };
 

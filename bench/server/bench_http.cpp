@@ -19,6 +19,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "bench_data.h"
@@ -28,8 +29,10 @@
 #include "server/answer_output.h"
 #include "server/dispatch.h"
 #include "server/notas_sql.h"
+#include "vcl/answer_decoder.h"
 #include "vcl/data_packet.h"
 #include "vcl/wire.h"
+#include "vlm/net_connection.h"
 
 namespace {
 
@@ -150,6 +153,58 @@ void BM_OneDayFilter(benchmark::State& state) {
     RunHttp(state, bench::DemoDatabaseForItems(state.range(0)), kOneDay);
 }
 
+// The same call as the desktop makes it: through its connection component,
+// the answer received and decoded by the host's own client.
+void BM_HttpDesktopClient(benchmark::State& state) {
+    const Served& served = ServerFor(bench::DemoDatabaseForItems(state.range(0)));
+    const std::string request = vcl::wire::EncodeRequest(Arguments(kWholeYear));
+    vlm::TNetConnection connection(nullptr, "netBench");
+    connection.ServerName = std::string(kServer);
+    connection.Host = "127.0.0.1";
+    connection.Port = served.port;
+    connection.TimeoutSeconds = 600;
+    connection.Access.token = served.token;
+    std::size_t items = 0;
+    for (auto _ : state)
+        items = ItemCount(connection.Post(kMethod, request));
+    state.counters["items"] = static_cast<double>(items);
+}
+
+// The desktop's receive path alone: a server that only sends the answer's
+// text, already made, so that the time is the client's (reading the
+// socket, decoding the packets).
+void BM_DesktopClientReceive(benchmark::State& state) {
+    const Served& served = ServerFor(bench::DemoDatabaseForItems(state.range(0)));
+    const std::string answer = Post(served, vcl::wire::EncodeRequest(Arguments(kWholeYear))).body;
+    httplib::Server sender;
+    sender.Get("/health", [](const httplib::Request&, httplib::Response& res) {
+        res.set_content("{}", "application/json");
+    });
+    sender.Post(R"(/[^/]+/[^/]+)", [&answer](const httplib::Request&, httplib::Response& res) {
+        res.set_content(answer, "application/json");
+    });
+    const int port = sender.bind_to_any_port("127.0.0.1");
+    std::thread serving([&sender] { sender.listen_after_bind(); });
+    while (!sender.is_running())
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    {
+        vlm::TNetConnection connection(nullptr, "netBench");
+        connection.ServerName = std::string(kServer);
+        connection.Host = "127.0.0.1";
+        connection.Port = port;
+        connection.TimeoutSeconds = 600;
+        std::size_t items = 0;
+        for (auto _ : state)
+            items = ItemCount(connection.Post(kMethod, "{}"));
+        state.counters["items"] = static_cast<double>(items);
+        state.counters["bytes_per_second"] =
+            benchmark::Counter(static_cast<double>(answer.size()) * static_cast<double>(state.iterations()),
+                               benchmark::Counter::kIsRate);
+    }
+    sender.stop();
+    serving.join();
+}
+
 // The server's part alone: the selection and the answer's text.
 void BM_ServerAnswer(benchmark::State& state) {
     soci::session session;
@@ -192,6 +247,28 @@ void BM_ServerStreamedAnswer(benchmark::State& state) {
 }
 
 // The client's part alone: decoding the answer's text.
+std::string AnswerText(std::int64_t items) {
+    soci::session session;
+    db::Open(session, bench::DemoDatabaseForItems(items));
+    return vcl::wire::EncodeAnswer(
+        server::Dispatch(session, kServer, kMethod, Arguments(kWholeYear), server::LocalCaller("0001")));
+}
+
+// The same decode fed in pieces of 64 KB, as the desktop's client does while
+// the answer arrives.
+void BM_ClientDecodeInPieces(benchmark::State& state) {
+    const std::string text = AnswerText(state.range(0));
+    constexpr std::size_t kPiece = 64 * 1024;
+    for (auto _ : state) {
+        vcl::wire::AnswerDecoder decoder;
+        for (std::size_t at = 0; at < text.size(); at += kPiece)
+            decoder.Feed(std::string_view(text).substr(at, kPiece));
+        const vcl::wire::Answer answer = decoder.Finish();
+        benchmark::DoNotOptimize(answer);
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+}
+
 void BM_ClientDecode(benchmark::State& state) {
     std::string text;
     {
@@ -270,9 +347,12 @@ void Sizes(benchmark::internal::Benchmark* b) {
 }
 
 BENCHMARK(BM_HttpEndToEnd)->Apply(Sizes);
+BENCHMARK(BM_HttpDesktopClient)->Apply(Sizes);
+BENCHMARK(BM_DesktopClientReceive)->Apply(Sizes);
 BENCHMARK(BM_ServerAnswer)->Apply(Sizes);
 BENCHMARK(BM_ServerStreamedAnswer)->Apply(Sizes);
 BENCHMARK(BM_ClientDecode)->Apply(Sizes);
+BENCHMARK(BM_ClientDecodeInPieces)->Apply(Sizes);
 BENCHMARK(BM_RawSelectOfTheSameRows)->Apply(Sizes);
 BENCHMARK(BM_OneDayFilter)->ArgName("items")->Arg(1'000'000)->Unit(benchmark::kMillisecond)->UseRealTime();
 

@@ -3,6 +3,7 @@ add_executable(test_vcl_data
   ${CMAKE_CURRENT_LIST_DIR}/data_variant_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/data_wire_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/data_wire_stream_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/data_answer_decoder_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/data_text_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/data_dataset_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/data_field_test.cpp

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <httplib.h>
+#include <zstd.h>
 
 #include <chrono>
 #include <mutex>
@@ -9,6 +10,7 @@
 #include <thread>
 
 #include "qt/silent_server.h"
+#include "vcl/data_packet.h"
 #include "vcl/exceptions.h"
 #include "vcl/wire.h"
 #include "vlm/call_wait.h"
@@ -18,6 +20,58 @@ namespace vlm {
 namespace {
 
 constexpr const char* kServer = "zrm90000.rdmRemessaAnalise";
+
+// An answer of some 150 KB: a packet of many rows, as a getNotasFiscais.
+const std::string& LongAnswer() {
+    static const std::string text = [] {
+        vcl::PacketBuilder builder(
+            {{"CDNOTA", vcl::FieldType::String, 10}, {"QT", vcl::FieldType::Float, 0}});
+        for (int i = 0; i < 5000; ++i)
+            builder.AppendRow({vcl::Variant("nota " + std::to_string(i / 4)), vcl::Variant(i * 0.5)});
+        vcl::wire::Answer answer;
+        answer.result = vcl::VariantArray{"", vcl::VariantArray{builder.Finish(), vcl::Variant::Null()}};
+        return vcl::wire::EncodeAnswer(answer);
+    }();
+    return text;
+}
+
+// zstd frames made piece by piece, without the content size in their header,
+// as a server streaming its answer makes them.
+std::vector<std::string> CompressedPieces(const std::string& text, std::size_t piece) {
+    std::unique_ptr<ZSTD_CCtx, decltype(&ZSTD_freeCCtx)> context(ZSTD_createCCtx(), ZSTD_freeCCtx);
+    std::vector<std::string> pieces;
+    std::string out(ZSTD_CStreamOutSize(), '\0');
+    for (std::size_t at = 0; at < text.size(); at += piece) {
+        const bool last = at + piece >= text.size();
+        ZSTD_inBuffer in{text.data() + at, std::min(piece, text.size() - at), 0};
+        std::size_t left = 0;
+        do {
+            ZSTD_outBuffer buffer{out.data(), out.size(), 0};
+            left = ZSTD_compressStream2(context.get(), &buffer, &in, last ? ZSTD_e_end : ZSTD_e_flush);
+            pieces.emplace_back(out.data(), buffer.pos);
+        } while (left != 0 || in.pos < in.size);
+    }
+    return pieces;
+}
+
+// Sends `pieces` as a chunked answer, pausing between them.
+void SendInChunks(httplib::Response& res, std::vector<std::string> pieces, const char* encoding,
+                  std::chrono::milliseconds pause) {
+    if (encoding != nullptr)
+        res.set_header("Content-Encoding", encoding);
+    auto shared = std::make_shared<std::vector<std::string>>(std::move(pieces));
+    auto next = std::make_shared<std::size_t>(0);
+    res.set_chunked_content_provider("application/json",
+                                     [shared, next, pause](std::size_t, httplib::DataSink& sink) {
+                                         if (*next >= shared->size()) {
+                                             sink.done();
+                                             return true;
+                                         }
+                                         std::this_thread::sleep_for(pause);
+                                         const std::string& piece = (*shared)[(*next)++];
+                                         return piece.empty() || sink.write(piece.data(), piece.size());
+                                     });
+}
 
 // A tiny application server on a free loopback port: "echo" answers its
 // arguments and sets by-reference argument 3; "fail", "bad" and "garbage"
@@ -62,6 +116,25 @@ protected:
                 res.set_content(vcl::wire::EncodeError("Requisição malformada"), "application/json");
             } else if (method == "garbage") {
                 res.set_content("<html>", "text/html");
+            } else if (method == "long") {  // in pieces of 8 KB, 20 ms apart
+                std::vector<std::string> pieces;
+                for (std::size_t at = 0; at < LongAnswer().size(); at += 8192)
+                    pieces.push_back(LongAnswer().substr(at, 8192));
+                SendInChunks(res, std::move(pieces), nullptr, std::chrono::milliseconds(20));
+            } else if (method == "zstd") {
+                SendInChunks(res, CompressedPieces(LongAnswer(), 10'000), "zstd",
+                             std::chrono::milliseconds(0));
+            } else if (method == "cutzstd") {
+                std::vector<std::string> pieces = CompressedPieces(LongAnswer(), 10'000);
+                pieces.pop_back();
+                SendInChunks(res, std::move(pieces), "zstd", std::chrono::milliseconds(0));
+            } else if (method == "endless") {  // rows, 50 ms apart, until the client goes
+                res.set_chunked_content_provider(
+                    "application/json", [](std::size_t, httplib::DataSink& sink) {
+                        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+                        const std::string row = "[\"nota\",1.5],";
+                        return sink.write(row.data(), row.size());
+                    });
             } else {
                 res.status = 404;
                 res.set_content(vcl::wire::EncodeError("Método desconhecido: " + method), "application/json");
@@ -269,6 +342,101 @@ TEST_F(NetConnectionTest, AServerThatStopsAnsweringFailsTheCallAsNoAnswerNamingH
         EXPECT_NE(std::string(error.what()).find("127.0.0.1:" + std::to_string(silent.Port())),
                   std::string::npos);
     }
+}
+
+// Watches a call as the busy overlay does, noting each new count of bytes
+// received; may cancel as soon as some arrived.
+class SamplingWaiter : public ICallWaiter {
+public:
+    explicit SamplingWaiter(bool cancelOnData) : cancelOnData_(cancelOnData) {}
+    bool Wait(const TCallProgress& progress) override {
+        while (!progress.Done()) {
+            const std::uint64_t received = progress.Received();
+            if (received > 0 && (samples.empty() || samples.back() != received))
+                samples.push_back(received);
+            if (cancelOnData_ && received > 0) {
+                cancelledAt = std::chrono::steady_clock::now();
+                return false;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        total = progress.Received();
+        return true;
+    }
+    std::vector<std::uint64_t> samples;
+    std::uint64_t total = 0;
+    std::chrono::steady_clock::time_point cancelledAt;
+
+private:
+    bool cancelOnData_;
+};
+
+TEST_F(NetConnectionTest, TheDataReceivedGrowsWhileALongAnswerArrives) {
+    netRemesAnalise.Open();
+    SamplingWaiter waiter(false);
+    netRemesAnalise.Waiter = &waiter;
+    const vcl::Variant result = netRemesAnalise.AppServer("long", {});
+    EXPECT_EQ(result[1][0].AsPacket().RowCount(), 5000u);
+    EXPECT_EQ(waiter.total, LongAnswer().size());
+    ASSERT_GE(waiter.samples.size(), 3u) << "the overlay saw the data received only at the end";
+    EXPECT_LT(waiter.samples.front(), LongAnswer().size() / 2);
+}
+
+TEST_F(NetConnectionTest, ACompressedAnswerInPiecesDecodesAsThePlainOneAndACutOneIsInvalid) {
+    netRemesAnalise.Open();
+    const vcl::Variant plain = netRemesAnalise.AppServer("long", {});
+    EXPECT_TRUE(netRemesAnalise.AppServer("zstd", {}) == plain);
+    try {
+        netRemesAnalise.AppServer("cutzstd", {});
+        ADD_FAILURE() << "a cut compressed answer was accepted";
+    } catch (const vcl::Exception& error) {
+        EXPECT_EQ(std::string(error.what()),
+                  "Resposta inválida do servidor de aplicação em 127.0.0.1:" + std::to_string(port) +
+                      " (/zrm90000.rdmRemessaAnalise/cutzstd).");
+    }
+    EXPECT_TRUE(netRemesAnalise.AppServer("zstd", {}) == plain) << "the connection still works";
+}
+
+TEST_F(NetConnectionTest, CancellingWhileAnAnswerArrivesStopsTheTransferAtOnce) {
+    netRemesAnalise.Open();
+    netRemesAnalise.TimeoutSeconds = 30;
+    SamplingWaiter waiter(true);
+    netRemesAnalise.Waiter = &waiter;
+    try {
+        netRemesAnalise.AppServer("endless", {});
+        ADD_FAILURE() << "no exception";
+    } catch (const vcl::Exception& error) {
+        EXPECT_EQ(std::string(error.what()), "Operação cancelada pelo usuário");
+    }
+    // Far below the 30 s the server may stay silent: the cancel, not a timeout, ended the call.
+    EXPECT_LT(std::chrono::steady_clock::now() - waiter.cancelledAt, std::chrono::seconds(5));
+    EXPECT_FALSE(netRemesAnalise.Connected());
+}
+
+TEST(NetConnectionIpv6, ACallReachesAServerOnTheIpv6Loopback) {
+    httplib::Server server;
+    server.Get("/health", [](const httplib::Request&, httplib::Response& res) {
+        res.set_content("{}", "application/json");
+    });
+    server.Post("/srv/echo", [](const httplib::Request& req, httplib::Response& res) {
+        vcl::wire::Answer answer;
+        answer.result = vcl::Variant(vcl::wire::DecodeRequest(req.body));
+        res.set_content(vcl::wire::EncodeAnswer(answer), "application/json");
+    });
+    server.set_keep_alive_timeout(1);
+    const int port = server.bind_to_any_port("::1");
+    if (port <= 0)
+        GTEST_SKIP() << "no IPv6 loopback on this machine";
+    std::thread serverThread([&] { server.listen_after_bind(); });
+    {
+        TNetConnection net(nullptr, "netIpv6");
+        net.ServerName = "srv";
+        net.Host = "::1";
+        net.Port = port;
+        EXPECT_EQ(net.AppServer("echo", {"via ::1"})[0].AsString(), "via ::1");
+    }
+    server.stop();
+    serverThread.join();
 }
 
 TEST(NetFailureText, EachFailureSaysWhatHappenedNamingTheServer) {
