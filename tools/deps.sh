@@ -25,8 +25,8 @@ BUILD_PACKAGES=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbe
     nlohmann-json3-dev libsimdjson-dev qt6-base-dev libqt6test6 qt6-qpa-plugins fonts-dejavu-core
     libsodium-dev)
 # The server benchmark compresses answers with zstd to report their size on a
-# compressed wire; simdjson (above, for UTF-8 checks) is also the decode
-# benchmark's yardstick.
+# compressed wire; simdjson (above) is the decode benchmark's yardstick, and
+# only the benchmarks link it.
 BUILD_PACKAGES+=(libzstd-dev)
 # Qt's own texts (dialog buttons, context menus) in Brazilian Portuguese;
 # the condensed sans-serif that captions laid out for a narrower font narrow to.

@@ -1,6 +1,4 @@
 # vcl_data: calendar, variants, data packets, wire encoding, client datasets.
-pkg_check_modules(SIMDJSON REQUIRED IMPORTED_TARGET GLOBAL simdjson)
-
 add_library(vcl_data
   ${CMAKE_CURRENT_LIST_DIR}/calendar.cpp
   ${CMAKE_CURRENT_LIST_DIR}/component.cpp
@@ -28,4 +26,3 @@ add_library(vcl_data
   ${CMAKE_CURRENT_LIST_DIR}/data_source.cpp
 )
 target_include_directories(vcl_data PUBLIC ${CMAKE_CURRENT_LIST_DIR}/..)
-target_link_libraries(vcl_data PRIVATE PkgConfig::SIMDJSON)

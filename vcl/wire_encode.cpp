@@ -1,10 +1,9 @@
 // Streaming JSON writer for the wire encoding of variants and envelopes.
 #include <algorithm>
 
-#include <simdjson.h>
-
 #include "vcl/exceptions.h"
 #include "vcl/packet_store.h"
+#include "vcl/utf8_check.h"
 #include "vcl/wire.h"
 #include "vcl/wire_sink.h"
 #include "vcl/wire_text.h"
@@ -232,7 +231,7 @@ void EncodeAnswerTo(const Answer& answer, const TextSink& sink, std::size_t piec
 std::string EncodeError(std::string_view message) {
     std::string out = "{\"error\":";
     // An error text from the database may not be UTF-8; keep the message readable anyway.
-    if (simdjson::validate_utf8(message.data(), message.size())) {
+    if (utf8::IsValid(message)) {
         AppendQuoted(message, out);
     } else {
         std::string cleaned;

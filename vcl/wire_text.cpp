@@ -4,20 +4,13 @@
 #include <cmath>
 #include <cstring>
 
-#include <simdjson.h>
-
 #include "vcl/exceptions.h"
+#include "vcl/utf8_check.h"
 
 namespace vcl::wire::text {
 
 void CheckUtf8(std::string_view text) {
-    // Most texts are ASCII: a byte loop settles them without the validator's call.
-    bool ascii = true;
-    for (const char c : text)
-        ascii = ascii && (static_cast<unsigned char>(c) & 0x80) == 0;
-    if (ascii)
-        return;
-    if (!simdjson::validate_utf8(text.data(), text.size()))
+    if (!utf8::IsValid(text))
         throw EWireError("string is not valid UTF-8");
 }
 
