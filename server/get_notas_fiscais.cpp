@@ -88,13 +88,9 @@ void SelectKeyedNotes(soci::session& session, const SqlQuery& where, std::vector
 // and sequence, a bounded number of notes per statement.
 void AppendItems(soci::session& session, const std::string& branch, std::vector<std::string> launches,
                  const RowSink& out) {
-    std::sort(launches.begin(), launches.end());
     RowBatch batch(ItemColumns());
     std::vector<vcl::Cell> cells;
-    const std::span<const std::string> all(launches);
-    for (std::size_t first = 0; first < all.size(); first += kNotesPerItemsQuery) {
-        const SqlQuery query =
-            ItemsOfNotesQuery(branch, all.subspan(first, std::min(kNotesPerItemsQuery, all.size() - first)));
+    for (const SqlQuery& query : ItemsOfNotesQueries(branch, std::move(launches))) {
         FetchBatches(session, query, batch, [&] {
             for (std::size_t row = 0; row < batch.Size(); ++row) {
                 RowCells(batch, row, cells);

@@ -1,5 +1,7 @@
 #include "server/notas_sql.h"
 
+#include <algorithm>
+
 #include "server/notas_columns.h"
 
 namespace server {
@@ -39,6 +41,16 @@ SqlQuery ItemsOfNotesQuery(const std::string& branch, std::span<const std::strin
         query.Add((i == 0 ? ":l" : ", :l") + std::to_string(i), launches[i]);
     query.Add(") ORDER BY I.CDFILIAL, I.NRLANCTONF, I.NRSEQITPROD");
     return query;
+}
+
+std::vector<SqlQuery> ItemsOfNotesQueries(const std::string& branch, std::vector<std::string> launches) {
+    std::sort(launches.begin(), launches.end());
+    const std::span<const std::string> all(launches);
+    std::vector<SqlQuery> queries;
+    for (std::size_t first = 0; first < all.size(); first += kNotesPerItemsQuery)
+        queries.push_back(
+            ItemsOfNotesQuery(branch, all.subspan(first, std::min(kNotesPerItemsQuery, all.size() - first))));
+    return queries;
 }
 
 }  // namespace server

@@ -5,6 +5,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "server/sql_query.h"
 
@@ -33,5 +34,8 @@ inline constexpr std::size_t kNotesPerItemsQuery = 500;
 // The keys lead the plan straight into the items' primary key, whose order
 // is the answer's, so no sort holds the rows back.
 SqlQuery ItemsOfNotesQuery(const std::string& branch, std::span<const std::string> launches);
+// The statements that read the items of the notes of `branch` numbered
+// `launches` (any number, in any order), in the answer's order.
+std::vector<SqlQuery> ItemsOfNotesQueries(const std::string& branch, std::vector<std::string> launches);
 
 }  // namespace server

@@ -332,13 +332,9 @@ void BM_RawSelectOfTheSameRows(benchmark::State& state) {
                 launches.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(row, 1)));
             }))
             break;
-        std::sort(launches.begin(), launches.end());
         items = 0;
-        const std::span<const std::string> all(launches);
-        for (std::size_t first = 0; first < all.size(); first += server::kNotesPerItemsQuery) {
-            const auto some = all.subspan(first, std::min(server::kNotesPerItemsQuery, all.size() - first));
-            if (!StepThrough(state, handle, server::ItemsOfNotesQuery("0001", some),
-                             [&](sqlite3_stmt*) { ++items; }))
+        for (const server::SqlQuery& query : server::ItemsOfNotesQueries("0001", std::move(launches))) {
+            if (!StepThrough(state, handle, query, [&](sqlite3_stmt*) { ++items; }))
                 break;
         }
     }
