@@ -14,6 +14,7 @@
 #include "server/notas_sql.h"
 #include "server/remessa_methods.h"
 #include "server/row_batch.h"
+#include "server/selected_rows.h"
 #include "server/sql_query.h"
 #include "vcl/data_packet.h"
 #include "vcl/wire_stream.h"
@@ -49,14 +50,9 @@ void AppendNotes(soci::session& session, const SqlQuery& where, const RowSink& o
     SqlQuery query(NotesSql(where.Text(), true));
     for (const auto& value : where.Values())
         query.Add("", value);
-    RowBatch batch(NoteColumns(true));
-    std::vector<vcl::Cell> cells;
-    FetchBatches(session, query, batch, [&] {
-        for (std::size_t row = 0; row < batch.Size(); ++row) {
-            RowCells(batch, row, cells);
-            out(cells);
-            launches.emplace_back(batch.Text(kLaunch, row));
-        }
+    SelectedRows(session, NoteColumns(true)).Run(query, [&](std::span<const vcl::Cell> cells) {
+        out(cells);
+        launches.emplace_back(cells[kLaunch].text());
     });
 }
 
@@ -88,16 +84,9 @@ void SelectKeyedNotes(soci::session& session, const SqlQuery& where, std::vector
 // and sequence, a bounded number of notes per statement.
 void AppendItems(soci::session& session, const std::string& branch, std::vector<std::string> launches,
                  const RowSink& out) {
-    RowBatch batch(ItemColumns());
-    std::vector<vcl::Cell> cells;
-    for (const SqlQuery& query : ItemsOfNotesQueries(branch, std::move(launches))) {
-        FetchBatches(session, query, batch, [&] {
-            for (std::size_t row = 0; row < batch.Size(); ++row) {
-                RowCells(batch, row, cells);
-                out(cells);
-            }
-        });
-    }
+    SelectedRows rows(session, ItemColumns());
+    for (const SqlQuery& query : ItemsOfNotesQueries(branch, std::move(launches)))
+        rows.Run(query, out);
 }
 
 bool Exists(soci::session& session, const char* sql, const std::string& key) {

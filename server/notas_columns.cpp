@@ -1,6 +1,7 @@
 #include "server/notas_columns.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "contracts/packets.h"
 #include "vcl/exceptions.h"
@@ -92,6 +93,24 @@ std::span<const SelectedColumn> ItemColumns() {
         {"CDPRODESTO", "P.CDPRODESTO", ColumnRead::Text},
     };
     return table;
+}
+
+vcl::Cell CellOf(ColumnRead read, bool null, std::string_view text, double number) {
+    switch (read) {
+        case ColumnRead::Text:
+            return vcl::Cell::Text(null ? std::string_view() : text);
+        case ColumnRead::Number:
+            return null ? vcl::Cell::Null() : vcl::Cell::Float(number);
+        case ColumnRead::Remaining:
+            return vcl::Cell::Float(null ? 0.0 : std::max(0.0, std::round(number * 1000.0) / 1000.0));
+        case ColumnRead::IsoDate: {
+            if (null)
+                return vcl::Cell::Null();
+            const auto date = vcl::TDate::ParseIso(text.substr(0, 10));
+            return date ? vcl::Cell::DateTime(vcl::TDateTime::FromDate(*date)) : vcl::Cell::Null();
+        }
+    }
+    return vcl::Cell::Null();
 }
 
 std::string SelectList(std::span<const SelectedColumn> columns) {

@@ -35,6 +35,12 @@ std::string NoteHasItemToSendSql();
 std::span<const SelectedColumn> NoteColumns(bool filterRequiresPending);
 std::span<const SelectedColumn> ItemColumns();
 
+// The cell a value read by `read` becomes in the packet: `text` for the
+// text and date reads, `number` for the others; `null` when the database
+// gave NULL (`text` and `number` are then ignored). A text cell refers to
+// `text`.
+vcl::Cell CellOf(ColumnRead read, bool null, std::string_view text, double number);
+
 // "expr, expr, ..." of the columns, in order.
 std::string SelectList(std::span<const SelectedColumn> columns);
 // The packet fields the columns fill, with the types and sizes the client

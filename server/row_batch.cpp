@@ -1,7 +1,6 @@
 #include "server/row_batch.h"
 
 #include <algorithm>
-#include <cmath>
 
 namespace server {
 
@@ -9,10 +8,6 @@ namespace {
 
 bool IsTextRead(ColumnRead read) {
     return read == ColumnRead::Text || read == ColumnRead::IsoDate;
-}
-
-double Round3(double value) {
-    return std::round(value * 1000.0) / 1000.0;
 }
 
 }  // namespace
@@ -55,22 +50,10 @@ std::string_view RowBatch::Text(std::size_t column, std::size_t row) const {
 vcl::Cell RowBatch::CellAt(std::size_t column, std::size_t row) const {
     const Vectors& v = vectors_[column];
     const bool null = v.indicators[row] == soci::i_null;
-    switch (columns_[column].read) {
-        case ColumnRead::Text:
-            return vcl::Cell::Text(null ? std::string_view() : std::string_view(v.texts[row]));
-        case ColumnRead::Number:
-            return null ? vcl::Cell::Null() : vcl::Cell::Float(v.numbers[row]);
-        case ColumnRead::Remaining:
-            return vcl::Cell::Float(null ? 0.0 : std::max(0.0, Round3(v.numbers[row])));
-        case ColumnRead::IsoDate: {
-            if (null)
-                return vcl::Cell::Null();
-            const std::string_view text = v.texts[row];
-            const auto date = vcl::TDate::ParseIso(text.substr(0, 10));
-            return date ? vcl::Cell::DateTime(vcl::TDateTime::FromDate(*date)) : vcl::Cell::Null();
-        }
-    }
-    return vcl::Cell::Null();
+    if (IsTextRead(columns_[column].read))
+        return CellOf(columns_[column].read, null, null ? std::string_view() : std::string_view(v.texts[row]),
+                      0);
+    return CellOf(columns_[column].read, null, {}, null ? 0.0 : v.numbers[row]);
 }
 
 void FetchBatches(soci::session& session, const SqlQuery& query, RowBatch& batch,
