@@ -113,6 +113,8 @@ int main(int argc, char** argv) {
     // A peer that closes a TLS connection while it is written to must fail
     // that write, not end the process.
     std::signal(SIGPIPE, SIG_IGN);
+    // Before any connection opens; every session is used by one call at a time.
+    db::UseEachSqliteConnectionFromOneThread();
     CLI::App app("", "zrm-server");
     zrmopt::ServerOptions options;
     zrmopt::DeclareServerOptions(app, options);

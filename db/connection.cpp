@@ -115,6 +115,10 @@ void Open(soci::session& session, const ConnectInfo& info) {
     }
 }
 
+bool UseEachSqliteConnectionFromOneThread() {
+    return sqlite_api::sqlite3_config(SQLITE_CONFIG_MULTITHREAD) == SQLITE_OK;
+}
+
 Backend BackendOf(soci::session& session) {
     return session.get_backend_name() == "postgresql" ? Backend::Postgres : Backend::Sqlite;
 }

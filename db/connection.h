@@ -50,6 +50,14 @@ void Open(soci::session& session, const ConnectInfo& info);
 
 Backend BackendOf(soci::session& session);
 
+// Asks SQLite, before the process opens its first connection, to leave the
+// locking of each connection to its user, so that no call into SQLite takes
+// a mutex. Only for a process that uses each connection from one thread at
+// a time, as the application server does: its calls lease a session each
+// from the pool and hold it alone until they end. False when SQLite was
+// already in use: it then keeps locking every call.
+bool UseEachSqliteConnectionFromOneThread();
+
 // The SQLSTATE of a PostgreSQL error ("40001"...), empty for other errors.
 std::string SqlState(const soci::soci_error& error);
 
