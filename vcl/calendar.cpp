@@ -151,6 +151,36 @@ std::string TDateTime::ToIso() const {
     return Date().ToIso() + buf;
 }
 
+void TDateTime::AppendIso(std::string& out) const {
+    const Ymd ymd = CivilFromDays(Date().days);
+    if (ymd.year < 0 || ymd.year > 9999) {
+        out += ToIso();  // a sign or a fifth digit: as printf writes them
+        return;
+    }
+    const Hms t = TimeOf(seconds);
+    const auto digit = [](int value) { return static_cast<char>('0' + value); };
+    const char text[19] = {digit(ymd.year / 1000),
+                           digit(ymd.year / 100 % 10),
+                           digit(ymd.year / 10 % 10),
+                           digit(ymd.year % 10),
+                           '-',
+                           digit(ymd.month / 10),
+                           digit(ymd.month % 10),
+                           '-',
+                           digit(ymd.day / 10),
+                           digit(ymd.day % 10),
+                           'T',
+                           digit(t.h / 10),
+                           digit(t.h % 10),
+                           ':',
+                           digit(t.m / 10),
+                           digit(t.m % 10),
+                           ':',
+                           digit(t.s / 10),
+                           digit(t.s % 10)};
+    out.append(text, sizeof text);
+}
+
 std::optional<TDateTime> TDateTime::ParseIso(std::string_view text) {
     if (text.size() == 10) {
         auto date = TDate::ParseIso(text);

@@ -31,6 +31,9 @@ struct TDateTime {
     TDate Date() const;
     std::string ToBr() const;   // dd/mm/yyyy, plus " hh:mm:ss" when the time is not midnight
     std::string ToIso() const;  // yyyy-mm-ddThh:mm:ss
+    // The same text appended to `out`, without formatting calls: the wire
+    // writes one per date cell.
+    void AppendIso(std::string& out) const;
     static std::optional<TDateTime> ParseIso(std::string_view text);
     friend auto operator<=>(const TDateTime&, const TDateTime&) = default;
 };

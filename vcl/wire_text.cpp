@@ -88,7 +88,7 @@ void AppendDate(TDate date, std::string& out) {
 
 void AppendDateTime(TDateTime value, std::string& out) {
     out += "{\"datetime\":\"";
-    out += value.ToIso();
+    value.AppendIso(out);
     out += "\"}";
 }
 

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <limits>
+#include <string>
+#include <vector>
 
 #include "vcl/calendar.h"
 #include "vcl/data_packet.h"
@@ -34,6 +37,27 @@ struct StringCase {
     Variant value;
     std::string text;
 };
+
+TEST(Calendar, AppendedIsoTextIsTheFormattedOneForEveryYearAndTime) {
+    const auto at = [](int year, int month, int day) {
+        return TDateTime::FromDate(TDate::FromYmd(year, month, day)).seconds;
+    };
+    const std::vector<std::int64_t> cases = {
+        0,
+        -1,
+        at(2026, 3, 15) + 3723,
+        at(2000, 2, 29) + 86399,
+        at(9999, 12, 31) + 86399,
+        at(9999, 12, 31) + 86400,  // the last four-digit year, then year 10000
+        at(1, 1, 1) - 1,
+        at(1, 1, 1) - 86400 * 400,  // year 0, then a negative year
+    };
+    for (const std::int64_t seconds : cases) {
+        std::string appended = "x";
+        TDateTime{seconds}.AppendIso(appended);
+        EXPECT_EQ(appended, "x" + TDateTime{seconds}.ToIso()) << seconds;
+    }
+}
 
 TEST(Variant, AsStringOfEveryScalarType) {
     const StringCase cases[] = {
