@@ -44,6 +44,8 @@ public:
     // Continues at `position`, which must be where a value ended.
     void Seek(std::size_t position) { pos_ = position; }
     std::size_t Size() const { return text_.size(); }
+    // The text from the current position on.
+    std::string_view Remaining() const { return text_.substr(pos_); }
 
     // Nesting guard for recursive readers.
     void Enter();

@@ -63,6 +63,28 @@ std::uint32_t StringDict::Intern(std::string_view text, std::uint32_t hash) {
     return code;
 }
 
+bool StringDict::IndexCostsMoreThanItSaves(std::size_t cells) const {
+    const std::size_t entry = sizeof(std::uint32_t);  // an offset
+    const std::size_t indexed = chars_.size() + Size() * entry + slots_.size() * sizeof(std::uint64_t);
+    const std::size_t averageText = chars_.size() / Size();
+    return indexed > cells * (averageText + entry);
+}
+
+void StringDict::ReserveEntries(std::size_t entries) {
+    const std::size_t chars = chars_.size() + entries * (chars_.size() / Size() + 1);
+    if (chars > chars_.capacity()) {
+        chars_.reserve(chars);
+        AdviseHugePages(chars_.data(), chars);
+        PrefaultForWrite(chars_.data() + chars_.size(), chars - chars_.size());
+    }
+    const std::size_t offsets = offsets_.size() + entries;
+    if (offsets > offsets_.capacity()) {
+        offsets_.reserve(offsets);
+        AdviseHugePages(offsets_.data(), offsets * sizeof(std::uint32_t));
+        PrefaultForWrite(offsets_.data() + offsets_.size(), entries * sizeof(std::uint32_t));
+    }
+}
+
 void StringDict::DropIndex() {
     slots_.clear();
     slots_.shrink_to_fit();
