@@ -95,45 +95,49 @@ unsigned JsonReader::ReadHex4() {
     return value;
 }
 
+std::size_t JsonReader::FindSpecial(std::size_t from) const {
+    const std::size_t size = text_.size();
+    const char* const text = text_.data();
+    // Sixteen or eight bytes at a time while they fit.
+#if defined(__SSE2__)
+    for (; from + 16 <= size; from += 16) {
+        const unsigned stop = SpecialBytes16(text + from);
+        if (stop != 0)
+            return from + static_cast<std::size_t>(std::countr_zero(stop));
+    }
+#endif
+    for (; from + 8 <= size; from += 8) {
+        const std::uint64_t stop = SpecialBytes(text + from);
+        if (stop != 0)
+            return from + static_cast<std::size_t>(std::countr_zero(stop)) / 8;
+    }
+    for (; from < size; ++from) {
+        const auto c = static_cast<unsigned char>(text[from]);
+        if (c == '"' || c == '\\' || c < 0x20)
+            return from;
+    }
+    return size;
+}
+
 std::string_view JsonReader::ReadString(std::string& scratch) {
     Expect('"');
     const std::size_t start = pos_;
-    const std::size_t size = text_.size();
-    const char* const text = text_.data();
-    // Fast path: no escapes, the literal is a view of the text. Sixteen or
-    // eight bytes at a time while they fit, looking for a quote, a backslash
-    // or a control character.
-#if defined(__SSE2__)
-    while (pos_ + 16 <= size) {
-        const unsigned stop = SpecialBytes16(text + pos_);
-        if (stop != 0) {
-            pos_ += static_cast<std::size_t>(std::countr_zero(stop));
-            if (text[pos_] != '"')
-                return ReadEscaped(start, scratch);
-            return std::string_view(text + start, pos_++ - start);
-        }
-        pos_ += 16;
-    }
-#endif
-    while (pos_ + 8 <= size) {
-        const std::uint64_t stop = SpecialBytes(text + pos_);
-        if (stop != 0) {
-            pos_ += static_cast<std::size_t>(std::countr_zero(stop)) / 8;
-            if (text[pos_] != '"')
-                return ReadEscaped(start, scratch);
-            return std::string_view(text + start, pos_++ - start);
-        }
-        pos_ += 8;
-    }
-    while (pos_ < size) {
-        const auto c = static_cast<unsigned char>(text[pos_]);
-        if (c == '"')
-            return std::string_view(text + start, pos_++ - start);
-        if (c == '\\' || c < 0x20)
-            break;
-        ++pos_;
-    }
+    // Fast path: no escapes, the literal is a view of the text.
+    pos_ = FindSpecial(pos_);
+    if (pos_ < text_.size() && text_[pos_] == '"')
+        return text_.substr(start, pos_++ - start);
     return ReadEscaped(start, scratch);
+}
+
+bool JsonReader::TryReadPlainString(std::string_view& text) {
+    if (pos_ >= text_.size() || text_[pos_] != '"')
+        return false;
+    const std::size_t end = FindSpecial(pos_ + 1);
+    if (end >= text_.size() || text_[end] != '"')
+        return false;
+    text = std::string_view(text_.data() + pos_ + 1, end - pos_ - 1);
+    pos_ = end + 1;
+    return true;
 }
 
 // The rest of a literal from the first escape or control character at pos_.
@@ -217,8 +221,7 @@ bool JsonReader::ReadNumber(std::int64_t& integer, double& real) {
         pos_ += static_cast<std::size_t>(p - first);
         Fail(reason);
     };
-    const bool negative = p < end && *p == '-';
-    if (negative)
+    if (p < end && *p == '-')
         ++p;
     std::ptrdiff_t count = 0;
     if (p < end && *p == '0') {
@@ -248,30 +251,70 @@ bool JsonReader::ReadNumber(std::int64_t& integer, double& real) {
         exponent = true;
     }
     pos_ += static_cast<std::size_t>(p - first);
-    const bool isInteger = fraction == 0 && !exponent;
-    if (isInteger && count <= 18) {
-        const auto value = static_cast<std::int64_t>(mantissa);
+    const Number number = ValueOf({first, p, mantissa, count, fraction, exponent}, integer, real);
+    if (number == Number::None)
+        Fail("number out of range");
+    return number == Number::Integer;
+}
+
+JsonReader::Number JsonReader::TryReadPlainNumber(std::int64_t& integer, double& real) {
+    const char* const first = text_.data() + pos_;
+    const char* const end = text_.data() + text_.size();
+    const char* p = first;
+    if (p < end && *p == '-')
+        ++p;
+    std::uint64_t mantissa = 0;
+    std::ptrdiff_t count = 0, fraction = 0;
+    if (p < end && *p == '0') {
+        ++p;
+        count = 1;
+    } else {
+        for (; p < end && IsDigit(*p); ++p, ++count)
+            mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
+    }
+    if (count == 0 || (p < end && IsDigit(*p)))
+        return Number::None;
+    if (p < end && *p == '.') {
+        ++p;
+        for (; p < end && IsDigit(*p); ++p, ++fraction)
+            mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
+        if (fraction == 0)
+            return Number::None;
+    }
+    if ((p < end && (*p == 'e' || *p == 'E')) || count + fraction > 19)
+        return Number::None;
+    const Number number = ValueOf({first, p, mantissa, count, fraction, false}, integer, real);
+    if (number != Number::None)
+        pos_ += static_cast<std::size_t>(p - first);
+    return number;
+}
+
+JsonReader::Number JsonReader::ValueOf(const NumberText& text, std::int64_t& integer, double& real) {
+    const bool negative = *text.first == '-';
+    const bool isInteger = text.fraction == 0 && !text.exponent;
+    if (isInteger && text.count <= 18) {
+        const auto value = static_cast<std::int64_t>(text.mantissa);
         integer = negative ? -value : value;
-        return true;
+        return Number::Integer;
     }
     // At most 15 digits: the mantissa and the power of ten are exact doubles,
     // so one correctly rounded division gives the same double as from_chars.
     static constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                               1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-    if (!exponent && count + fraction <= 15) {
-        const double value = static_cast<double>(mantissa) / kPowersOfTen[fraction];
+    if (!text.exponent && text.count + text.fraction <= 15) {
+        const double value = static_cast<double>(text.mantissa) / kPowersOfTen[text.fraction];
         real = negative ? -value : value;
-        return false;
+        return Number::Real;
     }
     if (isInteger) {
-        auto [last, ec] = std::from_chars(first, p, integer);
-        if (ec == std::errc{} && last == p)
-            return true;
+        auto [last, ec] = std::from_chars(text.first, text.last, integer);
+        if (ec == std::errc{} && last == text.last)
+            return Number::Integer;
     }
-    auto [last, ec] = std::from_chars(first, p, real);
-    if (ec != std::errc{} || last != p || !std::isfinite(real))
-        Fail("number out of range");
-    return false;
+    auto [last, ec] = std::from_chars(text.first, text.last, real);
+    if (ec != std::errc{} || last != text.last || !std::isfinite(real))
+        return Number::None;
+    return Number::Real;
 }
 
 char JsonReader::ReadLiteral() {

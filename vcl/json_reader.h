@@ -37,6 +37,30 @@ public:
     bool ReadNumber(std::int64_t& integer, double& real);
     // true, false or null; returns which ('t', 'f', 'n').
     char ReadLiteral();
+
+    // Readings of the commonest forms for callers with a fast path: each
+    // reads at the current position (no blanks skipped) and, when the text
+    // there is not of that form, returns false (or None) and stays put,
+    // leaving the text to the readings above.
+    enum class Number { None, Integer, Real };
+    // [-](0|[1-9][0-9]*)[.[0-9]+] of at most 19 digits, within range.
+    Number TryReadPlainNumber(std::int64_t& integer, double& real);
+    // A string literal without escapes, as a view of the text.
+    bool TryReadPlainString(std::string_view& text);
+    bool TryConsume(char c) {
+        if (pos_ >= text_.size() || text_[pos_] != c)
+            return false;
+        ++pos_;
+        return true;
+    }
+    bool TryConsume(std::string_view word) {
+        if (text_.compare(pos_, word.size(), word) != 0)
+            return false;
+        pos_ += word.size();
+        return true;
+    }
+    // The character at the current position, blanks included ('\0' at the end).
+    char Current() const { return pos_ < text_.size() ? text_[pos_] : '\0'; }
     // Skips one value (checking it) and returns its text.
     std::string_view SkipValue();
 
@@ -62,6 +86,18 @@ private:
             ++pos_;
         }
     }
+    // A number's text, read and checked, and its digits gathered (`mantissa`
+    // holds them when there are at most 19).
+    struct NumberText {
+        const char* first;
+        const char* last;
+        std::uint64_t mantissa;
+        std::ptrdiff_t count, fraction;
+        bool exponent;
+    };
+    static Number ValueOf(const NumberText& text, std::int64_t& integer, double& real);
+    // The first quote, backslash or control character from `from` on; the size when none.
+    std::size_t FindSpecial(std::size_t from) const;
     unsigned ReadHex4();
     [[noreturn]] void ExpectFailed(char c);
     std::string_view ReadEscaped(std::size_t start, std::string& scratch);

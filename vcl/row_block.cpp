@@ -56,9 +56,79 @@ bool ReadCompactCalendar(JsonReader& reader, FieldType type, std::int64_t& raw) 
 
 }  // namespace
 
-RowBlock::RowBlock(const PacketStore& store) : width_(store.columns.size()), cells_(width_ * kRows) {}
+RowBlock::RowBlock(const PacketStore& store) : width_(store.columns.size()), cells_(width_ * kRows) {
+    for (const auto& column : store.columns)
+        types_.push_back(column->Def().type);
+}
 
 void RowBlock::ReadRow(JsonReader& reader, const PacketStore& store, std::size_t row) {
+    reader.Peek();  // past blanks
+    const std::size_t start = reader.Position();
+    if (ReadCompactRow(reader, store))
+        return;
+    reader.Seek(start);
+    ReadAnyRow(reader, store, row);
+}
+
+bool RowBlock::ReadCompactRow(JsonReader& reader, const PacketStore& store) {
+    if (!reader.TryConsume('['))
+        return false;
+    for (std::size_t c = 0; c < width_; ++c) {
+        if (c > 0 && !reader.TryConsume(','))
+            return false;
+        Cell& cell = At(c, rows_);
+        if (reader.Current() == 'n') {
+            if (!reader.TryConsume("null"))
+                return false;
+            cell.kind = Kind::Null;
+            continue;
+        }
+        cell.kind = Kind::Value;
+        switch (types_[c]) {
+            case FieldType::String:
+            case FieldType::FixedChar: {
+                std::string_view text;
+                if (!reader.TryReadPlainString(text))
+                    return false;
+                SetText(*store.columns[c], cell, text, Previous(c));
+                break;
+            }
+            case FieldType::Integer: {
+                double real = 0;
+                if (reader.TryReadPlainNumber(cell.raw, real) != JsonReader::Number::Integer)
+                    return false;
+                break;
+            }
+            case FieldType::Float: {
+                std::int64_t integer = 0;
+                double real = 0;
+                const JsonReader::Number number = reader.TryReadPlainNumber(integer, real);
+                if (number == JsonReader::Number::None)
+                    return false;
+                const double value =
+                    number == JsonReader::Number::Integer ? static_cast<double>(integer) : real;
+                cell.raw = std::bit_cast<std::int64_t>(value == 0 ? 0.0 : value);
+                break;
+            }
+            case FieldType::Boolean:
+                if (reader.TryConsume("true"))
+                    cell.raw = 1;
+                else if (reader.TryConsume("false"))
+                    cell.raw = 0;
+                else
+                    return false;
+                break;
+            case FieldType::Date:
+            case FieldType::DateTime:
+                if (!ReadCompactCalendar(reader, types_[c], cell.raw))
+                    return false;
+                break;
+        }
+    }
+    return reader.TryConsume(']');
+}
+
+void RowBlock::ReadAnyRow(JsonReader& reader, const PacketStore& store, std::size_t row) {
     if (reader.Peek() != '[')
         reader.Fail("row " + std::to_string(row + 1) + " is not an array");
     reader.Expect('[');
@@ -72,7 +142,10 @@ void RowBlock::ReadRow(JsonReader& reader, const PacketStore& store, std::size_t
 }
 
 void RowBlock::ReadText(JsonReader& reader, const Column& column, Cell& cell, const Cell* previous) {
-    const std::string_view text = reader.ReadString(scratch_);
+    SetText(column, cell, reader.ReadString(scratch_), previous);
+}
+
+void RowBlock::SetText(const Column& column, Cell& cell, std::string_view text, const Cell* previous) {
     cell.kind = Kind::Text;
     cell.escaped = text.data() == scratch_.data();
     if (cell.escaped) {
@@ -106,7 +179,7 @@ void RowBlock::ReadCell(JsonReader& reader, const Column& column, std::size_t co
         case FieldType::FixedChar:
             if (c != '"')
                 FailCell(reader, row, def, "a string");
-            ReadText(reader, column, cell, rows_ > 0 ? &At(columnIndex, rows_ - 1) : nullptr);
+            ReadText(reader, column, cell, Previous(columnIndex));
             return;
         case FieldType::Integer:
         case FieldType::Float: {
@@ -161,17 +234,6 @@ void RowBlock::AppendColumn(Column& column, std::size_t columnIndex) const {
         }
         return;
     }
-    if (column.DictionaryIsLarge()) {
-        // A dictionary far bigger than the cache: each lookup would wait for
-        // its slot, then the entry's offset, then its text. Those steps are
-        // taken for the whole block first, so the misses overlap.
-        for (std::size_t r = 0; r < rows_; ++r)
-            if (cells[r].kind == Kind::Text)
-                column.PrefetchEntry(cells[r].hash);
-        for (std::size_t r = 0; r < rows_; ++r)
-            if (cells[r].kind == Kind::Text)
-                column.PrefetchEntryText(cells[r].hash);
-    }
     for (std::size_t r = 0; r < rows_; ++r) {
         const Cell& cell = cells[r];
         switch (cell.kind) {
@@ -189,6 +251,26 @@ void RowBlock::AppendColumn(Column& column, std::size_t columnIndex) const {
 }
 
 void RowBlock::AppendTo(PacketStore& store) {
+    // Each lookup in a dictionary bigger than the cache would wait for its
+    // slot, then the entry's offset, then its text. Those steps are taken
+    // for the whole block first (the slots were prefetched while reading),
+    // so that the misses overlap.
+    for (std::size_t step = 0; step < 2; ++step) {
+        for (std::size_t c = 0; c < width_; ++c) {
+            const Column& column = *store.columns[c];
+            if (!column.IsString() || !column.DictionaryIsLarge())
+                continue;
+            const Cell* cells = &cells_[c * kRows];
+            for (std::size_t r = 0; r < rows_; ++r) {
+                if (cells[r].kind != Kind::Text)
+                    continue;
+                if (step == 0)
+                    column.PrefetchEntry(cells[r].hash);
+                else
+                    column.PrefetchEntryText(cells[r].hash);
+            }
+        }
+    }
     for (std::size_t c = 0; c < width_; ++c)
         AppendColumn(*store.columns[c], c);
     rows_ = 0;

@@ -47,11 +47,21 @@ private:
     const char* TextOf(const Cell& cell) const {
         return cell.escaped ? escaped_.data() + cell.raw : cell.text;
     }
+    const Cell* Previous(std::size_t column) const {
+        return rows_ > 0 ? &cells_[column * kRows + rows_ - 1] : nullptr;
+    }
+    // The row as the server writes it (no blanks, no escapes, plain numbers);
+    // false, somewhere in the row, for anything else.
+    bool ReadCompactRow(JsonReader& reader, const PacketStore& store);
+    // Any row, with every check and error message.
+    void ReadAnyRow(JsonReader& reader, const PacketStore& store, std::size_t row);
     void ReadCell(JsonReader& reader, const Column& column, std::size_t columnIndex, std::size_t row);
     void ReadText(JsonReader& reader, const Column& column, Cell& cell, const Cell* previous);
+    void SetText(const Column& column, Cell& cell, std::string_view text, const Cell* previous);
     void AppendColumn(Column& column, std::size_t columnIndex) const;
 
     std::size_t width_;
+    std::vector<FieldType> types_;
     std::size_t rows_ = 0;
     std::vector<Cell> cells_;  // by column, kRows per column
     std::string escaped_;      // unescaped texts of the block's literals with escapes

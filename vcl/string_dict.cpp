@@ -7,10 +7,6 @@
 
 namespace vcl {
 
-namespace {
-constexpr std::uint64_t kFreeSlot = ~std::uint64_t{0};
-}
-
 StringDict::StringDict() : offsets_{0}, slots_(16, kFreeSlot) {
     Intern({});
 }
@@ -34,23 +30,13 @@ std::uint32_t StringDict::Find(std::string_view text) const {
     }
 }
 
-std::uint32_t StringDict::Intern(std::string_view text, std::uint32_t hash) {
+std::uint32_t StringDict::Add(std::string_view text, std::uint32_t hash, std::size_t slot) {
     if (!Indexed()) {
         if (chars_.size() + text.size() >= 0xFFFFFFF0u || Size() >= 0x7FFFFFF0u)
             throw EDatabaseError("Dicionário de textos cheio");
         chars_.append(text);
         offsets_.push_back(static_cast<std::uint32_t>(chars_.size()));
         return static_cast<std::uint32_t>(Size() - 1);
-    }
-    const std::size_t mask = slots_.size() - 1;
-    std::size_t slot = hash & mask;
-    for (;; slot = (slot + 1) & mask) {
-        const std::uint64_t entry = slots_[slot];
-        if (entry == kFreeSlot)
-            break;
-        const auto code = static_cast<std::uint32_t>(entry);
-        if ((entry >> 32) == hash && SameText(Get(code), text))
-            return code;
     }
     if (chars_.size() + text.size() >= 0xFFFFFFF0u || Size() >= 0x7FFFFFF0u)
         throw EDatabaseError("Dicionário de textos cheio");

@@ -50,7 +50,20 @@ public:
     // The code of the text, adding it when new. Without the hash index every
     // call adds an entry (equal texts may then have several codes).
     std::uint32_t Intern(std::string_view text) { return Intern(text, Hash(text)); }
-    std::uint32_t Intern(std::string_view text, std::uint32_t hash);
+    std::uint32_t Intern(std::string_view text, std::uint32_t hash) {
+        if (!Indexed())
+            return Add(text, hash, 0);
+        const std::size_t mask = slots_.size() - 1;
+        std::size_t slot = hash & mask;
+        for (;; slot = (slot + 1) & mask) {
+            const std::uint64_t entry = slots_[slot];
+            if (entry == kFreeSlot)
+                return Add(text, hash, slot);
+            const auto code = static_cast<std::uint32_t>(entry);
+            if ((entry >> 32) == hash && SameText(Get(code), text))
+                return code;
+        }
+    }
     // Starts loading the slot of a hash, so that many lookups overlap their cache misses.
     void Prefetch(std::uint32_t hash) const {
         if (!slots_.empty())
@@ -91,6 +104,9 @@ public:
     static std::uint32_t Hash(std::string_view text);
 
 private:
+    static constexpr std::uint64_t kFreeSlot = ~std::uint64_t{0};
+    // Adds a text Intern did not find; `slot` is the free slot its probe ended on.
+    std::uint32_t Add(std::string_view text, std::uint32_t hash, std::size_t slot);
     // The code in the hash's first slot when it holds that hash.
     std::uint32_t CandidateCode(std::uint32_t hash) const {
         if (slots_.empty())
