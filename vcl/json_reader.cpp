@@ -4,9 +4,6 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 #include "vcl/exceptions.h"
 
@@ -45,20 +42,6 @@ std::uint64_t SpecialBytes(const char* p) {
     return zeroBytes(v ^ (kOnes * '"')) | zeroBytes(v ^ (kOnes * '\\')) | below;
 }
 
-#if defined(__SSE2__)
-// Bit i set when byte i of the 16 at `p` is '"', '\\' or below 0x20.
-unsigned SpecialBytes16(const char* p) {
-    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-    const __m128i quote = _mm_cmpeq_epi8(v, _mm_set1_epi8('"'));
-    const __m128i backslash = _mm_cmpeq_epi8(v, _mm_set1_epi8('\\'));
-    const __m128i below = _mm_cmpeq_epi8(_mm_max_epu8(v, _mm_set1_epi8(0x1F)), _mm_set1_epi8(0x1F));
-    return static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(_mm_or_si128(quote, backslash), below)));
-}
-#endif
-
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
 }  // namespace
 
 void JsonReader::Fail(const std::string& reason) const {
@@ -123,21 +106,10 @@ std::string_view JsonReader::ReadString(std::string& scratch) {
     Expect('"');
     const std::size_t start = pos_;
     // Fast path: no escapes, the literal is a view of the text.
-    pos_ = FindSpecial(pos_);
+    pos_ = FindSpecialNear(pos_);
     if (pos_ < text_.size() && text_[pos_] == '"')
         return text_.substr(start, pos_++ - start);
     return ReadEscaped(start, scratch);
-}
-
-bool JsonReader::TryReadPlainString(std::string_view& text) {
-    if (pos_ >= text_.size() || text_[pos_] != '"')
-        return false;
-    const std::size_t end = FindSpecial(pos_ + 1);
-    if (end >= text_.size() || text_[end] != '"')
-        return false;
-    text = std::string_view(text_.data() + pos_ + 1, end - pos_ - 1);
-    pos_ = end + 1;
-    return true;
 }
 
 // The rest of a literal from the first escape or control character at pos_.
@@ -213,7 +185,7 @@ bool JsonReader::ReadNumber(std::int64_t& integer, double& real) {
     std::uint64_t mantissa = 0;
     auto digits = [&] {
         const char* from = p;
-        while (p < end && IsDigit(*p))
+        while (p < end && JsonReader::IsDigit(*p))
             mantissa = mantissa * 10 + static_cast<unsigned>(*p++ - '0');
         return p - from;
     };
@@ -226,7 +198,7 @@ bool JsonReader::ReadNumber(std::int64_t& integer, double& real) {
     std::ptrdiff_t count = 0;
     if (p < end && *p == '0') {
         ++p;
-        if (p < end && IsDigit(*p))
+        if (p < end && JsonReader::IsDigit(*p))
             fail("leading zero in number");
         count = 1;
     } else if ((count = digits()) == 0) {
@@ -244,7 +216,7 @@ bool JsonReader::ReadNumber(std::int64_t& integer, double& real) {
         if (p < end && (*p == '+' || *p == '-'))
             ++p;
         const char* from = p;
-        while (p < end && IsDigit(*p))
+        while (p < end && JsonReader::IsDigit(*p))
             ++p;
         if (p == from)
             fail("invalid number");
@@ -257,55 +229,8 @@ bool JsonReader::ReadNumber(std::int64_t& integer, double& real) {
     return number == Number::Integer;
 }
 
-JsonReader::Number JsonReader::TryReadPlainNumber(std::int64_t& integer, double& real) {
-    const char* const first = text_.data() + pos_;
-    const char* const end = text_.data() + text_.size();
-    const char* p = first;
-    if (p < end && *p == '-')
-        ++p;
-    std::uint64_t mantissa = 0;
-    std::ptrdiff_t count = 0, fraction = 0;
-    if (p < end && *p == '0') {
-        ++p;
-        count = 1;
-    } else {
-        for (; p < end && IsDigit(*p); ++p, ++count)
-            mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
-    }
-    if (count == 0 || (p < end && IsDigit(*p)))
-        return Number::None;
-    if (p < end && *p == '.') {
-        ++p;
-        for (; p < end && IsDigit(*p); ++p, ++fraction)
-            mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
-        if (fraction == 0)
-            return Number::None;
-    }
-    if ((p < end && (*p == 'e' || *p == 'E')) || count + fraction > 19)
-        return Number::None;
-    const Number number = ValueOf({first, p, mantissa, count, fraction, false}, integer, real);
-    if (number != Number::None)
-        pos_ += static_cast<std::size_t>(p - first);
-    return number;
-}
-
-JsonReader::Number JsonReader::ValueOf(const NumberText& text, std::int64_t& integer, double& real) {
-    const bool negative = *text.first == '-';
+JsonReader::Number JsonReader::ValueOfByText(const NumberText& text, std::int64_t& integer, double& real) {
     const bool isInteger = text.fraction == 0 && !text.exponent;
-    if (isInteger && text.count <= 18) {
-        const auto value = static_cast<std::int64_t>(text.mantissa);
-        integer = negative ? -value : value;
-        return Number::Integer;
-    }
-    // At most 15 digits: the mantissa and the power of ten are exact doubles,
-    // so one correctly rounded division gives the same double as from_chars.
-    static constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                              1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-    if (!text.exponent && text.count + text.fraction <= 15) {
-        const double value = static_cast<double>(text.mantissa) / kPowersOfTen[text.fraction];
-        real = negative ? -value : value;
-        return Number::Real;
-    }
     if (isInteger) {
         auto [last, ec] = std::from_chars(text.first, text.last, integer);
         if (ec == std::errc{} && last == text.last)
@@ -366,7 +291,7 @@ std::string_view JsonReader::SkipValue() {
             ReadLiteral();
             break;
         default:
-            if (c == '-' || IsDigit(c)) {
+            if (c == '-' || JsonReader::IsDigit(c)) {
                 ReadNumber(integer, real);
             } else {
                 Fail(c == '\0' ? "unexpected end" : "unexpected character");

@@ -145,7 +145,7 @@ void RowBlock::ReadText(JsonReader& reader, const Column& column, Cell& cell, co
     SetText(column, cell, reader.ReadString(scratch_), previous);
 }
 
-void RowBlock::SetText(const Column& column, Cell& cell, std::string_view text, const Cell* previous) {
+inline void RowBlock::SetText(const Column& column, Cell& cell, std::string_view text, const Cell* previous) {
     cell.kind = Kind::Text;
     cell.escaped = text.data() == scratch_.data();
     if (cell.escaped) {

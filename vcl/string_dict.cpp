@@ -57,7 +57,10 @@ bool StringDict::IndexCostsMoreThanItSaves(std::size_t cells) const {
 }
 
 void StringDict::ReserveEntries(std::size_t entries) {
-    const std::size_t chars = chars_.size() + entries * (chars_.size() / Size() + 1);
+    // The texts so far, a little over their average length: a close
+    // estimate, so that no copy gives the slack back afterwards.
+    const std::size_t more = entries * chars_.size() / Size();
+    const std::size_t chars = chars_.size() + more + more / 128 + 64;
     if (chars > chars_.capacity()) {
         chars_.reserve(chars);
         AdviseHugePages(chars_.data(), chars);
