@@ -26,7 +26,7 @@ bool StartsWith(std::string_view text, std::string_view prefix) {
 // without blanks, as the server writes them: read in place, with the same
 // checks as the general reading. Anything else (blanks, escapes, a value
 // that does not parse) is left to the general reading, which also words the
-// error. Returns the cell's raw value.
+// error: false, and the reader has not moved.
 bool ReadCompactCalendar(JsonReader& reader, FieldType type, std::int64_t& raw) {
     constexpr std::string_view kDate = "{\"date\":\"";
     constexpr std::string_view kDateTime = "{\"datetime\":\"";
