@@ -10,3 +10,5 @@ add_library(zrm_options
 target_include_directories(zrm_options PUBLIC ${PROJECT_SOURCE_DIR})
 target_compile_definitions(zrm_options PRIVATE ZRM_VERSION="${PROJECT_VERSION}")
 target_link_libraries(zrm_options PUBLIC PkgConfig::TOMLPP)
+# CLI11 is header-only and most of each options file's compile time.
+target_precompile_headers(zrm_options PRIVATE <CLI/CLI.hpp>)

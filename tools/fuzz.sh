@@ -4,7 +4,10 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${ZRM_FUZZ_SECONDS:-5}
-CXX=clang++-14 cmake -S fuzz -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+# -O1 with line tables only: about a quarter less compile time than -O2 -g,
+# with the same stack traces.
+CXX=clang++-14 cmake -S fuzz -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -gline-tables-only" >/dev/null
 cmake --build build-fuzz -j2
 for target in build-fuzz/fuzz_*; do
     [ -x "$target" ] || continue
