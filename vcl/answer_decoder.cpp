@@ -36,7 +36,6 @@ struct AnswerDecoder::State {
     std::string text;
     std::size_t checked = 0;  // text[0, checked) is valid UTF-8 ending at a whole sequence
     bool invalid = false;
-    const char* data = nullptr;  // where the text was when last read
     detail::PacketFinder finder;
     std::optional<detail::StreamedRows> reading;
     std::vector<detail::StreamedRows> read;
@@ -96,11 +95,6 @@ AnswerDecoder& AnswerDecoder::operator=(AnswerDecoder&&) noexcept = default;
 void AnswerDecoder::Feed(std::string_view piece) {
     State& state = *state_;
     state.text.append(piece);
-    if (state.text.data() != state.data) {
-        state.data = state.text.data();
-        if (state.reading)
-            state.reading->TextMoved();
-    }
     if (state.invalid)
         return;
     const std::size_t whole = WholeSequencesEnd(state.text);

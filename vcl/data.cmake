@@ -15,6 +15,7 @@ add_library(vcl_data
   ${CMAKE_CURRENT_LIST_DIR}/wire_stream.cpp
   ${CMAKE_CURRENT_LIST_DIR}/utf8_check.cpp
   ${CMAKE_CURRENT_LIST_DIR}/json_reader.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/row_block.cpp
   ${CMAKE_CURRENT_LIST_DIR}/wire_decode.cpp
   ${CMAKE_CURRENT_LIST_DIR}/streamed_rows.cpp
   ${CMAKE_CURRENT_LIST_DIR}/answer_decoder.cpp

@@ -4,9 +4,6 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 #include "vcl/exceptions.h"
 
@@ -45,20 +42,6 @@ std::uint64_t SpecialBytes(const char* p) {
     return zeroBytes(v ^ (kOnes * '"')) | zeroBytes(v ^ (kOnes * '\\')) | below;
 }
 
-#if defined(__SSE2__)
-// Bit i set when byte i of the 16 at `p` is '"', '\\' or below 0x20.
-unsigned SpecialBytes16(const char* p) {
-    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-    const __m128i quote = _mm_cmpeq_epi8(v, _mm_set1_epi8('"'));
-    const __m128i backslash = _mm_cmpeq_epi8(v, _mm_set1_epi8('\\'));
-    const __m128i below = _mm_cmpeq_epi8(_mm_max_epu8(v, _mm_set1_epi8(0x1F)), _mm_set1_epi8(0x1F));
-    return static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(_mm_or_si128(quote, backslash), below)));
-}
-#endif
-
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
 }  // namespace
 
 void JsonReader::Fail(const std::string& reason) const {
@@ -95,44 +78,37 @@ unsigned JsonReader::ReadHex4() {
     return value;
 }
 
+std::size_t JsonReader::FindSpecial(std::size_t from) const {
+    const std::size_t size = text_.size();
+    const char* const text = text_.data();
+    // Sixteen or eight bytes at a time while they fit.
+#if defined(__SSE2__)
+    for (; from + 16 <= size; from += 16) {
+        const unsigned stop = SpecialBytes16(text + from);
+        if (stop != 0)
+            return from + static_cast<std::size_t>(std::countr_zero(stop));
+    }
+#endif
+    for (; from + 8 <= size; from += 8) {
+        const std::uint64_t stop = SpecialBytes(text + from);
+        if (stop != 0)
+            return from + static_cast<std::size_t>(std::countr_zero(stop)) / 8;
+    }
+    for (; from < size; ++from) {
+        const auto c = static_cast<unsigned char>(text[from]);
+        if (c == '"' || c == '\\' || c < 0x20)
+            return from;
+    }
+    return size;
+}
+
 std::string_view JsonReader::ReadString(std::string& scratch) {
     Expect('"');
     const std::size_t start = pos_;
-    const std::size_t size = text_.size();
-    const char* const text = text_.data();
-    // Fast path: no escapes, the literal is a view of the text. Sixteen or
-    // eight bytes at a time while they fit, looking for a quote, a backslash
-    // or a control character.
-#if defined(__SSE2__)
-    while (pos_ + 16 <= size) {
-        const unsigned stop = SpecialBytes16(text + pos_);
-        if (stop != 0) {
-            pos_ += static_cast<std::size_t>(std::countr_zero(stop));
-            if (text[pos_] != '"')
-                return ReadEscaped(start, scratch);
-            return std::string_view(text + start, pos_++ - start);
-        }
-        pos_ += 16;
-    }
-#endif
-    while (pos_ + 8 <= size) {
-        const std::uint64_t stop = SpecialBytes(text + pos_);
-        if (stop != 0) {
-            pos_ += static_cast<std::size_t>(std::countr_zero(stop)) / 8;
-            if (text[pos_] != '"')
-                return ReadEscaped(start, scratch);
-            return std::string_view(text + start, pos_++ - start);
-        }
-        pos_ += 8;
-    }
-    while (pos_ < size) {
-        const auto c = static_cast<unsigned char>(text[pos_]);
-        if (c == '"')
-            return std::string_view(text + start, pos_++ - start);
-        if (c == '\\' || c < 0x20)
-            break;
-        ++pos_;
-    }
+    // Fast path: no escapes, the literal is a view of the text.
+    pos_ = FindSpecialNear(pos_);
+    if (pos_ < text_.size() && text_[pos_] == '"')
+        return text_.substr(start, pos_++ - start);
     return ReadEscaped(start, scratch);
 }
 
@@ -209,7 +185,7 @@ bool JsonReader::ReadNumber(std::int64_t& integer, double& real) {
     std::uint64_t mantissa = 0;
     auto digits = [&] {
         const char* from = p;
-        while (p < end && IsDigit(*p))
+        while (p < end && JsonReader::IsDigit(*p))
             mantissa = mantissa * 10 + static_cast<unsigned>(*p++ - '0');
         return p - from;
     };
@@ -217,13 +193,12 @@ bool JsonReader::ReadNumber(std::int64_t& integer, double& real) {
         pos_ += static_cast<std::size_t>(p - first);
         Fail(reason);
     };
-    const bool negative = p < end && *p == '-';
-    if (negative)
+    if (p < end && *p == '-')
         ++p;
     std::ptrdiff_t count = 0;
     if (p < end && *p == '0') {
         ++p;
-        if (p < end && IsDigit(*p))
+        if (p < end && JsonReader::IsDigit(*p))
             fail("leading zero in number");
         count = 1;
     } else if ((count = digits()) == 0) {
@@ -241,37 +216,30 @@ bool JsonReader::ReadNumber(std::int64_t& integer, double& real) {
         if (p < end && (*p == '+' || *p == '-'))
             ++p;
         const char* from = p;
-        while (p < end && IsDigit(*p))
+        while (p < end && JsonReader::IsDigit(*p))
             ++p;
         if (p == from)
             fail("invalid number");
         exponent = true;
     }
     pos_ += static_cast<std::size_t>(p - first);
-    const bool isInteger = fraction == 0 && !exponent;
-    if (isInteger && count <= 18) {
-        const auto value = static_cast<std::int64_t>(mantissa);
-        integer = negative ? -value : value;
-        return true;
-    }
-    // At most 15 digits: the mantissa and the power of ten are exact doubles,
-    // so one correctly rounded division gives the same double as from_chars.
-    static constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                              1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-    if (!exponent && count + fraction <= 15) {
-        const double value = static_cast<double>(mantissa) / kPowersOfTen[fraction];
-        real = negative ? -value : value;
-        return false;
-    }
-    if (isInteger) {
-        auto [last, ec] = std::from_chars(first, p, integer);
-        if (ec == std::errc{} && last == p)
-            return true;
-    }
-    auto [last, ec] = std::from_chars(first, p, real);
-    if (ec != std::errc{} || last != p || !std::isfinite(real))
+    const Number number = ValueOf({first, p, mantissa, count, fraction, exponent}, integer, real);
+    if (number == Number::None)
         Fail("number out of range");
-    return false;
+    return number == Number::Integer;
+}
+
+JsonReader::Number JsonReader::ValueOfByText(const NumberText& text, std::int64_t& integer, double& real) {
+    const bool isInteger = text.fraction == 0 && !text.exponent;
+    if (isInteger) {
+        auto [last, ec] = std::from_chars(text.first, text.last, integer);
+        if (ec == std::errc{} && last == text.last)
+            return Number::Integer;
+    }
+    auto [last, ec] = std::from_chars(text.first, text.last, real);
+    if (ec != std::errc{} || last != text.last || !std::isfinite(real))
+        return Number::None;
+    return Number::Real;
 }
 
 char JsonReader::ReadLiteral() {
@@ -323,7 +291,7 @@ std::string_view JsonReader::SkipValue() {
             ReadLiteral();
             break;
         default:
-            if (c == '-' || IsDigit(c)) {
+            if (c == '-' || JsonReader::IsDigit(c)) {
                 ReadNumber(integer, real);
             } else {
                 Fail(c == '\0' ? "unexpected end" : "unexpected character");

@@ -10,4 +10,9 @@ namespace vcl {
 
 void AdviseHugePages(const void* data, std::size_t bytes);
 
+// Maps in the pages of a buffer about to be filled, in one call: writing a
+// fresh buffer would otherwise stop at every page for the kernel to map it,
+// and each of those stops costs far more than the page's zeroing.
+void PrefaultForWrite(void* data, std::size_t bytes);
+
 }  // namespace vcl

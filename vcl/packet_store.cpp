@@ -66,12 +66,17 @@ Variant RawToVariant(FieldType type, std::int64_t raw) {
 void Column::Reserve(std::size_t rows) {
     if (rows <= Size())
         return;
+    // The room is filled right after (a bulk load): it is mapped in at once.
     if (isString_) {
         codes_.reserve(rows);
         AdviseHugePages(codes_.data(), rows * sizeof(std::uint32_t));
+        PrefaultForWrite(codes_.data() + codes_.size(), (rows - codes_.size()) * sizeof(std::uint32_t));
+        if (!dict_.Indexed())
+            dict_.ReserveEntries(rows - codes_.size());
     } else {
         cells_.reserve(rows);
         AdviseHugePages(cells_.data(), rows * sizeof(std::int64_t));
+        PrefaultForWrite(cells_.data() + cells_.size(), (rows - cells_.size()) * sizeof(std::int64_t));
         nulls_.reserve((rows + 63) / 64);
     }
 }
@@ -98,8 +103,10 @@ Variant Column::Value(std::size_t row) const {
 }
 
 void Column::CheckCardinality() {
-    if (dict_.Indexed() && codes_.size() >= 0xFFFF && dict_.Size() * 4 > codes_.size() * 3)
+    if (dict_.Indexed() && codes_.size() >= 0xFFFF && dict_.IndexCostsMoreThanItSaves(codes_.size())) {
         dict_.DropIndex();
+        dict_.ReserveEntries(codes_.capacity() - codes_.size());  // one entry per cell from now on
+    }
 }
 
 std::uint64_t Column::Key(std::size_t row) const {

@@ -65,6 +65,11 @@ public:
             CheckCardinality();
         codes_.push_back(lastCode_);
     }
+    // A dictionary too big for the cache, worth prefetching deeper for
+    // (PrefetchEntry and PrefetchEntryText, after Prepare, before AppendPrepared).
+    bool DictionaryIsLarge() const { return dict_.Indexed() && dict_.Size() > kLargeDictionary; }
+    void PrefetchEntry(std::uint32_t hash) const { dict_.PrefetchEntry(hash); }
+    void PrefetchEntryText(std::uint32_t hash) const { dict_.PrefetchEntryText(hash); }
     // Precondition: the last append was a text.
     void AppendRepeat() { codes_.push_back(lastCode_); }
     void AppendNull();
@@ -93,8 +98,9 @@ public:
     std::size_t MemoryBytes() const;
 
 private:
+    static constexpr std::size_t kLargeDictionary = 1 << 10;
     void SetNullBit(std::size_t row, bool null);
-    // Stops deduplicating when nearly every value is distinct.
+    // Stops deduplicating when too many values are distinct for it to pay.
     void CheckCardinality();
 
     FieldDef def_;

@@ -78,9 +78,10 @@ std::optional<RowsStart> PacketFinder::Scan(std::string_view text, std::size_t e
 }
 
 StreamedRows::StreamedRows(std::size_t start, std::vector<FieldDef> fields)
-    : start_(start), pos_(start), store_(std::make_shared<PacketStore>(std::move(fields))) {
-    cells_[0].resize(store_->columns.size());
-    cells_[1].resize(store_->columns.size());
+    : start_(start), pos_(start), store_(std::make_shared<PacketStore>(std::move(fields))), block_(*store_) {}
+
+void StreamedRows::AppendRead() {
+    block_.AppendTo(*store_);
 }
 
 StreamedRows::Progress StreamedRows::Advance(std::string_view text, std::size_t end, bool final) {
@@ -92,6 +93,7 @@ StreamedRows::Progress StreamedRows::Advance(std::string_view text, std::size_t 
         try {
             done = Step(reader, final);
         } catch (const EWireError&) {
+            AppendRead();
             if (final)
                 return Progress::Failed;
             // Cut by the end of the text, or wrong: tried again once the
@@ -102,6 +104,7 @@ StreamedRows::Progress StreamedRows::Advance(std::string_view text, std::size_t 
         }
         pos_ += reader.Position();
         if (done) {
+            AppendRead();
             store_->rows = row_;
             for (auto& column : store_->columns)
                 column->ShrinkIfSlack();
@@ -120,22 +123,14 @@ bool StreamedRows::Step(JsonReader& reader, bool final) {
         opened_ = true;
         return reader.Consume(']');
     }
-    const std::size_t width = store_->columns.size();
-    std::vector<Cell>& cells = cells_[row_ & 1];
-    const std::vector<Cell>* previous = havePrevious_ && row_ > 0 ? &cells_[(row_ - 1) & 1] : nullptr;
-    reader.Expect('[');
-    for (std::size_t c = 0; c < width; ++c) {
-        if (c > 0)
-            reader.Expect(',');
-        ReadPacketCell(reader, *store_->columns[c], row_, previous ? &(*previous)[c] : nullptr, cells[c]);
-    }
-    reader.Expect(']');
+    block_.ReadRow(reader, *store_, row_);
     const bool more = reader.Consume(',');
     if (!more)
         reader.Expect(']');
-    AppendPacketRow(*store_, cells);
+    block_.Keep();
     ++row_;
-    havePrevious_ = true;
+    if (block_.Full())
+        AppendRead();
     return !more;
 }
 

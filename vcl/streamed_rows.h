@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "vcl/packet_store.h"
+#include "vcl/row_block.h"
 #include "vcl/wire_decode_internal.h"
 
 namespace vcl::wire::detail {
@@ -67,9 +68,6 @@ public:
     enum class Progress { Reading, Done, Failed };
     // Reads what whole rows text[..end) holds; `final`: no more text will come.
     Progress Advance(std::string_view text, std::size_t end, bool final);
-    // The text moved (it grew elsewhere): the previous row's cells no
-    // longer point into it.
-    void TextMoved() { havePrevious_ = false; }
 
     std::size_t Start() const { return start_; }
     std::size_t Rows() const { return row_; }
@@ -78,14 +76,14 @@ public:
 
 private:
     bool Step(JsonReader& reader, bool final);  // one row, or the opening '['; true when done
+    void AppendRead();                          // the block's rows to the store, before the text moves
 
     std::size_t start_;
     std::size_t pos_;
     std::shared_ptr<PacketStore> store_;
     bool opened_ = false;
     std::size_t row_ = 0;
-    std::vector<Cell> cells_[2];
-    bool havePrevious_ = false;
+    RowBlock block_;
     std::size_t retryAt_ = 0;  // a failed step is tried again once the text reaches this size
 };
 

@@ -7,10 +7,6 @@
 
 namespace vcl {
 
-namespace {
-constexpr std::uint64_t kFreeSlot = ~std::uint64_t{0};
-}
-
 StringDict::StringDict() : offsets_{0}, slots_(16, kFreeSlot) {
     Intern({});
 }
@@ -34,23 +30,13 @@ std::uint32_t StringDict::Find(std::string_view text) const {
     }
 }
 
-std::uint32_t StringDict::Intern(std::string_view text, std::uint32_t hash) {
+std::uint32_t StringDict::Add(std::string_view text, std::uint32_t hash, std::size_t slot) {
     if (!Indexed()) {
         if (chars_.size() + text.size() >= 0xFFFFFFF0u || Size() >= 0x7FFFFFF0u)
             throw EDatabaseError("Dicionário de textos cheio");
         chars_.append(text);
         offsets_.push_back(static_cast<std::uint32_t>(chars_.size()));
         return static_cast<std::uint32_t>(Size() - 1);
-    }
-    const std::size_t mask = slots_.size() - 1;
-    std::size_t slot = hash & mask;
-    for (;; slot = (slot + 1) & mask) {
-        const std::uint64_t entry = slots_[slot];
-        if (entry == kFreeSlot)
-            break;
-        const auto code = static_cast<std::uint32_t>(entry);
-        if ((entry >> 32) == hash && SameText(Get(code), text))
-            return code;
     }
     if (chars_.size() + text.size() >= 0xFFFFFFF0u || Size() >= 0x7FFFFFF0u)
         throw EDatabaseError("Dicionário de textos cheio");
@@ -61,6 +47,31 @@ std::uint32_t StringDict::Intern(std::string_view text, std::uint32_t hash) {
     if (Size() * 2 > slots_.size())
         Grow();
     return code;
+}
+
+bool StringDict::IndexCostsMoreThanItSaves(std::size_t cells) const {
+    const std::size_t entry = sizeof(std::uint32_t);  // an offset
+    const std::size_t indexed = chars_.size() + Size() * entry + slots_.size() * sizeof(std::uint64_t);
+    const std::size_t averageText = chars_.size() / Size();
+    return indexed > cells * (averageText + entry);
+}
+
+void StringDict::ReserveEntries(std::size_t entries) {
+    // The texts so far, a little over their average length: a close
+    // estimate, so that no copy gives the slack back afterwards.
+    const std::size_t more = entries * chars_.size() / Size();
+    const std::size_t chars = chars_.size() + more + more / 128 + 64;
+    if (chars > chars_.capacity()) {
+        chars_.reserve(chars);
+        AdviseHugePages(chars_.data(), chars);
+        PrefaultForWrite(chars_.data() + chars_.size(), chars - chars_.size());
+    }
+    const std::size_t offsets = offsets_.size() + entries;
+    if (offsets > offsets_.capacity()) {
+        offsets_.reserve(offsets);
+        AdviseHugePages(offsets_.data(), offsets * sizeof(std::uint32_t));
+        PrefaultForWrite(offsets_.data() + offsets_.size(), entries * sizeof(std::uint32_t));
+    }
 }
 
 void StringDict::DropIndex() {

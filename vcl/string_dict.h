@@ -50,18 +50,50 @@ public:
     // The code of the text, adding it when new. Without the hash index every
     // call adds an entry (equal texts may then have several codes).
     std::uint32_t Intern(std::string_view text) { return Intern(text, Hash(text)); }
-    std::uint32_t Intern(std::string_view text, std::uint32_t hash);
+    std::uint32_t Intern(std::string_view text, std::uint32_t hash) {
+        if (!Indexed())
+            return Add(text, hash, 0);
+        const std::size_t mask = slots_.size() - 1;
+        std::size_t slot = hash & mask;
+        for (;; slot = (slot + 1) & mask) {
+            const std::uint64_t entry = slots_[slot];
+            if (entry == kFreeSlot)
+                return Add(text, hash, slot);
+            const auto code = static_cast<std::uint32_t>(entry);
+            if ((entry >> 32) == hash && SameText(Get(code), text))
+                return code;
+        }
+    }
     // Starts loading the slot of a hash, so that many lookups overlap their cache misses.
     void Prefetch(std::uint32_t hash) const {
         if (!slots_.empty())
             __builtin_prefetch(&slots_[hash & (slots_.size() - 1)]);
+    }
+    // Later steps of a lookup, for many texts ahead of their Intern so that
+    // their cache misses overlap: once the slot has arrived, the offset of
+    // the entry it names; once that has arrived, the entry's text.
+    void PrefetchEntry(std::uint32_t hash) const {
+        const std::uint32_t code = CandidateCode(hash);
+        if (code != kNoCode)
+            __builtin_prefetch(&offsets_[code]);
+    }
+    void PrefetchEntryText(std::uint32_t hash) const {
+        const std::uint32_t code = CandidateCode(hash);
+        if (code != kNoCode)
+            __builtin_prefetch(chars_.data() + offsets_[code]);
     }
     // The code of the text; kNoCode when absent. Scans when not indexed.
     std::uint32_t Find(std::string_view text) const;
     // Drops the hash index: for columns whose values are nearly all distinct,
     // where the index costs more memory and time than it saves.
     void DropIndex();
+    // Room for `entries` more entries of the average length so far.
+    void ReserveEntries(std::size_t entries);
     bool Indexed() const { return !slots_.empty(); }
+    // Whether, for `cells` cells coded so far, the index and the distinct
+    // texts take more memory than one entry per cell would: the index then
+    // costs more memory, and time (its lookups miss the cache), than it saves.
+    bool IndexCostsMoreThanItSaves(std::size_t cells) const;
     std::string_view Get(std::uint32_t code) const {
         return std::string_view(chars_.data() + offsets_[code], offsets_[code + 1] - offsets_[code]);
     }
@@ -72,6 +104,17 @@ public:
     static std::uint32_t Hash(std::string_view text);
 
 private:
+    static constexpr std::uint64_t kFreeSlot = ~std::uint64_t{0};
+    // Adds a text Intern did not find; `slot` is the free slot its probe ended on.
+    std::uint32_t Add(std::string_view text, std::uint32_t hash, std::size_t slot);
+    // The code in the hash's first slot when it holds that hash.
+    std::uint32_t CandidateCode(std::uint32_t hash) const {
+        if (slots_.empty())
+            return kNoCode;
+        const std::uint64_t entry = slots_[hash & (slots_.size() - 1)];
+        return (entry >> 32) == hash && entry != ~std::uint64_t{0} ? static_cast<std::uint32_t>(entry)
+                                                                   : kNoCode;
+    }
     void Grow();
     std::string chars_;
     std::vector<std::uint32_t> offsets_;

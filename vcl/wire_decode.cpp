@@ -1,10 +1,11 @@
 // Wire decoding: the text is checked as UTF-8, then read in one pass;
-// packets go straight into their column store.
+// packets go straight into their column store, a block of rows at a time.
 #include <algorithm>
 
 #include "vcl/exceptions.h"
 #include "vcl/json_reader.h"
 #include "vcl/packet_store.h"
+#include "vcl/row_block.h"
 #include "vcl/utf8_check.h"
 #include "vcl/wire.h"
 #include "vcl/wire_decode_internal.h"
@@ -107,97 +108,11 @@ std::vector<FieldDef> ReadFields(JsonReader& reader) {
     return defs;
 }
 
-using detail::Cell;
-
-[[noreturn]] void FailCell(JsonReader& reader, std::size_t row, const FieldDef& def, const char* expected) {
-    reader.Fail("row " + std::to_string(row + 1) + ", field " + def.name + ": expected " + expected);
-}
-
-// `previous` is the same column's cell in the row before, if any.
-void ReadCell(JsonReader& reader, const Column& column, std::size_t row, const Cell* previous, Cell& cell) {
-    const FieldDef& def = column.Def();
-    const char c = reader.Peek();
-    cell.null = c == 'n';
-    if (cell.null) {
-        reader.ReadLiteral();
-        return;
-    }
-    switch (def.type) {
-        case FieldType::String:
-        case FieldType::FixedChar:
-            if (c != '"')
-                FailCell(reader, row, def, "a string");
-            cell.text = reader.ReadString(cell.scratch);
-            // Neighbouring rows often repeat a value (the items of one note): skip the lookup.
-            cell.repeat = previous && !previous->null && SameText(previous->text, cell.text);
-            if (!cell.repeat)
-                cell.hash = column.Prepare(cell.text);
-            return;
-        case FieldType::Integer:
-        case FieldType::Float: {
-            if (c != '-' && (c < '0' || c > '9'))
-                FailCell(reader, row, def, def.type == FieldType::Float ? "a number" : "an integer");
-            std::int64_t integer = 0;
-            double real = 0;
-            const bool isInteger = reader.ReadNumber(integer, real);
-            if (def.type == FieldType::Integer) {
-                if (!isInteger)
-                    FailCell(reader, row, def, "an integer");
-                cell.raw = integer;
-            } else {
-                const double value = isInteger ? static_cast<double>(integer) : real;
-                cell.raw = std::bit_cast<std::int64_t>(value == 0 ? 0.0 : value);
-            }
-            return;
-        }
-        case FieldType::Boolean:
-            if (c != 't' && c != 'f')
-                FailCell(reader, row, def, "a boolean");
-            cell.raw = reader.ReadLiteral() == 't' ? 1 : 0;
-            return;
-        case FieldType::Date:
-        case FieldType::DateTime: {
-            const char* expected = def.type == FieldType::Date ? "a date" : "a date-time";
-            if (c != '{')
-                FailCell(reader, row, def, expected);
-            reader.Expect('{');
-            if (reader.Peek() != '"')
-                FailCell(reader, row, def, expected);
-            const std::string_view key = reader.ReadString(cell.scratch);
-            if (key != "date" && (key != "datetime" || def.type == FieldType::Date))
-                FailCell(reader, row, def, expected);
-            const TDateTime value = ReadCalendarBody(reader, key);
-            cell.raw = def.type == FieldType::Date ? value.Date().days : value.seconds;
-            return;
-        }
-    }
-}
-
-void AppendRow(PacketStore& store, const std::vector<Cell>& cells) {
-    for (std::size_t c = 0; c < cells.size(); ++c) {
-        Column& column = *store.columns[c];
-        const Cell& cell = cells[c];
-        if (cell.null) {
-            column.AppendNull();
-        } else if (!column.IsString()) {
-            column.AppendRaw(cell.raw);
-        } else if (cell.repeat) {
-            column.AppendRepeat();
-        } else {
-            column.AppendPrepared(cell.text, cell.hash);
-        }
-    }
-}
-
 void ReadRows(JsonReader& reader, PacketStore& store) {
     if (reader.Peek() != '[')
         reader.Fail("packet rows must be an array");
     reader.Expect('[');
-    const std::size_t width = store.columns.size();
-    // Rows are appended one row late: the dictionary slots prefetched while
-    // parsing a row have the whole next row's parse to arrive. Texts with
-    // escapes live in their cell's scratch, so the two rows have their own cells.
-    std::vector<Cell> buffers[2] = {std::vector<Cell>(width), std::vector<Cell>(width)};
+    detail::RowBlock block(store);
     std::size_t row = 0;
     if (reader.Consume(']'))
         return;
@@ -220,26 +135,14 @@ void ReadRows(JsonReader& reader, PacketStore& store) {
             for (auto& column : store.columns)
                 column->Reserve(reserved);
         }
-        if (reader.Peek() != '[')
-            reader.Fail("row " + std::to_string(row + 1) + " is not an array");
-        reader.Expect('[');
-        std::vector<Cell>& cells = buffers[row & 1];
-        const std::vector<Cell>* previous = row > 0 ? &buffers[(row - 1) & 1] : nullptr;
-        for (std::size_t c = 0; c < width; ++c) {
-            if (c > 0 && !reader.Consume(','))
-                reader.Fail("row " + std::to_string(row + 1) + " has a wrong number of values for " +
-                            std::to_string(width) + " fields");
-            ReadCell(reader, *store.columns[c], row, previous ? &(*previous)[c] : nullptr, cells[c]);
-        }
-        if (!reader.Consume(']'))
-            reader.Fail("row " + std::to_string(row + 1) + " has a wrong number of values for " +
-                        std::to_string(width) + " fields");
-        if (previous)
-            AppendRow(store, *previous);
+        block.ReadRow(reader, store, row);
+        block.Keep();
+        if (block.Full())
+            block.AppendTo(store);
         ++row;
     } while (reader.Consume(','));
     reader.Expect(']');
-    AppendRow(store, buffers[(row - 1) & 1]);
+    block.AppendTo(store);
     store.rows = row;
     for (auto& column : store.columns)
         column->ShrinkIfSlack();
@@ -469,13 +372,8 @@ std::vector<FieldDef> ReadPacketFields(JsonReader& reader) {
     return ReadFields(reader);
 }
 
-void ReadPacketCell(JsonReader& reader, const Column& column, std::size_t row, const Cell* previous,
-                    Cell& cell) {
-    ReadCell(reader, column, row, previous, cell);
-}
-
-void AppendPacketRow(PacketStore& store, const std::vector<Cell>& cells) {
-    AppendRow(store, cells);
+TDateTime ReadCalendarBody(JsonReader& reader, std::string_view key) {
+    return wire::ReadCalendarBody(reader, key);
 }
 
 Answer DecodeCheckedAnswer(std::string_view body, const RowsSource& rows) {

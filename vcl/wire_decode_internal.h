@@ -17,22 +17,10 @@
 
 namespace vcl::wire::detail {
 
-// One parsed cell waiting to be appended to its column.
-struct Cell {
-    bool null = false;
-    bool repeat = false;  // the same text as the row before
-    std::string_view text;
-    std::uint32_t hash = 0;
-    std::int64_t raw = 0;
-    std::string scratch;
-};
-
 // The array of a packet's field definitions.
 std::vector<FieldDef> ReadPacketFields(JsonReader& reader);
-// One cell of `row`; `previous` is the same column's cell in the row before, if any.
-void ReadPacketCell(JsonReader& reader, const Column& column, std::size_t row, const Cell* previous,
-                    Cell& cell);
-void AppendPacketRow(PacketStore& store, const std::vector<Cell>& cells);
+// The rest of {"date":"..."} or {"datetime":"..."} after its key.
+TDateTime ReadCalendarBody(JsonReader& reader, std::string_view key);
 
 // Called with the reader at a packet's rows and the store made from its
 // fields: true when it replaced the store by one holding those rows, read

@@ -313,3 +313,90 @@ TEST(Wire, AnswerInPiecesIsTheSameTextCutBetweenRows) {
     }
     EXPECT_EQ(wire::DecodeAnswer(joined).result[1][0].AsPacket().RowCount(), 3000u);
 }
+
+namespace {
+// A one-column packet of `type` whose single row holds `cell`; `spaced` puts
+// blanks around the cell, which sends the row to the general reader.
+std::string OneCellPacket(const char* type, const std::string& cell, bool spaced) {
+    const std::string row = spaced ? "[ " + cell + " ]" : "[" + cell + "]";
+    return std::string(R"({"packet":{"fields":[{"name":"A","type":")") + type + R"("}],"rows":[)" + row +
+           "]}}";
+}
+
+// The decoded cell as comparable text, or the error without its offset.
+std::string DecodedCell(const std::string& json) {
+    try {
+        const Variant cell = wire::Decode(json).AsPacket().Value(0, 0);
+        if (cell.type() == Variant::Type::Float)
+            return "float " + std::to_string(std::bit_cast<std::uint64_t>(cell.AsFloat()));
+        return wire::Encode(cell);
+    } catch (const EWireError& error) {
+        const std::string message = error.what();
+        return "error " + message.substr(0, message.find(" at offset"));
+    }
+}
+}  // namespace
+
+// Rows as the server writes them take a fast path; every other row is read
+// again by the general reader. Both give the same cell or the same error.
+TEST(Wire, CompactAndSpacedRowsDecodeEveryCellAlike) {
+    const struct {
+        const char* type;
+        std::vector<std::string> cells;
+    } cases[] = {
+        {"float",
+         {"0",
+          "-0",
+          "-0.0",
+          "0.1",
+          "1025.25",
+          "-1249.75",
+          "1007369.6399999999",
+          "123456789012.345",
+          "1234567890123.456",
+          "9223372036854775807",
+          "9223372036854775808",
+          "99999999999999999999",
+          "0.0000000000000000001",
+          "1e5",
+          "1.5E-3",
+          "01",
+          "1.",
+          "-",
+          ".5",
+          "-a",
+          "1e999",
+          "null",
+          "\"1\"",
+          "true"}},
+        {"integer",
+         {"0", "-12", "9223372036854775807", "-9223372036854775808", "9223372036854775808", "1.5", "1e2"}},
+        {"string",
+         {R"("")", R"("abc")", R"("a\"b")", "\"ação\"", R"("\u00e7")", "\"a\tb\"", "1", "null", "nul"}},
+        {"date",
+         {R"({"date":"2024-02-29"})", R"({"date":"2023-02-29"})", R"({"date":"2024-1-02"})",
+          R"({"date":"2024-01-0x"})", R"({"date":"2024-01-02" })", R"({ "date":"2024-01-02"})",
+          R"({"date":"2024-01-02","x":1})", R"({"datetime":"2024-01-02T10:00:00"})", R"({"date":"2024-01-02)",
+          R"({"date":"\u0032024-01-02"})", R"({"dat":"2024-01-02"})"}},
+        {"datetime",
+         {R"({"datetime":"2024-01-02T23:59:59"})", R"({"datetime":"2024-01-02T24:00:00"})",
+          R"({"datetime":"2024-01-02 10:00:00"})", R"({"datetime":"2024-01-02"})", R"({"date":"2024-01-02"})",
+          R"({"datetime":"2024-01-02T10:00"})", R"({"datetime":"2024-13-02T10:00:00"})"}},
+        {"boolean", {"true", "false", "tru", "null", "0"}},
+    };
+    for (const auto& c : cases) {
+        for (const std::string& cell : c.cells) {
+            const std::string compact = DecodedCell(OneCellPacket(c.type, cell, false));
+            EXPECT_EQ(compact, DecodedCell(OneCellPacket(c.type, cell, true))) << c.type << " " << cell;
+            if (std::string_view(c.type) == "float" && compact.starts_with("float")) {
+                EXPECT_EQ(compact.substr(6),
+                          std::to_string(std::bit_cast<std::uint64_t>(wire::Decode(cell).AsFloat() + 0.0)))
+                    << cell;
+            }
+        }
+    }
+    EXPECT_EQ(DecodedCell(OneCellPacket("date", R"({"date":"2024-02-29"})", false)),
+              R"({"date":"2024-02-29"})");
+    EXPECT_EQ(DecodedCell(OneCellPacket("datetime", R"({"date":"2024-01-02"})", false)),
+              R"({"datetime":"2024-01-02T00:00:00"})");
+}
