@@ -58,11 +58,13 @@ bool IsNameChar(char c) {
     return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
 }
 
+}  // namespace
+
 // The statement with each ":name" placeholder made a positional "?": the
 // values are bound in order anyway, and SQLite looks every new name up among
 // the earlier ones, which costs a statement of 500 keys 125,000 comparisons.
 // Quoted texts and names, and "::" casts, are left as they are.
-std::string Positional(std::string_view sql) {
+std::string PositionalSql(std::string_view sql) {
     std::string out;
     out.reserve(sql.size());
     for (std::size_t i = 0; i < sql.size(); ++i) {
@@ -85,8 +87,6 @@ std::string Positional(std::string_view sql) {
     return out;
 }
 
-}  // namespace
-
 SqliteRows::SqliteRows(soci::session& session, std::span<const SelectedColumn> columns)
     : db_(static_cast<soci::sqlite3_session_backend*>(session.get_backend())->conn_), columns_(columns) {
     cells_.reserve(columns_.size());
@@ -108,7 +108,7 @@ void SqliteRows::Prepare(const std::string& text) {
     sqlite3_finalize(statement_);
     statement_ = nullptr;
     text_.clear();
-    const std::string positional = Positional(text);
+    const std::string positional = PositionalSql(text);
     const int code = sqlite3_prepare_v2(db_, positional.c_str(), static_cast<int>(positional.size()),
                                         &statement_, nullptr);
     if (code != SQLITE_OK)

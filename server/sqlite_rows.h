@@ -8,6 +8,7 @@
 #include <functional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "server/notas_columns.h"
@@ -23,6 +24,10 @@ namespace server {
 
 // Takes one row's cells; their texts are valid only during the call.
 using CellsSink = std::function<void(std::span<const vcl::Cell>)>;
+
+// The statement with each ":name" placeholder made a positional "?", for
+// values bound in order (quoted texts and "::" casts left as they are).
+std::string PositionalSql(std::string_view sql);
 
 class SqliteRows {
 public:
