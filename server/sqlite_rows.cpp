@@ -173,8 +173,9 @@ void SqliteRows::Run(const SqlQuery& query, const CellsSink& onRow) {
         cells_.clear();
         for (int c = 0; c < count; ++c) {
             const ColumnRead read = columns_[static_cast<std::size_t>(c)].read;
-            // Each call into SQLite takes the connection's mutex: a text is
-            // read with two calls, its NULL told by the missing text.
+            // Few calls into SQLite per cell (in serialized mode each takes
+            // the connection's mutex): a text is read with two, its NULL told
+            // by the missing text.
             if (IsTextRead(read)) {
                 const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement_, c));
                 if (text == nullptr && sqlite3_column_type(statement_, c) != SQLITE_NULL)

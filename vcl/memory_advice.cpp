@@ -6,17 +6,28 @@
 #endif
 
 namespace vcl {
+namespace {
+
+#if defined(MADV_HUGEPAGE) || defined(MADV_POPULATE_WRITE)
+// Gives `advice` for the whole `page`-sized pages inside the buffer: the
+// partial ones at its ends may belong to other buffers. Only a hint.
+void AdviseWholePages(const void* data, std::size_t bytes, std::uintptr_t page, int advice) {
+    const auto start = reinterpret_cast<std::uintptr_t>(data);
+    const std::uintptr_t first = (start + page - 1) & ~(page - 1);
+    const std::uintptr_t last = (start + bytes) & ~(page - 1);
+    if (last > first)
+        (void)madvise(reinterpret_cast<void*>(first), last - first, advice);
+}
+#endif
+
+}  // namespace
 
 void AdviseHugePages(const void* data, std::size_t bytes) {
 #if defined(MADV_HUGEPAGE)
     constexpr std::uintptr_t kHugePage = std::uintptr_t{2} << 20;
     if (data == nullptr || bytes < 2 * kHugePage)
         return;
-    const auto start = reinterpret_cast<std::uintptr_t>(data);
-    const std::uintptr_t first = (start + kHugePage - 1) & ~(kHugePage - 1);
-    const std::uintptr_t last = (start + bytes) & ~(kHugePage - 1);
-    if (last > first)
-        (void)madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);  // only a hint
+    AdviseWholePages(data, bytes, kHugePage, MADV_HUGEPAGE);
 #else
     (void)data;
     (void)bytes;
@@ -25,16 +36,10 @@ void AdviseHugePages(const void* data, std::size_t bytes) {
 
 void PrefaultForWrite(void* data, std::size_t bytes) {
 #if defined(MADV_POPULATE_WRITE)
-    constexpr std::uintptr_t kPage = 4096;
     constexpr std::size_t kWorthIt = std::size_t{256} << 10;  // small buffers fault in a few pages anyway
     if (data == nullptr || bytes < kWorthIt)
         return;
-    // Whole pages only: the partial ones at the ends may belong to other buffers.
-    const auto start = reinterpret_cast<std::uintptr_t>(data);
-    const std::uintptr_t first = (start + kPage - 1) & ~(kPage - 1);
-    const std::uintptr_t last = (start + bytes) & ~(kPage - 1);
-    if (last > first)
-        (void)madvise(reinterpret_cast<void*>(first), last - first, MADV_POPULATE_WRITE);  // only a hint
+    AdviseWholePages(data, bytes, 4096, MADV_POPULATE_WRITE);
 #else
     (void)data;
     (void)bytes;
