@@ -14,6 +14,7 @@
 #include "server/notas_sql.h"
 #include "server/remessa_methods.h"
 #include "server/row_batch.h"
+#include "server/row_hand_off.h"
 #include "server/selected_rows.h"
 #include "server/sql_query.h"
 #include "vcl/data_packet.h"
@@ -102,6 +103,14 @@ vcl::wire::Answer Failure(const std::string& message, const vcl::Variant& suppli
     return answer;
 }
 
+// Runs `read`, whose rows are encoded by `encode` on a second thread while
+// the next ones are read; returns once all are encoded.
+void ReadWhileEncoding(const RowSink& encode, const std::function<void(const RowSink&)>& read) {
+    RowHandOff handOff(encode);
+    read([&handOff](std::span<const vcl::Cell> cells) { handOff.Add(cells); });
+    handOff.Drain();
+}
+
 // The answer of a selection by filter written to `output` as the rows come:
 // ["", [notes, items]] and the supplier by reference, the same text the
 // packets would give. Past the first piece the call's deadline is checked
@@ -115,17 +124,18 @@ void StreamSelection(soci::session& session, const SqlQuery& where, const std::s
             output.Write(piece);
         },
         output.PieceBytes());
-    const RowSink row = [&writer](std::span<const vcl::Cell> cells) { writer.Row(cells); };
+    const RowSink encode = [&writer](std::span<const vcl::Cell> cells) { writer.Row(cells); };
     writer.BeginArray();
     writer.Value(vcl::Variant(""));
     writer.BeginArray();
     writer.BeginPacket(NoteFields());
     std::vector<std::string> launches;
-    AppendNotes(session, where, row, launches);
+    ReadWhileEncoding(encode, [&](const RowSink& row) { AppendNotes(session, where, row, launches); });
     writer.EndPacket();
     writer.BeginPacket(ItemFields());
     if (withItems)
-        AppendItems(session, branch, std::move(launches), row);
+        ReadWhileEncoding(
+            encode, [&](const RowSink& row) { AppendItems(session, branch, std::move(launches), row); });
     writer.EndPacket();
     writer.EndArray();
     writer.EndArray();

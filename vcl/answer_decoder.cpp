@@ -30,17 +30,27 @@ std::size_t WholeSequencesEnd(std::string_view text) {
 
 }  // namespace
 
-// The whole text is kept: the reading at the end goes over it all, but
-// steps over each packet's rows that were read while they arrived.
+// The text is kept but for the rows read while they arrived: once a
+// packet's rows read so far pass kForgetBytes, their text is taken out, so
+// that a large answer never sits whole in memory. The reading at the end
+// goes over what is kept and steps over each packet's rows read before;
+// offsets in its messages count what was taken out.
 struct AnswerDecoder::State {
+    static constexpr std::size_t kForgetBytes = std::size_t{1} << 20;
+
     std::string text;
     std::size_t checked = 0;  // text[0, checked) is valid UTF-8 ending at a whole sequence
     bool invalid = false;
     detail::PacketFinder finder;
     std::optional<detail::StreamedRows> reading;
     std::vector<detail::StreamedRows> read;
+    // Rows whose reading failed at the end after text was taken out: the
+    // reading at the end goes on from where it stopped.
+    std::optional<detail::StreamedRows> resumed;
+    std::vector<TextCut> cuts;
 
     void ReadOn(bool final);
+    void ForgetReadRows();
     bool TakeRows(JsonReader& reader, std::shared_ptr<PacketStore>& store) const;
 };
 
@@ -51,6 +61,8 @@ void AnswerDecoder::State::ReadOn(bool final) {
                 case detail::StreamedRows::Progress::Reading:
                     return;
                 case detail::StreamedRows::Progress::Failed:
+                    if (reading->ForgotText())
+                        resumed = std::move(reading);
                     reading.reset();
                     return;
                 case detail::StreamedRows::Progress::Done:
@@ -75,6 +87,20 @@ void AnswerDecoder::State::ReadOn(bool final) {
     }
 }
 
+void AnswerDecoder::State::ForgetReadRows() {
+    if (!reading || reading->ReadTextBytes() < kForgetBytes)
+        return;
+    const std::size_t at = reading->Start() + 1;
+    const std::size_t bytes = reading->ReadTextBytes();
+    text.erase(at, bytes);
+    checked -= bytes;
+    reading->Forget(bytes);
+    if (!cuts.empty() && cuts.back().at == at)
+        cuts.back().bytes += bytes;
+    else
+        cuts.push_back({at, bytes});
+}
+
 bool AnswerDecoder::State::TakeRows(JsonReader& reader, std::shared_ptr<PacketStore>& store) const {
     reader.Peek();  // past blanks, as the rows reader starts
     for (const detail::StreamedRows& rows : read) {
@@ -83,6 +109,13 @@ bool AnswerDecoder::State::TakeRows(JsonReader& reader, std::shared_ptr<PacketSt
             reader.Seek(rows.End());
             return true;
         }
+    }
+    if (resumed && resumed->Start() == reader.Position() && resumed->Store()->fields == store->fields) {
+        // Its rows up to where it failed are in its store; their text is gone.
+        store = resumed->Store();
+        reader.Seek(resumed->End());
+        detail::ReadRowsFrom(reader, *store, resumed->Rows());
+        return true;
     }
     return false;
 }
@@ -105,6 +138,7 @@ void AnswerDecoder::Feed(std::string_view piece) {
     }
     state.checked = whole;
     state.ReadOn(false);
+    state.ForgetReadRows();
 }
 
 std::size_t AnswerDecoder::RowsRead() const {
@@ -121,10 +155,12 @@ Answer AnswerDecoder::Finish() {
         return DecodeAnswer(text);  // reports the invalid UTF-8 as the whole-text reading does
     state.checked = text.size();
     state.ReadOn(true);
-    return detail::DecodeCheckedAnswer(text,
-                                       [&state](JsonReader& reader, std::shared_ptr<PacketStore>& store) {
-                                           return state.TakeRows(reader, store);
-                                       });
+    return detail::DecodeCheckedAnswer(
+        text,
+        [&state](JsonReader& reader, std::shared_ptr<PacketStore>& store) {
+            return state.TakeRows(reader, store);
+        },
+        state.cuts);
 }
 
 }  // namespace vcl::wire

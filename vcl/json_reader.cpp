@@ -44,8 +44,18 @@ std::uint64_t SpecialBytes(const char* p) {
 
 }  // namespace
 
+std::size_t JsonReader::WrittenOffset(std::size_t position) const {
+    std::size_t offset = position;
+    for (const TextCut& cut : cuts_) {
+        if (cut.at > position)
+            break;
+        offset += cut.bytes;
+    }
+    return offset;
+}
+
 void JsonReader::Fail(const std::string& reason) const {
-    throw EWireError("malformed wire data: " + reason + " at offset " + std::to_string(pos_));
+    throw EWireError("malformed wire data: " + reason + " at offset " + std::to_string(WrittenOffset(pos_)));
 }
 
 void JsonReader::ExpectFailed(char c) {

@@ -5,6 +5,7 @@
 
 #include <bit>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #if defined(__SSE2__)
@@ -12,6 +13,13 @@
 #endif
 
 namespace vcl {
+
+// Text taken out of a reader's text before it was read: `bytes` stood
+// before the character now at `at`.
+struct TextCut {
+    std::size_t at = 0;
+    std::size_t bytes = 0;
+};
 
 class JsonReader {
 public:
@@ -119,8 +127,12 @@ public:
     void Leave() { --depth_; }
 
     [[noreturn]] void Fail(const std::string& reason) const;
+    // Offsets in messages count these cuts (in order of `at`), so that they
+    // are offsets in the text as it was written.
+    void CountCuts(std::span<const TextCut> cuts) { cuts_ = cuts; }
 
 private:
+    std::size_t WrittenOffset(std::size_t position) const;
     void SkipBlanks() {
         while (pos_ < text_.size()) {
             const auto c = static_cast<unsigned char>(text_[pos_]);
@@ -191,6 +203,7 @@ private:
     std::string_view text_;
     std::size_t pos_ = 0;
     int depth_ = 0;
+    std::span<const TextCut> cuts_;
 };
 
 }  // namespace vcl

@@ -80,6 +80,12 @@ std::optional<RowsStart> PacketFinder::Scan(std::string_view text, std::size_t e
 StreamedRows::StreamedRows(std::size_t start, std::vector<FieldDef> fields)
     : start_(start), pos_(start), store_(std::make_shared<PacketStore>(std::move(fields))), block_(*store_) {}
 
+void StreamedRows::Forget(std::size_t bytes) {
+    pos_ -= bytes;
+    retryAt_ = retryAt_ > bytes ? retryAt_ - bytes : 0;
+    forgot_ = forgot_ || bytes > 0;
+}
+
 void StreamedRows::AppendRead() {
     block_.AppendTo(*store_);
 }

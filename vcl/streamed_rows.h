@@ -74,6 +74,13 @@ public:
     std::size_t End() const { return pos_; }  // after the rows' ']' once Done
     const std::shared_ptr<PacketStore>& Store() const { return store_; }
 
+    // The text of the rows read so far, from after the rows' '[' to where
+    // the next row starts: nothing needs it once read.
+    std::size_t ReadTextBytes() const { return opened_ ? pos_ - (start_ + 1) : 0; }
+    // That text was taken out of the text: positions past it move back.
+    void Forget(std::size_t bytes);
+    bool ForgotText() const { return forgot_; }
+
 private:
     bool Step(JsonReader& reader, bool final);  // one row, or the opening '['; true when done
     void AppendRead();                          // the block's rows to the store, before the text moves
@@ -85,6 +92,7 @@ private:
     std::size_t row_ = 0;
     RowBlock block_;
     std::size_t retryAt_ = 0;  // a failed step is tried again once the text reaches this size
+    bool forgot_ = false;
 };
 
 }  // namespace vcl::wire::detail

@@ -108,22 +108,21 @@ std::vector<FieldDef> ReadFields(JsonReader& reader) {
     return defs;
 }
 
-void ReadRows(JsonReader& reader, PacketStore& store) {
-    if (reader.Peek() != '[')
-        reader.Fail("packet rows must be an array");
-    reader.Expect('[');
-    detail::RowBlock block(store);
-    std::size_t row = 0;
-    if (reader.Consume(']'))
-        return;
+}  // namespace
+
+namespace detail {
+
+void ReadRowsFrom(JsonReader& reader, PacketStore& store, std::size_t row) {
+    RowBlock block(store);
     // The columns are sized from the length of the first rows and the rest of
     // the text, then grown in steps of an eighth if the estimate falls short:
     // no doubling (and copying) of million-row columns, little room left over.
     constexpr std::size_t kSampleRows = 1024;
+    const std::size_t firstRow = row;
     const std::size_t rowsStart = reader.Position();
     std::size_t reserved = 0;
     do {
-        if (row == kSampleRows) {
+        if (row == firstRow + kSampleRows) {
             const std::size_t perRow =
                 std::max<std::size_t>((reader.Position() - rowsStart) / kSampleRows, 1);
             const std::size_t estimate = row + (reader.Size() - reader.Position()) / perRow;
@@ -146,6 +145,18 @@ void ReadRows(JsonReader& reader, PacketStore& store) {
     store.rows = row;
     for (auto& column : store.columns)
         column->ShrinkIfSlack();
+}
+
+}  // namespace detail
+
+namespace {
+
+void ReadRows(JsonReader& reader, PacketStore& store) {
+    if (reader.Peek() != '[')
+        reader.Fail("packet rows must be an array");
+    reader.Expect('[');
+    if (!reader.Consume(']'))
+        detail::ReadRowsFrom(reader, store, 0);
 }
 
 // The packet object after {"packet": . `rows`, when given, may supply rows
@@ -376,8 +387,9 @@ TDateTime ReadCalendarBody(JsonReader& reader, std::string_view key) {
     return wire::ReadCalendarBody(reader, key);
 }
 
-Answer DecodeCheckedAnswer(std::string_view body, const RowsSource& rows) {
+Answer DecodeCheckedAnswer(std::string_view body, const RowsSource& rows, std::span<const TextCut> cuts) {
     JsonReader reader(body);
+    reader.CountCuts(cuts);
     return ReadAnswer(reader, &rows);
 }
 

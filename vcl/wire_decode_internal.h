@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,8 +28,12 @@ TDateTime ReadCalendarBody(JsonReader& reader, std::string_view key);
 // beforehand, and moved the reader past them.
 using RowsSource = std::function<bool(JsonReader& reader, std::shared_ptr<PacketStore>& store)>;
 
+// Reads on a packet's rows from the start of row number `row` (from 0), the
+// rows before it being in `store` already, to the rows' closing ']'.
+void ReadRowsFrom(JsonReader& reader, PacketStore& store, std::size_t row);
+
 // DecodeAnswer on a text already checked as UTF-8, taking rows from `rows`
-// where it has them.
-Answer DecodeCheckedAnswer(std::string_view body, const RowsSource& rows);
+// where it has them; `cuts`: text taken out of `body` (JsonReader::CountCuts).
+Answer DecodeCheckedAnswer(std::string_view body, const RowsSource& rows, std::span<const TextCut> cuts = {});
 
 }  // namespace vcl::wire::detail
