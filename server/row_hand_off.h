@@ -25,6 +25,7 @@ namespace server {
 class RowHandOff {
 public:
     static constexpr std::size_t kBlockRows = 256;
+    static constexpr std::size_t kBlockBytes = 256 * 1024;  // a block of long rows goes early
     static constexpr std::size_t kWaitingBlocks = 4;
 
     // `write` takes each row in the order added, on the second thread.
@@ -46,12 +47,13 @@ private:
 
     void HandOver();  // the block being filled goes to the writer
     void WriteBlocks();
-    void WriteRows(const Block& block) const;
-    void RethrowFailure() const;  // with the lock held
+    void WriteRows(const Block& block);  // on one thread at a time
+    void RethrowFailure() const;         // with the lock held
 
     CellsSink write_;
     const std::size_t blockRows_;
     std::unique_ptr<Block> filling_;  // the reader's
+    std::vector<vcl::Cell> row_;      // the writer's, for the row it writes
 
     std::mutex mutex_;
     std::condition_variable changed_;

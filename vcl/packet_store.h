@@ -56,7 +56,8 @@ public:
         if (!dict_.Indexed())
             return 0;  // without the index the hash would go unused
         const std::uint32_t hash = StringDict::Hash(text);
-        dict_.Prefetch(hash);
+        if (DictionaryIsLarge())  // a small one stays in cache
+            dict_.Prefetch(hash);
         return hash;
     }
     void AppendPrepared(std::string_view text, std::uint32_t hash) {
