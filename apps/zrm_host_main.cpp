@@ -16,11 +16,14 @@
 #include "qt/portuguese.h"
 #include "qt/startup_failure.h"
 #include "qt/tour.h"
+#include "vcl/memory_advice.h"
 
 int main(int argc, char** argv) {
     // A peer that closes a TLS connection while it is written to must fail
     // that write, not end the process.
     std::signal(SIGPIPE, SIG_IGN);
+    // Each search loads its result into memory the last one freed.
+    vcl::KeepFreedMemoryForReuse();
     std::string message;
     int exitCode = 2;
     const auto line = zrmqt::ParseCommandLine(argc, argv, message, &exitCode);

@@ -4,6 +4,9 @@
 #if defined(__linux__)
 #include <sys/mman.h>
 #endif
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 namespace vcl {
 namespace {
@@ -43,6 +46,16 @@ void PrefaultForWrite(void* data, std::size_t bytes) {
 #else
     (void)data;
     (void)bytes;
+#endif
+}
+
+void KeepFreedMemoryForReuse() {
+#if defined(__GLIBC__)
+    // Buffers up to the largest threshold glibc takes (32 MiB) come from the
+    // heap rather than from mappings of their own, which each free unmaps...
+    (void)mallopt(M_MMAP_THRESHOLD, 32 << 20);
+    // ...and the heap keeps what is freed at its top.
+    (void)mallopt(M_TRIM_THRESHOLD, 1 << 30);
 #endif
 }
 

@@ -15,4 +15,11 @@ void AdviseHugePages(const void* data, std::size_t bytes);
 // and each of those stops costs far more than the page's zeroing.
 void PrefaultForWrite(void* data, std::size_t bytes);
 
+// Keeps the memory that large buffers free in the process for the next
+// ones, instead of giving it back to the system at each free. A desktop that
+// loads large results again and again then fills memory already mapped: the
+// first write to fresh memory costs about as much as decoding into it. The
+// process keeps its largest footprint until it ends. Called once at start.
+void KeepFreedMemoryForReuse();
+
 }  // namespace vcl

@@ -150,6 +150,21 @@ void Column::SetNullBit(std::size_t row, bool null) {
     nulls_[row >> 6] = null ? (nulls_[row >> 6] | bit) : (nulls_[row >> 6] & ~bit);
 }
 
+std::uint32_t* Column::ExtendCodes(std::size_t rows) {
+    const std::size_t size = codes_.size();
+    if (((size + rows) >> 16) != (size >> 16))  // as AppendText does at every 65,536th cell
+        CheckCardinality();
+    codes_.resize(size + rows);
+    return codes_.data() + size;
+}
+
+std::int64_t* Column::ExtendCells(std::size_t rows) {
+    const std::size_t size = cells_.size();
+    cells_.resize(size + rows);
+    nulls_.resize((size + rows + 63) / 64, 0);
+    return cells_.data() + size;
+}
+
 void Column::AppendNull() {
     if (isString_) {
         codes_.push_back(kNullCode);

@@ -73,6 +73,19 @@ public:
     void PrefetchEntryText(std::uint32_t hash) const { dict_.PrefetchEntryText(hash); }
     // Precondition: the last append was a text.
     void AppendRepeat() { codes_.push_back(lastCode_); }
+    // Bulk appends, a block of rows at a time: room for `rows` more cells,
+    // which the caller fills before anything else touches the column. A
+    // string column's codes, with the code of its last text kept up to date
+    // (LastCode, SetLastCode, InternPrepared):
+    std::uint32_t* ExtendCodes(std::size_t rows);
+    std::uint32_t LastCode() const { return lastCode_; }
+    void SetLastCode(std::uint32_t code) { lastCode_ = code; }
+    std::uint32_t InternPrepared(std::string_view text, std::uint32_t hash) {
+        return dict_.Intern(text, hash);
+    }
+    // Another column's raw cells, not null until MarkNull says so.
+    std::int64_t* ExtendCells(std::size_t rows);
+    void MarkNull(std::size_t row) { nulls_[row >> 6] |= std::uint64_t{1} << (row & 63); }
     void AppendNull();
     void AppendText(std::string_view text) {
         // Neighbouring rows often repeat a value (the items of one note): skip the lookup.

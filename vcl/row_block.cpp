@@ -226,28 +226,34 @@ void RowBlock::ReadCell(JsonReader& reader, const Column& column, std::size_t co
 void RowBlock::AppendColumn(Column& column, std::size_t columnIndex) const {
     const Cell* cells = &cells_[columnIndex * kRows];
     if (!column.IsString()) {
+        const std::size_t first = column.Size();
+        std::int64_t* out = column.ExtendCells(rows_);
         for (std::size_t r = 0; r < rows_; ++r) {
-            if (cells[r].kind == Kind::Null)
-                column.AppendNull();
-            else
-                column.AppendRaw(cells[r].raw);
+            const bool null = cells[r].kind == Kind::Null;
+            out[r] = null ? 0 : cells[r].raw;
+            if (null)
+                column.MarkNull(first + r);
         }
         return;
     }
+    std::uint32_t* out = column.ExtendCodes(rows_);
+    std::uint32_t last = column.LastCode();
     for (std::size_t r = 0; r < rows_; ++r) {
         const Cell& cell = cells[r];
         switch (cell.kind) {
             case Kind::Null:
-                column.AppendNull();
+                out[r] = Column::kNullCode;
                 break;
             case Kind::Repeat:
-                column.AppendRepeat();
+                out[r] = last;
                 break;
             default:
-                column.AppendPrepared(std::string_view(TextOf(cell), cell.size), cell.hash);
+                last = column.InternPrepared(std::string_view(TextOf(cell), cell.size), cell.hash);
+                out[r] = last;
                 break;
         }
     }
+    column.SetLastCode(last);
 }
 
 void RowBlock::AppendTo(PacketStore& store) {
