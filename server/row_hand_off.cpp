@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 #include <string_view>
+#include <system_error>
 
 namespace server {
 
@@ -166,20 +167,38 @@ void RowHandOff::Drain() {
 }
 
 void RowHandOff::HandOver() {
+    if (!writer_.joinable() && !StartWriter()) {
+        // No thread to be had: the rows are written here, in the same order.
+        WriteRows(*filling_);
+        filling_->Clear();
+        return;
+    }
     std::unique_lock lock(mutex_);
     changed_.wait(lock, [this] { return failure_ || waiting_.size() < kWaitingBlocks; });
     RethrowFailure();
-    waiting_.push_back(std::move(filling_));
+    std::unique_ptr<Block> next;
     if (spare_.empty()) {
-        filling_ = std::make_unique<Block>(blockRows_);
+        next = std::make_unique<Block>(blockRows_);
     } else {
-        filling_ = std::move(spare_.back());
+        next = std::move(spare_.back());
         spare_.pop_back();
     }
+    waiting_.push_back(std::move(filling_));
+    filling_ = std::move(next);
     lock.unlock();
     changed_.notify_all();
-    if (!writer_.joinable())
+}
+
+bool RowHandOff::StartWriter() {
+    if (writeHere_)
+        return false;
+    try {
         writer_ = std::thread([this] { WriteBlocks(); });
+        return true;
+    } catch (const std::system_error&) {
+        writeHere_ = true;
+        return false;
+    }
 }
 
 void RowHandOff::WriteBlocks() {

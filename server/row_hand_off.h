@@ -45,7 +45,8 @@ public:
 private:
     class Block;
 
-    void HandOver();  // the block being filled goes to the writer
+    void HandOver();     // the block being filled goes to the writer
+    bool StartWriter();  // false when the system gives no thread
     void WriteBlocks();
     void WriteRows(const Block& block);  // on one thread at a time
     void RethrowFailure() const;         // with the lock held
@@ -62,7 +63,8 @@ private:
     bool writing_ = false;                       // the writer holds a block
     bool stopping_ = false;
     std::exception_ptr failure_;
-    std::thread writer_;  // started with the first full block
+    std::thread writer_;      // started with the first full block
+    bool writeHere_ = false;  // no thread could be started: the reader writes
 };
 
 }  // namespace server

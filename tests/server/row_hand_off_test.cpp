@@ -10,31 +10,18 @@
 #include <thread>
 #include <vector>
 
+#include "cell_text.h"
 #include "server/row_hand_off.h"
 
 namespace {
 
 using Rows = std::vector<std::vector<std::string>>;
 
-std::string Describe(const vcl::Cell& cell) {
-    switch (cell.kind()) {
-        case vcl::Cell::Kind::Null:
-            return "null";
-        case vcl::Cell::Kind::Text:
-            return "text:" + std::string(cell.text());
-        case vcl::Cell::Kind::Float:
-            return "float:" + std::to_string(cell.number());
-        case vcl::Cell::Kind::DateTime:
-            return "datetime:" + std::to_string(cell.seconds());
-    }
-    return "?";
-}
-
 // Row `i` of a selection: its texts are as long as `textBytes(i)`.
 template <class TextBytes>
 std::vector<std::string> MakeRow(int i, TextBytes textBytes) {
     return {"text:" + std::string(textBytes(i), static_cast<char>('a' + i % 26)), "null",
-            "float:" + std::to_string(i * 0.5), "datetime:" + std::to_string(i), "text:"};
+            DescribeCell(vcl::Cell::Float(i * 0.5)), "datetime:" + std::to_string(i), "text:"};
 }
 
 // Hands `count` rows over, the cells' texts living in one buffer that the
@@ -73,7 +60,7 @@ TEST(RowHandOff, RowsArriveWholeAndInOrderOnTheWritersThread) {
                 [&](std::span<const vcl::Cell> cells) {
                     std::vector<std::string> row;
                     for (const vcl::Cell& cell : cells)
-                        row.push_back(Describe(cell));
+                        row.push_back(DescribeCell(cell));
                     written.push_back(std::move(row));
                     threads.push_back(std::this_thread::get_id());
                 },

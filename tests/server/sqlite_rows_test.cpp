@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "cell_text.h"
 #include "db/connection.h"
 #include "db/schema.h"
 #include "server/notas_sql.h"
@@ -17,21 +18,6 @@
 #include "test_database.h"
 
 namespace {
-
-// A cell as exact text: kind, and the bytes or bits it carries.
-std::string Describe(const vcl::Cell& cell) {
-    switch (cell.kind()) {
-        case vcl::Cell::Kind::Null:
-            return "null";
-        case vcl::Cell::Kind::Text:
-            return "text:" + std::string(cell.text());
-        case vcl::Cell::Kind::Float:
-            return "float:" + std::to_string(std::bit_cast<std::uint64_t>(cell.number()));
-        case vcl::Cell::Kind::DateTime:
-            return "datetime:" + std::to_string(cell.seconds());
-    }
-    return "?";
-}
 
 using Rows = std::vector<std::vector<std::string>>;
 
@@ -45,7 +31,7 @@ Rows ThroughSoci(soci::session& session, const server::SqlQuery& query,
             server::RowCells(batch, row, cells);
             auto& out = rows.emplace_back();
             for (const auto& cell : cells)
-                out.push_back(Describe(cell));
+                out.push_back(DescribeCell(cell));
         }
     });
     return rows;
@@ -56,7 +42,7 @@ Rows ThroughSqlite(server::SqliteRows& reader, const server::SqlQuery& query) {
     reader.Run(query, [&](std::span<const vcl::Cell> cells) {
         auto& out = rows.emplace_back();
         for (const auto& cell : cells)
-            out.push_back(Describe(cell));
+            out.push_back(DescribeCell(cell));
     });
     return rows;
 }
