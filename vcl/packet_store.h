@@ -49,9 +49,9 @@ public:
     // cannot match any cell (unknown string, unconvertible number).
     bool KeyOfText(std::string_view text, std::uint64_t& key) const;
 
-    // Two-step append for bulk loads: Prepare hashes the text and prefetches
-    // its dictionary slot (a later AppendPrepared interns it); AppendRepeat
-    // appends the last appended text again.
+    // Bulk loads, a block of rows at a time. Prepare hashes a text and, in a
+    // large dictionary, starts loading its slot; InternPrepared later gives
+    // the text's code, adding it when new.
     std::uint32_t Prepare(std::string_view text) const {
         if (!dict_.Indexed())
             return 0;  // without the index the hash would go unused
@@ -60,29 +60,21 @@ public:
             dict_.Prefetch(hash);
         return hash;
     }
-    void AppendPrepared(std::string_view text, std::uint32_t hash) {
-        lastCode_ = dict_.Intern(text, hash);
-        if ((codes_.size() & 0xFFFF) == 0xFFFF)
-            CheckCardinality();
-        codes_.push_back(lastCode_);
-    }
-    // A dictionary too big for the cache, worth prefetching deeper for
-    // (PrefetchEntry and PrefetchEntryText, after Prepare, before AppendPrepared).
-    bool DictionaryIsLarge() const { return dict_.Indexed() && dict_.Size() > kLargeDictionary; }
-    void PrefetchEntry(std::uint32_t hash) const { dict_.PrefetchEntry(hash); }
-    void PrefetchEntryText(std::uint32_t hash) const { dict_.PrefetchEntryText(hash); }
-    // Precondition: the last append was a text.
-    void AppendRepeat() { codes_.push_back(lastCode_); }
-    // Bulk appends, a block of rows at a time: room for `rows` more cells,
-    // which the caller fills before anything else touches the column. A
-    // string column's codes, with the code of its last text kept up to date
-    // (LastCode, SetLastCode, InternPrepared):
-    std::uint32_t* ExtendCodes(std::size_t rows);
-    std::uint32_t LastCode() const { return lastCode_; }
-    void SetLastCode(std::uint32_t code) { lastCode_ = code; }
     std::uint32_t InternPrepared(std::string_view text, std::uint32_t hash) {
         return dict_.Intern(text, hash);
     }
+    // A dictionary too big for the cache, worth prefetching deeper for
+    // (PrefetchEntry and PrefetchEntryText, after Prepare, before InternPrepared).
+    bool DictionaryIsLarge() const { return dict_.Indexed() && dict_.Size() > kLargeDictionary; }
+    void PrefetchEntry(std::uint32_t hash) const { dict_.PrefetchEntry(hash); }
+    void PrefetchEntryText(std::uint32_t hash) const { dict_.PrefetchEntryText(hash); }
+    // Room for `rows` more cells at the end, which the caller fills before
+    // anything else touches the column. A string column's codes, the code of
+    // its last text kept up to date by the caller (the next AppendText
+    // compares with it):
+    std::uint32_t* ExtendCodes(std::size_t rows);
+    std::uint32_t LastCode() const { return lastCode_; }
+    void SetLastCode(std::uint32_t code) { lastCode_ = code; }
     // Another column's raw cells, not null until MarkNull says so.
     std::int64_t* ExtendCells(std::size_t rows);
     void MarkNull(std::size_t row) { nulls_[row >> 6] |= std::uint64_t{1} << (row & 63); }
