@@ -158,26 +158,21 @@ void TDateTime::AppendIso(std::string& out) const {
         return;
     }
     const Hms t = TimeOf(seconds);
-    const auto digit = [](int value) { return static_cast<char>('0' + value); };
-    const char text[19] = {digit(ymd.year / 1000),
-                           digit(ymd.year / 100 % 10),
-                           digit(ymd.year / 10 % 10),
-                           digit(ymd.year % 10),
-                           '-',
-                           digit(ymd.month / 10),
-                           digit(ymd.month % 10),
-                           '-',
-                           digit(ymd.day / 10),
-                           digit(ymd.day % 10),
-                           'T',
-                           digit(t.h / 10),
-                           digit(t.h % 10),
-                           ':',
-                           digit(t.m / 10),
-                           digit(t.m % 10),
-                           ':',
-                           digit(t.s / 10),
-                           digit(t.s % 10)};
+    char text[19];
+    char* at = text;
+    const auto two = [&at](int value, char after) {
+        *at++ = static_cast<char>('0' + value / 10);
+        *at++ = static_cast<char>('0' + value % 10);
+        if (after != '\0')
+            *at++ = after;
+    };
+    two(ymd.year / 100, '\0');
+    two(ymd.year % 100, '-');
+    two(ymd.month, '-');
+    two(ymd.day, 'T');
+    two(t.h, ':');
+    two(t.m, ':');
+    two(t.s, '\0');
     out.append(text, sizeof text);
 }
 
